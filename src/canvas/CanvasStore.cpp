@@ -1,0 +1,7 @@
+#include "canvas/CanvasStore.h"
+
+CanvasStore::CanvasStore(GalleryStore& galleryStore, QObject* parent)
+    : QObject(parent)
+    , m_galleryStore(galleryStore)
+{
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "gallery/GalleryItems.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+// The single owner of the Idea Gallery: the two lists (newest first), their PNG
+// files, the index file and a cache of thumbnails. Every operation runs on the
+// main thread; file writes run in order on the store's own serial queue.
+class GalleryStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    using ThumbnailCompletion = std::function<void(std::optional<QImage> thumbnail)>;
+
+    // `rootFolder` is the "Scrapwick" data folder; it is prepared and the index
+    // read before the constructor returns.
+    explicit GalleryStore(const QString& rootFolder, QObject* parent = nullptr);
+    ~GalleryStore() override;
+
+    [[nodiscard]] const QList<ClipItem>& cutouts() const;
+    [[nodiscard]] const QList<CollageItem>& collages() const;
+
+    void addCutout(const ClipItem& item);
+    void addCollage(const CollageItem& item);
+    void deleteCutout(const QUuid& id);
+    void deleteCollage(const QUuid& id);
+    void deleteCutouts(const QSet<QUuid>& ids);
+    void deleteCollages(const QSet<QUuid>& ids);
+
+    [[nodiscard]] std::optional<QByteArray> imageDataFor(const QUuid& id) const;
+
+    // A cached thumbnail completes at once, on the calling thread; otherwise it is
+    // decoded off the main thread and the completion runs later on the main thread.
+    void loadThumbnail(const QUuid& id, ThumbnailCompletion completion);
+
+    [[nodiscard]] QString cutoutsFolder() const;
+    [[nodiscard]] QString collagesFolder() const;
+    [[nodiscard]] QString indexPath() const;
+
+    // Blocks until every file write submitted so far has finished (tests, benchmarks).
+    void waitForPendingWrites();
+
+Q_SIGNALS:
+    void cutoutsChanged();
+    void collagesChanged();
+};

@@ -1,0 +1,9 @@
+#include "platform/ClipboardPasteboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+void ClipboardPasteboard::setImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}

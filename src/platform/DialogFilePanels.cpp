@@ -1,0 +1,56 @@
+#include "platform/DialogFilePanels.h"
+
+#include <QFileDialog>
+
+namespace {
+
+// The dialog deletes itself once answered; the completion runs exactly once.
+QFileDialog* makeDialog(const QString& title, const QString& prompt, const QStringList& mimeTypes)
+{
+    auto* dialog = new QFileDialog(nullptr, title);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (!prompt.isEmpty())
+        dialog->setLabelText(QFileDialog::Accept, prompt);
+    if (!mimeTypes.isEmpty())
+        dialog->setMimeTypeFilters(mimeTypes);
+    return dialog;
+}
+
+} // namespace
+
+void DialogFilePanels::runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion)
+{
+    QFileDialog* dialog = makeDialog(request.title, request.prompt, request.mimeTypeFilters);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
+        if (result == QDialog::Accepted)
+            completion(dialog->selectedFiles());
+        else
+            completion(std::nullopt);
+    });
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void DialogFilePanels::runSavePanel(const SavePanelRequest& request, SaveCompletion completion)
+{
+    QFileDialog* dialog = makeDialog(request.title, request.prompt, request.mimeTypeFilters);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (!request.defaultSuffix.isEmpty())
+        dialog->setDefaultSuffix(request.defaultSuffix);
+    if (!request.suggestedFileName.isEmpty())
+        dialog->selectFile(request.suggestedFileName);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
+        const QStringList files = dialog->selectedFiles();
+        if (result == QDialog::Accepted && !files.isEmpty())
+            completion(files.first());
+        else
+            completion(std::nullopt);
+    });
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
+}
