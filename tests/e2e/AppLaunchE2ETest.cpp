@@ -54,6 +54,39 @@ private Q_SLOTS:
         QVERIFY2(session.appOutputLines().isEmpty(), qPrintable(session.diagnostics()));
     }
 
+    void clickingTheTrayIconOpensTheMenuAndQuitEndsTheApp()
+    {
+        REQUIRE_XVFB();
+        X11Session session({ .windowManager = true, .trayHost = true });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QVERIFY2(session.launchApp(), qPrintable(session.lastError()));
+        QVERIFY2(
+            X11Session::waitUntil([&] { return session.appHasTrayIcon(); }, 10000), qPrintable(session.diagnostics()));
+        QVERIFY(session.viewableTopLevelsOfApp().isEmpty()); // no window of its own at start
+
+        const QRect icon = session.screenGeometry(session.appTrayIconWindow());
+        QVERIFY(icon.isValid());
+        const QPoint centre = icon.center();
+        const CommandResult click
+            = session.xdotool({ "mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1" });
+        QVERIFY2(click.succeeded(), qPrintable(click.errors));
+        QList<XWindow> menus;
+        QVERIFY2(X11Session::waitUntil([&] {
+            menus = session.viewableTopLevelsOfApp();
+            return !menus.isEmpty();
+        }),
+            qPrintable(session.diagnostics()));
+        // Nine rows, three of them separators: far taller than the 24-pixel tray.
+        QVERIFY(session.screenGeometry(menus.first()).height() > 100);
+
+        // Up from no selection lands on the last row, "Quit Scrapwick".
+        QVERIFY(session.xdotool({ "key", "Up", "Return" }).succeeded());
+        QVERIFY2(X11Session::waitUntil([&] { return session.app()->state() == QProcess::NotRunning; }),
+            qPrintable(session.diagnostics()));
+        QCOMPARE(session.app()->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(session.app()->exitCode(), 0);
+    }
+
     void iconDocksWhenTheTrayAppearsLater()
     {
         REQUIRE_XVFB();

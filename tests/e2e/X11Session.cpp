@@ -468,19 +468,53 @@ qint64 X11Session::trayHostPid() const
     return 0;
 }
 
-bool X11Session::appHasTrayIcon() const
+XWindow X11Session::appTrayIconWindow() const
 {
     const qint64 trayPid = trayHostPid();
     if (trayPid == 0 || appPid() == 0)
-        return false;
+        return 0;
     const XWindow root = rootWindow();
     // An embedded icon is reparented into the tray host's panel, so one of the
     // app's windows then has an ancestor that belongs to the tray host.
     for (const XWindow window : windowsOfProcess(appPid())) {
         for (XWindow ancestor = parentOf(window); ancestor != 0 && ancestor != root; ancestor = parentOf(ancestor)) {
             if (windowPid(ancestor) == trayPid || windowName(ancestor) == QLatin1String("trayer"))
-                return true;
+                return window;
         }
     }
-    return false;
+    return 0;
+}
+
+bool X11Session::appHasTrayIcon() const
+{
+    return appTrayIconWindow() != 0;
+}
+
+QRect X11Session::screenGeometry(XWindow window) const
+{
+    if (!m_connection)
+        return {};
+    xcb_connection_t* c = m_connection->connection;
+    auto geometry = owned(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    auto origin
+        = owned(xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, rootWindow(), 0, 0), nullptr));
+    if (!geometry || !origin)
+        return {};
+    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+QList<XWindow> X11Session::viewableTopLevelsOfApp() const
+{
+    QList<XWindow> found;
+    const QList<XWindow> appWindows = windowsOfProcess(appPid());
+    const XWindow root = rootWindow();
+    for (const XWindow window : appWindows) {
+        // Managed windows sit in a window-manager frame; menus and other
+        // override-redirect windows sit directly on the root.
+        const XWindow parent = parentOf(window);
+        const bool topLevel = parent == root || windowPid(parent) != appPid();
+        if (topLevel && isViewable(window) && window != appTrayIconWindow())
+            found.append(window);
+    }
+    return found;
 }

@@ -38,6 +38,7 @@
 
 #include <QList>
 #include <QProcess>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -137,8 +138,14 @@ public:
 
     // The pid of a helper (empty when it was not started).
     [[nodiscard]] qint64 trayHostPid() const;
-    // Whether one of the app's windows has been embedded in the tray host.
+    // The app's window embedded in the tray host (its tray icon), or 0.
+    [[nodiscard]] XWindow appTrayIconWindow() const;
     [[nodiscard]] bool appHasTrayIcon() const;
+    // Where a window is on the screen, in root coordinates.
+    [[nodiscard]] QRect screenGeometry(XWindow window) const;
+    // The app's visible windows that are not inside another of its windows
+    // (its windows, dialogs and open menus), except the tray icon.
+    [[nodiscard]] QList<XWindow> viewableTopLevelsOfApp() const;
 
 private:
     struct Helper {
