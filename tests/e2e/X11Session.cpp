@@ -211,6 +211,8 @@ QProcessEnvironment X11Session::environment() const
     environment.insert(QStringLiteral("DISPLAY"), m_display);
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("XAUTHORITY"));
+    // The tests themselves run offscreen; Qt programs started here must not.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // Keep helpers and the app off any session bus of the machine running the
     // tests: a desktop's StatusNotifier host would take the tray icon away from
     // the session's own tray.
@@ -241,7 +243,6 @@ bool X11Session::launchApp(const QStringList& arguments, const QProcessEnvironme
     QFile::setPermissions(runtimeDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QProcessEnvironment environment = this->environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);

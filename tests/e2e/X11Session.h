@@ -91,7 +91,8 @@ public:
     [[nodiscard]] QString diagnostics();
 
     [[nodiscard]] QString display() const { return m_display; } // ":N"
-    // The environment for any program that should run on this session.
+    // The environment for any program that should run on this session
+    // (DISPLAY, QT_QPA_PLATFORM=xcb, no WAYLAND_DISPLAY, no session bus).
     [[nodiscard]] QProcessEnvironment environment() const;
 
     // Starts scrapwick on the session. `extraEnvironment` entries override the
