@@ -1,6 +1,7 @@
 #include "X11Session.h"
 
 #include <QDir>
+#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -85,6 +86,54 @@ private Q_SLOTS:
             qPrintable(session.diagnostics()));
         QCOMPARE(session.app()->exitStatus(), QProcess::NormalExit);
         QCOMPARE(session.app()->exitCode(), 0);
+    }
+
+    void importFromTheTrayMenuStoresTheCutout()
+    {
+        REQUIRE_XVFB();
+        X11Session session({ .windowManager = true, .trayHost = true });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QVERIFY2(session.launchApp(), qPrintable(session.lastError()));
+        QVERIFY2(
+            X11Session::waitUntil([&] { return session.appHasTrayIcon(); }, 10000), qPrintable(session.diagnostics()));
+
+        QTemporaryDir pictures;
+        const QString picture = pictures.filePath(QStringLiteral("sunset.png"));
+        QImage image(12, 7, QImage::Format_ARGB32);
+        image.fill(QColor(250, 120, 0));
+        QVERIFY(image.save(picture));
+
+        const QPoint icon = session.screenGeometry(session.appTrayIconWindow()).center();
+        QVERIFY(session.xdotool({ "mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "1" })
+                    .succeeded());
+        QVERIFY2(X11Session::waitUntil([&] { return !session.viewableTopLevelsOfApp().isEmpty(); }),
+            qPrintable(session.diagnostics()));
+        // "About Scrapwick", then (past the separator) "Import to Idea Gallery...".
+        QVERIFY(session.xdotool({ "key", "Down", "Down", "Return" }).succeeded());
+
+        // The open panel takes the focus with its file-name field ready for typing.
+        QVERIFY2(X11Session::waitUntil([&] {
+            const CommandResult focused = session.xdotool({ "getwindowfocus", "getwindowname" });
+            return focused.output.trimmed() == QStringLiteral("Import to Idea Gallery");
+        }),
+            qPrintable(session.diagnostics()));
+        QVERIFY(session.xdotool({ "type", "--delay", "5", picture }).succeeded());
+        QVERIFY(session.xdotool({ "key", "Return" }).succeeded());
+
+        const QDir cutouts(session.scrapwickFolder() + QStringLiteral("/cutouts"));
+        QStringList stored;
+        QVERIFY2(X11Session::waitUntil([&] {
+            stored = cutouts.entryList({ QStringLiteral("*.png") }, QDir::Files);
+            return stored.size() == 1;
+        }),
+            qPrintable(session.diagnostics()));
+        QImage imported;
+        QVERIFY2(X11Session::waitUntil([&] { return imported.load(cutouts.filePath(stored.first())); }),
+            qPrintable(stored.first()));
+        QCOMPARE(imported.size(), QSize(12, 7));
+        QCOMPARE(imported.pixelColor(3, 3), QColor(250, 120, 0));
+        QVERIFY(QFile::exists(session.scrapwickFolder() + QStringLiteral("/gallery-index.json")));
+        QVERIFY2(session.appOutputLines().isEmpty(), qPrintable(session.diagnostics()));
     }
 
     void iconDocksWhenTheTrayAppearsLater()
