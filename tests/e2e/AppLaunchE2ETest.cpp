@@ -67,10 +67,7 @@ private Q_SLOTS:
 
         const QRect icon = session.screenGeometry(session.appTrayIconWindow());
         QVERIFY(icon.isValid());
-        const QPoint centre = icon.center();
-        const CommandResult click
-            = session.xdotool({ "mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1" });
-        QVERIFY2(click.succeeded(), qPrintable(click.errors));
+        QVERIFY(session.clickAt(icon.center()));
         QList<XWindow> menus;
         QVERIFY2(X11Session::waitUntil([&] {
             menus = session.viewableTopLevelsOfApp();
@@ -81,7 +78,7 @@ private Q_SLOTS:
         QVERIFY(session.screenGeometry(menus.first()).height() > 100);
 
         // Up from no selection lands on the last row, "Quit Scrapwick".
-        QVERIFY(session.xdotool({ "key", "Up", "Return" }).succeeded());
+        QVERIFY(session.pressKeys({ "Up", "Return" }));
         QVERIFY2(X11Session::waitUntil([&] { return session.app()->state() == QProcess::NotRunning; }),
             qPrintable(session.diagnostics()));
         QCOMPARE(session.app()->exitStatus(), QProcess::NormalExit);
@@ -104,21 +101,18 @@ private Q_SLOTS:
         QVERIFY(image.save(picture));
 
         const QPoint icon = session.screenGeometry(session.appTrayIconWindow()).center();
-        QVERIFY(session.xdotool({ "mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "1" })
-                    .succeeded());
+        QVERIFY(session.clickAt(icon));
         QVERIFY2(X11Session::waitUntil([&] { return !session.viewableTopLevelsOfApp().isEmpty(); }),
             qPrintable(session.diagnostics()));
         // "About Scrapwick", then (past the separator) "Import to Idea Gallery...".
-        QVERIFY(session.xdotool({ "key", "Down", "Down", "Return" }).succeeded());
+        QVERIFY(session.pressKeys({ "Down", "Down", "Return" }));
 
         // The open panel takes the focus with its file-name field ready for typing.
-        QVERIFY2(X11Session::waitUntil([&] {
-            const CommandResult focused = session.xdotool({ "getwindowfocus", "getwindowname" });
-            return focused.output.trimmed() == QStringLiteral("Import to Idea Gallery");
-        }),
+        QVERIFY2(X11Session::waitUntil(
+                     [&] { return session.focusedWindowName() == QStringLiteral("Import to Idea Gallery"); }),
             qPrintable(session.diagnostics()));
-        QVERIFY(session.xdotool({ "type", "--delay", "5", picture }).succeeded());
-        QVERIFY(session.xdotool({ "key", "Return" }).succeeded());
+        QVERIFY(session.typeText(picture));
+        QVERIFY(session.pressKeys({ "Return" }));
 
         const QDir cutouts(session.scrapwickFolder() + QStringLiteral("/cutouts"));
         QStringList stored;

@@ -352,6 +352,28 @@ CommandResult X11Session::xclip(const QStringList& arguments) const
     return run(QStringLiteral("xclip"), arguments);
 }
 
+bool X11Session::clickAt(QPoint position, int button) const
+{
+    return xdotool({ QStringLiteral("mousemove"), QString::number(position.x()), QString::number(position.y()),
+                       QStringLiteral("click"), QString::number(button) })
+        .succeeded();
+}
+
+bool X11Session::pressKeys(const QStringList& keys) const
+{
+    return xdotool(QStringList { QStringLiteral("key") } + keys).succeeded();
+}
+
+bool X11Session::typeText(const QString& text) const
+{
+    return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text }).succeeded();
+}
+
+QString X11Session::focusedWindowName() const
+{
+    return xdotool({ QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname") }).output.trimmed();
+}
+
 bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
 {
     QDeadlineTimer deadline(timeoutMs);

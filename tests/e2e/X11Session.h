@@ -119,6 +119,14 @@ public:
     [[nodiscard]] CommandResult xprop(const QStringList& arguments) const;
     [[nodiscard]] CommandResult xclip(const QStringList& arguments) const;
 
+    // Real input through xdotool: a click at a screen position, key presses
+    // by X key name ("ctrl+i", "Return"), and text typed into the focus.
+    [[nodiscard]] bool clickAt(QPoint position, int button = 1) const;
+    [[nodiscard]] bool pressKeys(const QStringList& keys) const;
+    [[nodiscard]] bool typeText(const QString& text) const;
+    // The title of the window that has the keyboard focus.
+    [[nodiscard]] QString focusedWindowName() const;
+
     // Polls `condition` while letting Qt deliver events (so process output
     // keeps arriving) until it holds or `timeoutMs` has passed.
     [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, int pollMs = 25);
