@@ -539,6 +539,8 @@ private slots:
         store.waitForPendingWrites();
         QVERIFY(QFile::remove(layerFile(root(), id)));
         m_gallery->deleteCutout(clipId);
+        m_gallery->waitForPendingWrites();
+        QVERIFY(!m_gallery->imageDataFor(clipId).has_value());
         store.redo();
         QVERIFY(store.layers().isEmpty());
     }
@@ -553,6 +555,8 @@ private slots:
         const Layer layer = store.layers().first();
 
         m_gallery->deleteCutout(clipId);
+        m_gallery->waitForPendingWrites();
+        QVERIFY(!m_gallery->imageDataFor(clipId).has_value());
         store.deleteLayer(layer.id);
         store.waitForPendingWrites();
         QVERIFY(!QFile::exists(layerFile(root(), layer.id)));
