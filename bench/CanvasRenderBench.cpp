@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -48,7 +49,7 @@ QByteArray png(const QImage& image)
 // points, with a mix of turns and mirrors.
 QList<Layer> boardLayers()
 {
-    static const double turns[] = {0, 15, -30, 90, 0, 180, 45, -90, 0, 270, 7.5, 0, -12, 60, 0, 135, -45, 0, 30, 0};
+    static const double turns[] = { 0, 15, -30, 90, 0, 180, 45, -90, 0, 270, 7.5, 0, -12, 60, 0, 135, -45, 0, 30, 0 };
     QList<Layer> layers;
     for (int i = 0; i < layerCount; ++i) {
         Layer layer;
@@ -92,6 +93,27 @@ void canvasExport(benchmark::State& state)
     state.counters["pngMB"] = double(bytes) / 1e6;
 }
 
+// The PNG step alone: the export's own conversion (0) against Qt's PNG writer
+// at zlib's default level (1).
+void pngConversion(benchmark::State& state)
+{
+    const QList<Layer>& layers = sharedLayers();
+    const auto image = CanvasRendering::renderImage(layers, *CanvasRendering::contentBounds(layers), exportScale);
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        QByteArray data;
+        if (state.range(0) == 0) {
+            data = *CanvasRendering::pngData(*image);
+        } else {
+            QBuffer buffer(&data);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter(&buffer, "png").write(*image);
+        }
+        bytes = data.size();
+    }
+    state.counters["pngMB"] = double(bytes) / 1e6;
+}
+
 // The same board through ImageMagick: each layer scaled, mirrored, turned about
 // its centre and placed with `-distort SRT`, then all flattened over a
 // transparent canvas of the same size and written as PNG.
@@ -105,9 +127,9 @@ void imageMagickExport(benchmark::State& state)
     QTemporaryDir dir;
     const QList<Layer>& layers = sharedLayers();
     const QRectF bounds = *CanvasRendering::contentBounds(layers);
-    QStringList arguments{QStringLiteral("-size"),
+    QStringList arguments { QStringLiteral("-size"),
         QStringLiteral("%1x%2").arg(qRound(bounds.width() * exportScale)).arg(qRound(bounds.height() * exportScale)),
-        QStringLiteral("xc:none")};
+        QStringLiteral("xc:none") };
     for (int i = 0; i < layers.size(); ++i) {
         const Layer& layer = layers[i];
         const QString source = dir.filePath(QStringLiteral("layer%1.png").arg(i));
@@ -147,6 +169,7 @@ void imageMagickExport(benchmark::State& state)
 }
 
 BENCHMARK(canvasExport)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(pngConversion)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(imageMagickExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 } // namespace
 

@@ -28,7 +28,7 @@ inline constexpr qint64 maxImagePixels = 100'000'000;
 // Layers whose bytes do not decode are left out.
 [[nodiscard]] std::optional<QImage> renderImage(const QList<Layer>& layers, const QRectF& area, double scale);
 
-// PNG bytes of a rendered canvas. Compressed for speed: these images are large
-// and zlib's default level costs several times as long for a few per cent.
+// PNG bytes (8-bit RGBA) of a rendered canvas. Compressed for speed: these
+// images are large, and zlib's default level costs several times as long.
 [[nodiscard]] std::optional<QByteArray> pngData(const QImage& image);
 } // namespace CanvasRendering
