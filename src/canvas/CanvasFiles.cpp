@@ -25,7 +25,7 @@ QString CanvasFiles::layerImagePath(const QUuid& layerId) const
 std::optional<QByteArray> CanvasFiles::readLayerImage(const QUuid& layerId) const
 {
     QFile file(layerImagePath(layerId));
-    if (!file.open(QIODevice::ReadOnly))
+    if (file.size() > maxLayerImageBytes || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
 }

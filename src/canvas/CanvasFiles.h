@@ -39,6 +39,8 @@ public:
     // A record larger than this is not a canvas this program wrote; reading it
     // whole could exhaust memory.
     static constexpr qint64 maxRecordBytes = 64 * 1024 * 1024;
+    // Likewise for a layer image: far beyond any picture the program can decode.
+    static constexpr qint64 maxLayerImageBytes = 512 * 1024 * 1024;
 
     explicit CanvasFiles(QString rootFolder);
 

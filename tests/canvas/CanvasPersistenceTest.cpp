@@ -340,22 +340,6 @@ private slots:
         QCOMPARE(store.layers().size(), 1);
     }
 
-    void withoutADataFolderNothingIsWritten()
-    {
-        m_gallery = std::make_unique<GalleryStore>(root());
-        Log::ScopedCapture log;
-        CanvasStore store(*m_gallery, QString());
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        store.setSelectedLayerId(store.layers().first().id);
-        store.rotateSelectedLayer(90);
-        store.undo();
-        QCOMPARE(store.layers().size(), 1);
-        store.waitForPendingWrites();
-        QVERIFY(!QFileInfo::exists(QStringLiteral("canvas.json")));
-        QVERIFY(!QFileInfo::exists(QStringLiteral("canvas-layers")));
-    }
-
     void deletedBytesLastAsLongAsTheHistoryNamesThem()
     {
         CanvasHistory history;
