@@ -89,8 +89,11 @@ void CanvasFiles::write(const Write& job) const
         }
     }
 
-    if (job.keepUnreadableRecord)
-        keepUnreadableRecord();
+    if (job.unreadableRecordPending && *job.unreadableRecordPending) {
+        if (!keepUnreadableRecord())
+            return; // never overwrite a canvas that could not be kept
+        *job.unreadableRecordPending = false;
+    }
     const auto encoded = job.record.encoded();
     if (const QString* error = std::get_if<QString>(&encoded)) {
         Log::line(QStringLiteral("[CanvasStore] Failed to write canvas.json: ") + *error);
@@ -103,19 +106,21 @@ void CanvasFiles::write(const Write& job) const
 // The user's canvas is in that file even if this program cannot read it (a newer
 // version, a damaged disk block, a hand edit): move it aside rather than let the
 // next write destroy it.
-void CanvasFiles::keepUnreadableRecord() const
+bool CanvasFiles::keepUnreadableRecord() const
 {
-    if (!QFileInfo::exists(m_recordPath))
-        return;
+    const QFileInfo record(m_recordPath);
+    if (!record.exists() && !record.isSymLink())
+        return true;
     const QString stem = m_recordPath + QStringLiteral(".unreadable-")
         + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString keptPath = stem;
-    for (int attempt = 2; QFileInfo::exists(keptPath); ++attempt)
+    for (int attempt = 2; QFileInfo::exists(keptPath) || QFileInfo(keptPath).isSymLink(); ++attempt)
         keptPath = stem + QLatin1Char('-') + QString::number(attempt);
-    QFile file(m_recordPath);
-    if (file.rename(keptPath)) {
-        Log::line(QStringLiteral("[CanvasStore] Kept unreadable canvas file as ") + keptPath);
-    } else {
-        Log::line(QStringLiteral("[CanvasStore] Failed to keep unreadable canvas file: ") + file.errorString());
+    if (!QDir().rename(m_recordPath, keptPath)) {
+        Log::line(QStringLiteral("[CanvasStore] Failed to keep unreadable canvas file as ") + keptPath
+            + QStringLiteral("; canvas.json not written"));
+        return false;
     }
+    Log::line(QStringLiteral("[CanvasStore] Kept unreadable canvas file as ") + keptPath);
+    return true;
 }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -30,7 +32,9 @@ public:
         QList<std::pair<QUuid, QByteArray>> images;
         QList<QUuid> deletions;
         CanvasPersistState record;
-        bool keepUnreadableRecord = false;
+        // Set while an unreadable "canvas.json" found at start still has to be
+        // moved aside; shared by all jobs, so a failed attempt is retried by the next.
+        std::shared_ptr<std::atomic<bool>> unreadableRecordPending;
     };
 
     // Largest side, in canvas points, of a layer that is loaded. Larger values only
@@ -60,7 +64,7 @@ public:
     [[nodiscard]] static bool hasUsableGeometry(const LayerEntry& entry);
 
 private:
-    void keepUnreadableRecord() const;
+    [[nodiscard]] bool keepUnreadableRecord() const;
 
     QString m_layersFolder;
     QString m_recordPath;

@@ -53,7 +53,8 @@ CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, 
     CanvasFiles::Loaded loaded = m_files.load();
     m_layers = std::move(loaded.layers);
     m_nextLayerNumber = loaded.nextLayerNumber;
-    m_recordNeedsKeeping = loaded.unreadableRecord;
+    if (loaded.unreadableRecord)
+        m_unreadableRecordPending = std::make_shared<std::atomic<bool>>(true);
 }
 
 CanvasStore::~CanvasStore() = default;
@@ -536,7 +537,7 @@ void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QLis
     job.record.layers.reserve(m_layers.size());
     for (const Layer& layer : std::as_const(m_layers))
         job.record.layers.append(LayerEntry::of(layer));
-    job.keepUnreadableRecord = std::exchange(m_recordNeedsKeeping, false);
+    job.unreadableRecordPending = m_unreadableRecordPending;
     m_ioQueue->submit([files = m_files, job = std::move(job)] { files.write(job); });
 }
 

@@ -137,7 +137,7 @@ private:
     GalleryStore& m_galleryStore;
     CanvasFiles m_files;
     bool m_hasFolder = false;
-    bool m_recordNeedsKeeping = false;
+    std::shared_ptr<std::atomic<bool>> m_unreadableRecordPending;
     std::unique_ptr<SerialQueue> m_ioQueue;
     DragStatePublisher* m_dragPublisher = nullptr; // child of this store
 
