@@ -79,7 +79,7 @@ public:
     // One layer from a gallery item's PNG bytes, at `position` or, with
     // `useStagger`, at the next staggered place. Records no undo step. Answers
     // "图片数据无效" when the bytes are not an image.
-    [[nodiscard]] std::optional<QString> addLayer(
+    std::optional<QString> addLayer(
         const QUuid& clipItemId, const QByteArray& imageData, const QPointF& position, bool useStagger);
     // "Add to MoodBoard": {"items": [{"imageData": QByteArray, "clipItemId": QString}, ...]},
     // placed staggered as one undo step.
@@ -124,7 +124,6 @@ private:
     Layer* selectedLayer();
     Layer* layerWithId(const QUuid& layerId);
     void recordSnapshot();
-    void setLayers(QList<Layer> layers);
     void sortLayersByZIndex();
     void normalizeZIndices();
     qint64 zIndexAboveAll();
