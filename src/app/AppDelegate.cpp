@@ -52,7 +52,7 @@ AppDelegate::AppDelegate(
     , m_services(services)
     , m_trayIcon(trayIcon)
     , m_galleryStore(std::make_unique<GalleryStore>(dataFolder))
-    , m_canvasStore(std::make_unique<CanvasStore>(*m_galleryStore))
+    , m_canvasStore(std::make_unique<CanvasStore>(*m_galleryStore, dataFolder))
 {
 }
 

@@ -1,7 +1,547 @@
 #include "canvas/CanvasStore.h"
 
+#include "canvas/CanvasRendering.h"
+#include "gallery/GalleryStore.h"
+#include "platform/Log.h"
+#include "platform/SerialQueue.h"
+#include "platform/StorageLocation.h"
+#include "platform/Uuids.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace {
+constexpr qint64 largestInteger = std::numeric_limits<qint64>::max();
+constexpr qint64 smallestInteger = std::numeric_limits<qint64>::min();
+
+// Counters read from a file may sit at the edge of their range; they stop there
+// rather than wrap around.
+qint64 incremented(qint64 value)
+{
+    return value == largestInteger ? value : value + 1;
+}
+
+bool isFinite(const QPointF& point)
+{
+    return std::isfinite(point.x()) && std::isfinite(point.y());
+}
+
+const QString invalidImageMessage = QStringLiteral("图片数据无效");
+} // namespace
+
 CanvasStore::CanvasStore(GalleryStore& galleryStore, QObject* parent)
+    : CanvasStore(galleryStore, StorageLocation::scrapwickFolder(), parent)
+{
+}
+
+CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, QObject* parent)
     : QObject(parent)
     , m_galleryStore(galleryStore)
+    , m_files(rootFolder)
+    , m_hasFolder(!rootFolder.isEmpty())
+    , m_ioQueue(std::make_unique<SerialQueue>(QStringLiteral("org.scrapwick.canvas-persistence")))
+    , m_dragPublisher(new DragStatePublisher(this))
 {
+    if (!m_hasFolder) {
+        Log::line(QStringLiteral("[CanvasStore] No data folder found; the canvas will not be saved"));
+        return;
+    }
+    CanvasFiles::Loaded loaded = m_files.load();
+    m_layers = std::move(loaded.layers);
+    m_nextLayerNumber = loaded.nextLayerNumber;
+    if (loaded.unreadableRecord)
+        m_unreadableRecordPending = std::make_shared<std::atomic<bool>>(true);
+}
+
+CanvasStore::~CanvasStore() = default;
+
+void CanvasStore::setSelectedLayerId(const std::optional<QUuid>& layerId)
+{
+    if (layerId == m_selectedLayerId)
+        return;
+    m_selectedLayerId = layerId;
+    Q_EMIT selectedLayerIdChanged();
+}
+
+void CanvasStore::setShowLayerPanel(bool show)
+{
+    if (show == m_showLayerPanel)
+        return;
+    m_showLayerPanel = show;
+    Q_EMIT showLayerPanelChanged();
+}
+
+void CanvasStore::setDropOrigin(const QPointF& origin)
+{
+    if (isFinite(origin))
+        m_dropOrigin = origin;
+}
+
+void CanvasStore::setContentArea(const QSizeF& area)
+{
+    if (std::isfinite(area.width()) && std::isfinite(area.height()))
+        m_contentArea = area;
+}
+
+// ---- history
+
+void CanvasStore::recordSnapshot()
+{
+    m_history.record(CanvasHistory::snapshotOf(m_layers));
+    Q_EMIT historyChanged();
+}
+
+void CanvasStore::pushUndoSnapshot()
+{
+    recordSnapshot();
+}
+
+void CanvasStore::undo()
+{
+    restore(m_history.stepBack(CanvasHistory::snapshotOf(m_layers)));
+}
+
+void CanvasStore::redo()
+{
+    restore(m_history.stepForward(CanvasHistory::snapshotOf(m_layers)));
+}
+
+void CanvasStore::restore(const std::optional<Snapshot>& target)
+{
+    if (!target)
+        return;
+    QList<Layer> restored = restoreLayers(*target);
+    m_history.dropUnnamedBytes();
+    QList<std::pair<QUuid, QByteArray>> writes;
+    writes.reserve(restored.size());
+    for (const Layer& layer : std::as_const(restored))
+        writes.append({ layer.id, layer.imageData });
+    m_layers = std::move(restored);
+    const bool hadSelection = m_selectedLayerId.has_value();
+    m_selectedLayerId.reset();
+    persistCanvas(std::move(writes), {});
+    Q_EMIT historyChanged();
+    Q_EMIT layersChanged();
+    if (hadSelection)
+        Q_EMIT selectedLayerIdChanged();
+}
+
+// Bytes come from the layer's file; failing that from memory (a layer still on
+// the canvas, or a deleted one the history still names); failing that from the
+// gallery item it was made from. A layer found nowhere is left out.
+QList<Layer> CanvasStore::restoreLayers(const Snapshot& snapshot) const
+{
+    QHash<QUuid, QByteArray> current;
+    for (const Layer& layer : m_layers)
+        current.insert(layer.id, layer.imageData);
+
+    QList<Layer> layers;
+    layers.reserve(snapshot.size());
+    for (const LayerSnapshot& entry : snapshot) {
+        std::optional<QByteArray> bytes;
+        if (m_hasFolder)
+            bytes = m_files.readLayerImage(entry.id);
+        if (!bytes && current.contains(entry.id))
+            bytes = current.value(entry.id);
+        if (!bytes)
+            bytes = m_history.retainedBytes(entry.id);
+        if (!bytes)
+            bytes = m_galleryStore.imageDataFor(entry.clipItemId);
+        if (bytes)
+            layers.append(entry.toLayer(std::move(*bytes)));
+    }
+    return layers;
+}
+
+// ---- adding layers
+
+std::optional<Layer> CanvasStore::makeLayer(
+    const QUuid& clipItemId, const QByteArray& imageData, const QPointF& position, bool useStagger)
+{
+    const QImage image = QImage::fromData(imageData);
+    if (image.isNull())
+        return std::nullopt;
+
+    double width = image.width() * 0.5;
+    double height = image.height() * 0.5;
+    // New layers fit the visible area; a side exactly at the limit is left alone,
+    // and small images are never enlarged.
+    const double limit = 0.8 * std::min(m_contentArea.width(), m_contentArea.height());
+    if (limit > 0 && (width > limit || height > limit)) {
+        const double factor = limit / std::max(width, height);
+        width *= factor;
+        height *= factor;
+    }
+
+    QPointF centre = position;
+    if (useStagger) {
+        const double step = staggerOffset * double(m_nextStaggerCount);
+        centre = m_dropOrigin + QPointF(step, step);
+        m_nextStaggerCount = incremented(m_nextStaggerCount);
+    }
+
+    Layer layer;
+    layer.id = QUuid::createUuid();
+    layer.clipItemId = clipItemId;
+    layer.imageData = imageData;
+    layer.name = QStringLiteral("Layer ") + QString::number(m_nextLayerNumber);
+    layer.position = centre;
+    layer.width = width;
+    layer.height = height;
+    layer.zIndex = zIndexAboveAll();
+    m_nextLayerNumber = incremented(m_nextLayerNumber);
+
+    m_layers.append(layer);
+    sortLayersByZIndex();
+    return layer;
+}
+
+std::optional<QString> CanvasStore::addLayer(
+    const QUuid& clipItemId, const QByteArray& imageData, const QPointF& position, bool useStagger)
+{
+    const auto layer = makeLayer(clipItemId, imageData, position, useStagger);
+    if (!layer)
+        return invalidImageMessage;
+    persistCanvas({ { layer->id, layer->imageData } }, {});
+    Q_EMIT layersChanged();
+    return std::nullopt;
+}
+
+CanvasStore::PayloadResult CanvasStore::addLayersFromPayload(const QVariantMap& payload)
+{
+    const auto items = payload.constFind(QStringLiteral("items"));
+    if (items == payload.constEnd() || items->typeId() != QMetaType::QVariantList)
+        return {};
+    const QVariantList list = items->toList();
+    for (const QVariant& item : list) {
+        if (item.typeId() != QMetaType::QVariantMap)
+            return {};
+    }
+
+    recordSnapshot();
+    PayloadResult result;
+    QList<std::pair<QUuid, QByteArray>> writes;
+    for (const QVariant& item : list) {
+        const QVariantMap map = item.toMap();
+        const QVariant imageData = map.value(QStringLiteral("imageData"));
+        const QVariant clipItemText = map.value(QStringLiteral("clipItemId"));
+        const auto clipItemId
+            = clipItemText.typeId() == QMetaType::QString ? Uuids::parseStrict(clipItemText.toString()) : std::nullopt;
+        std::optional<Layer> layer;
+        if (imageData.typeId() == QMetaType::QByteArray && clipItemId)
+            layer = makeLayer(*clipItemId, imageData.toByteArray(), QPointF(), true);
+        if (!layer) {
+            ++result.skipped;
+            continue;
+        }
+        ++result.added;
+        writes.append({ layer->id, layer->imageData });
+    }
+    if (result.added > 0) {
+        persistCanvas(std::move(writes), {});
+        Q_EMIT layersChanged();
+    }
+    return result;
+}
+
+void CanvasStore::duplicateSelectedLayer()
+{
+    const Layer* selected = selectedLayer();
+    if (!selected)
+        return;
+    recordSnapshot();
+    Layer copy = *selected;
+    copy.id = QUuid::createUuid();
+    copy.name = QStringLiteral("Layer ") + QString::number(m_nextLayerNumber);
+    m_nextLayerNumber = incremented(m_nextLayerNumber);
+    copy.position += QPointF(15, 15);
+    copy.zIndex = zIndexAboveAll();
+    m_layers.append(copy);
+    sortLayersByZIndex();
+    m_selectedLayerId = copy.id;
+    persistCanvas({ { copy.id, copy.imageData } }, {});
+    Q_EMIT layersChanged();
+    Q_EMIT selectedLayerIdChanged();
+}
+
+// ---- removing layers
+
+void CanvasStore::deleteLayer(const QUuid& layerId)
+{
+    recordSnapshot();
+    QList<Layer> removed;
+    for (const Layer& layer : std::as_const(m_layers)) {
+        if (layer.id == layerId)
+            removed.append(layer);
+    }
+    m_layers.removeIf([&layerId](const Layer& layer) { return layer.id == layerId; });
+    m_history.retainDeleted(removed);
+    const bool wasSelected = m_selectedLayerId == layerId;
+    if (wasSelected)
+        m_selectedLayerId.reset();
+    persistCanvas({}, { layerId });
+    if (!removed.isEmpty())
+        Q_EMIT layersChanged();
+    if (wasSelected)
+        Q_EMIT selectedLayerIdChanged();
+}
+
+void CanvasStore::clearCanvas()
+{
+    if (m_layers.isEmpty())
+        return;
+    QList<QUuid> ids;
+    ids.reserve(m_layers.size());
+    for (const Layer& layer : std::as_const(m_layers))
+        ids.append(layer.id);
+    m_layers.clear();
+    m_history.clear();
+    const bool hadSelection = m_selectedLayerId.has_value();
+    m_selectedLayerId.reset();
+    m_nextStaggerCount = 0;
+    m_nextLayerNumber = 1;
+    persistCanvas({}, std::move(ids));
+    Q_EMIT layersChanged();
+    Q_EMIT historyChanged();
+    if (hadSelection)
+        Q_EMIT selectedLayerIdChanged();
+}
+
+// ---- edits of the selected layer
+
+Layer* CanvasStore::layerWithId(const QUuid& layerId)
+{
+    const auto found = std::find_if(
+        m_layers.begin(), m_layers.end(), [&layerId](const Layer& layer) { return layer.id == layerId; });
+    return found == m_layers.end() ? nullptr : &*found;
+}
+
+Layer* CanvasStore::selectedLayer()
+{
+    return m_selectedLayerId ? layerWithId(*m_selectedLayerId) : nullptr;
+}
+
+void CanvasStore::editSelectedLayer(const std::function<void(Layer&)>& change)
+{
+    if (!selectedLayer())
+        return;
+    recordSnapshot();
+    change(*selectedLayer());
+    persistCanvas({}, {});
+    Q_EMIT layersChanged();
+}
+
+void CanvasStore::rotateSelectedLayer(double stepDegrees)
+{
+    if (!std::isfinite(stepDegrees))
+        return;
+    // A remainder with the dividend's sign, not a modulo: -90 stays -90.
+    editSelectedLayer([stepDegrees](Layer& layer) { layer.rotation = std::fmod(layer.rotation + stepDegrees, 360.0); });
+}
+
+void CanvasStore::flipSelectedLayerHorizontally()
+{
+    editSelectedLayer([](Layer& layer) { layer.flipHorizontal = !layer.flipHorizontal; });
+}
+
+void CanvasStore::flipSelectedLayerVertically()
+{
+    editSelectedLayer([](Layer& layer) { layer.flipVertical = !layer.flipVertical; });
+}
+
+// ---- stacking order
+
+void CanvasStore::sortLayersByZIndex()
+{
+    std::stable_sort(
+        m_layers.begin(), m_layers.end(), [](const Layer& a, const Layer& b) { return a.zIndex < b.zIndex; });
+}
+
+void CanvasStore::normalizeZIndices()
+{
+    sortLayersByZIndex();
+    qint64 position = 0;
+    for (Layer& layer : m_layers)
+        layer.zIndex = position++;
+}
+
+// One more than the largest zIndex (0 on an empty canvas). Values read from a
+// file may already sit at the top of the range; renumbering keeps the order and
+// makes room instead of overflowing.
+qint64 CanvasStore::zIndexAboveAll()
+{
+    if (m_layers.isEmpty())
+        return 0;
+    auto largest = [this] {
+        return std::max_element(m_layers.cbegin(), m_layers.cend(), [](const Layer& a, const Layer& b) {
+            return a.zIndex < b.zIndex;
+        })->zIndex;
+    };
+    if (largest() == largestInteger)
+        normalizeZIndices();
+    return largest() + 1;
+}
+
+void CanvasStore::bringSelectedLayerForward()
+{
+    const Layer* selected = selectedLayer();
+    if (!selected)
+        return;
+    const qint64 z = selected->zIndex;
+    const Layer* other = nullptr;
+    for (const Layer& layer : std::as_const(m_layers)) {
+        if (layer.zIndex > z && (!other || layer.zIndex < other->zIndex))
+            other = &layer;
+    }
+    if (!other)
+        return;
+    const QUuid otherId = other->id;
+    const qint64 otherZ = other->zIndex;
+    recordSnapshot();
+    selectedLayer()->zIndex = otherZ;
+    layerWithId(otherId)->zIndex = z;
+    normalizeZIndices();
+    persistCanvas({}, {});
+    Q_EMIT layersChanged();
+}
+
+void CanvasStore::sendSelectedLayerBackward()
+{
+    const Layer* selected = selectedLayer();
+    if (!selected)
+        return;
+    const qint64 z = selected->zIndex;
+    const Layer* other = nullptr;
+    for (const Layer& layer : std::as_const(m_layers)) {
+        if (layer.zIndex < z && (!other || layer.zIndex > other->zIndex))
+            other = &layer;
+    }
+    if (!other)
+        return;
+    const QUuid otherId = other->id;
+    const qint64 otherZ = other->zIndex;
+    recordSnapshot();
+    selectedLayer()->zIndex = otherZ;
+    layerWithId(otherId)->zIndex = z;
+    normalizeZIndices();
+    persistCanvas({}, {});
+    Q_EMIT layersChanged();
+}
+
+void CanvasStore::bringSelectedLayerToFront()
+{
+    const Layer* selected = selectedLayer();
+    if (!selected)
+        return;
+    const bool belowAnother = std::any_of(
+        m_layers.cbegin(), m_layers.cend(), [z = selected->zIndex](const Layer& layer) { return layer.zIndex > z; });
+    if (!belowAnother)
+        return;
+    recordSnapshot();
+    const qint64 top = zIndexAboveAll(); // may renumber, so look the layer up again below
+    selectedLayer()->zIndex = top;
+    normalizeZIndices();
+    persistCanvas({}, {});
+    Q_EMIT layersChanged();
+}
+
+void CanvasStore::sendSelectedLayerToBack()
+{
+    const Layer* selected = selectedLayer();
+    if (!selected)
+        return;
+    const bool aboveAnother = std::any_of(
+        m_layers.cbegin(), m_layers.cend(), [z = selected->zIndex](const Layer& layer) { return layer.zIndex < z; });
+    if (!aboveAnother)
+        return;
+    recordSnapshot();
+    const auto smallest = [this] {
+        return std::min_element(m_layers.cbegin(), m_layers.cend(), [](const Layer& a, const Layer& b) {
+            return a.zIndex < b.zIndex;
+        })->zIndex;
+    };
+    if (smallest() == smallestInteger)
+        normalizeZIndices();
+    const qint64 bottom = smallest() - 1;
+    selectedLayer()->zIndex = bottom;
+    normalizeZIndices();
+    persistCanvas({}, {});
+    Q_EMIT layersChanged();
+}
+
+// ---- commits at the end of a drag
+
+void CanvasStore::commit(const QUuid& layerId, const std::function<void(Layer&)>& change)
+{
+    recordSnapshot();
+    Layer* layer = layerWithId(layerId);
+    if (layer)
+        change(*layer);
+    persistCanvas({}, {});
+    if (layer)
+        Q_EMIT layersChanged();
+}
+
+void CanvasStore::commitTransform(const QUuid& layerId, const QPointF& position, double width, double height)
+{
+    if (!isFinite(position) || !std::isfinite(width) || !std::isfinite(height))
+        return;
+    const double limit = CanvasFiles::maxLayerSide;
+    commit(layerId, [&](Layer& layer) {
+        layer.position = position;
+        layer.width = std::clamp(width, -limit, limit);
+        layer.height = std::clamp(height, -limit, limit);
+    });
+}
+
+void CanvasStore::commitMove(const QUuid& layerId, const QPointF& position)
+{
+    if (!isFinite(position))
+        return;
+    commit(layerId, [&](Layer& layer) { layer.position = position; });
+}
+
+void CanvasStore::commitRotation(const QUuid& layerId, double rotation)
+{
+    if (!std::isfinite(rotation))
+        return;
+    commit(layerId, [&](Layer& layer) { layer.rotation = rotation; });
+}
+
+// ---- rendering
+
+std::optional<QRectF> CanvasStore::contentBounds() const
+{
+    return CanvasRendering::contentBounds(m_layers);
+}
+
+std::optional<QImage> CanvasStore::renderImage(const QRectF& area) const
+{
+    return CanvasRendering::renderImage(m_layers, area, exportScale);
+}
+
+// ---- files
+
+void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions)
+{
+    if (!m_hasFolder)
+        return;
+    CanvasFiles::Write job;
+    job.images = std::move(writes);
+    job.deletions = std::move(deletions);
+    job.record.nextLayerNumber = m_nextLayerNumber;
+    job.record.layers.reserve(m_layers.size());
+    for (const Layer& layer : std::as_const(m_layers))
+        job.record.layers.append(LayerEntry::of(layer));
+    job.unreadableRecordPending = m_unreadableRecordPending;
+    m_ioQueue->submit([files = m_files, job = std::move(job)] { files.write(job); });
+}
+
+void CanvasStore::waitForPendingWrites()
+{
+    m_ioQueue->waitUntilIdle();
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "canvas/Layer.h"
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+
+#include <optional>
+
+// The canvas turned into one picture, for the PNG export and "Save to Collages".
+namespace CanvasRendering {
+// Empty space left around the layers by contentBounds, in canvas points.
+inline constexpr double boundsMargin = 8.0;
+
+// The largest image renderImage makes. Beyond this an export is useless and the
+// allocation alone could take the program down.
+inline constexpr qint64 maxImageSide = 16384;
+inline constexpr qint64 maxImagePixels = 100'000'000;
+
+// The area the layers cover once turned (mirroring does not move corners), grown
+// by the margin on every side; nothing for an empty canvas.
+[[nodiscard]] std::optional<QRectF> contentBounds(const QList<Layer>& layers);
+
+// The layers inside `area`, `scale` image pixels per canvas point, on a
+// transparent background, drawn in ascending zIndex (equal values in list
+// order). Nothing for an empty area, or one over the pixel limits (logged).
+// Layers whose bytes do not decode are left out.
+[[nodiscard]] std::optional<QImage> renderImage(const QList<Layer>& layers, const QRectF& area, double scale);
+
+// PNG bytes (8-bit RGBA) of a rendered canvas. Compressed for speed: these
+// images are large, and zlib's default level costs several times as long.
+[[nodiscard]] std::optional<QByteArray> pngData(const QImage& image);
+} // namespace CanvasRendering
