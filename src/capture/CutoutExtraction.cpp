@@ -1,0 +1,81 @@
+#include "capture/CutoutExtraction.h"
+
+#include <QPainter>
+#include <QTransform>
+
+#include <cmath>
+
+namespace CutoutExtraction {
+
+QPainterPath closedLasso(const QPainterPath& lasso)
+{
+    QPainterPath closed = lasso;
+    closed.closeSubpath();
+    closed.setFillRule(Qt::WindingFill);
+    return closed;
+}
+
+QRectF lassoBox(const QPainterPath& lasso)
+{
+    return closedLasso(lasso).controlPointRect();
+}
+
+CutoutResult extract(const QImage& screen, const QPainterPath& lasso, double scale, double screenHeight)
+{
+    CutoutResult result;
+    const QPainterPath outline = closedLasso(lasso);
+    const QRectF box = outline.controlPointRect();
+    result.box = box;
+    if (!(box.width() > 0) || !(box.height() > 0)) {
+        result.outcome = CutoutResult::Outcome::emptyBox;
+        return result;
+    }
+
+    // The box in screen pixels, y flipped to the image's top-left origin, widened
+    // to whole pixels and kept inside the image.
+    const double left = box.left() * scale;
+    const double top = (screenHeight - box.bottom()) * scale;
+    const double right = left + box.width() * scale;
+    const double bottom = top + box.height() * scale;
+    const QRect wanted(QPoint(int(std::floor(left)), int(std::floor(top))),
+        QPoint(int(std::ceil(right)) - 1, int(std::ceil(bottom)) - 1));
+    const QRect crop = wanted.intersected(screen.rect());
+    if (screen.isNull() || crop.isEmpty()) {
+        result.outcome = CutoutResult::Outcome::croppingFailed;
+        return result;
+    }
+
+    const double pixelWidth = box.width() * scale, pixelHeight = box.height() * scale;
+    if (!(pixelWidth >= 1) || !(pixelHeight >= 1) || pixelWidth > 1 << 15 || pixelHeight > 1 << 15) {
+        result.outcome = CutoutResult::Outcome::noBitmap;
+        return result;
+    }
+    QImage cutout(int(pixelWidth), int(pixelHeight), QImage::Format_ARGB32_Premultiplied);
+    if (cutout.isNull()) {
+        result.outcome = CutoutResult::Outcome::noBitmap;
+        return result;
+    }
+    cutout.fill(Qt::transparent);
+
+    {
+        QPainter painter(&cutout);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        // Points (y up) to cut-out pixels (y down): x' = s(x − minX), y' = s(maxY − y).
+        painter.setTransform(QTransform(scale, 0, 0, -scale, -scale * box.left(), scale * box.bottom()));
+        // The lasso's coverage becomes the alpha channel; the screen pixels are
+        // then kept only where it is, in proportion to it.
+        painter.fillPath(outline, Qt::black);
+        painter.resetTransform();
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        // Drawn one to one at its place in the box: a box that reaches past the
+        // screen's edge keeps its scale and is transparent beyond it.
+        const QRectF target(crop.left() - left, crop.top() - top, crop.width(), crop.height());
+        painter.drawImage(target, screen, crop);
+    }
+    cutout.setDevicePixelRatio(scale);
+    result.image = std::move(cutout);
+    result.outcome = CutoutResult::Outcome::extracted;
+    return result;
+}
+
+} // namespace CutoutExtraction
