@@ -67,10 +67,18 @@ CutoutResult extract(const QImage& screen, const QPainterPath& lasso, double sca
         painter.fillPath(outline, Qt::black);
         painter.resetTransform();
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        // Drawn one to one at its place in the box: a box that reaches past the
-        // screen's edge keeps its scale and is transparent beyond it.
-        const QRectF target(crop.left() - left, crop.top() - top, crop.width(), crop.height());
-        painter.drawImage(target, screen, crop);
+        // Drawn one to one at its place in the box, and over the whole box: the
+        // mask is opaque wherever the source leaves it, so a box reaching past
+        // the screen's edge gets transparent padding, not the mask's black.
+        const QRectF target(wanted.left() - left, wanted.top() - top, wanted.width(), wanted.height());
+        if (crop == wanted) {
+            painter.drawImage(target, screen, crop);
+        } else {
+            QImage padded(wanted.size(), QImage::Format_ARGB32_Premultiplied);
+            padded.fill(Qt::transparent);
+            QPainter(&padded).drawImage(crop.topLeft() - wanted.topLeft(), screen, crop);
+            painter.drawImage(target, padded);
+        }
     }
     cutout.setDevicePixelRatio(scale);
     result.image = std::move(cutout);
