@@ -9,10 +9,11 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -38,11 +39,12 @@ QString decimal(double value)
     return text;
 }
 
-// $XDG_RUNTIME_DIR belongs to this user alone (mode 0700), unlike the shared /tmp.
-QString privateFolder()
+// Where the private folder of one capture is made: the per-user runtime folder
+// (a RAM disk) when the session has one, else the temporary folder.
+QString captureFolderBase()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
 }
 } // namespace
 
@@ -90,21 +92,23 @@ std::optional<CutoutResult> CapturePipeline::captureRegion(
 {
     QImage screen;
     {
-        // Created empty with O_EXCL and mode 0600 under a unique name, so no one
-        // can plant or link it and concurrent captures never share it. Removed
-        // when this scope ends, whatever happened.
-        QTemporaryFile file(QDir(privateFolder()).filePath(QStringLiteral("scrapwick_cap_XXXXXX.png")));
-        if (file.open()) {
-            file.close();
+        // A folder of its own, made with mode 0700 under a unique name: no other
+        // user can plant or link the file, and captures running at once never
+        // share it. Removed with its content when this scope ends, whatever
+        // happened.
+        QTemporaryDir folder(QDir(captureFolderBase()).filePath(QStringLiteral("scrapwick_cap_XXXXXX")));
+        if (folder.isValid()) {
+            const QString file
+                = folder.filePath(QStringLiteral("scrapwick_cap_%1.png").arg(QDateTime::currentSecsSinceEpoch()));
             QProcess helper;
             helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            helper.start(program, { QStringLiteral("-x"), QStringLiteral("-m"), file.fileName() });
+            helper.start(program, { QStringLiteral("-x"), QStringLiteral("-m"), file });
             // The exit status is not trusted: the file either holds an image or not.
             if (helper.waitForStarted() && !helper.waitForFinished(helperTimeoutMs)) {
                 helper.kill();
                 helper.waitForFinished();
             }
-            screen.load(file.fileName(), "PNG");
+            screen.load(file, "PNG");
         }
     }
     if (screen.isNull()) {

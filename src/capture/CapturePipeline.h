@@ -42,8 +42,8 @@ public:
 
     // Any thread, blocking: runs the helper and cuts the lasso out of its image.
     // Logs "screencapture failed" or "cropping failed" when those steps fail. The
-    // temporary screen image is private to this user, unique to this capture and
-    // removed before returning.
+    // temporary screen image lies in a folder private to this user and to this
+    // capture, and is removed with it before returning.
     [[nodiscard]] static std::optional<CutoutResult> captureRegion(
         const QString& program, const std::optional<QPainterPath>& lasso, double scale, double screenHeight);
 
