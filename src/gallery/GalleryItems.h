@@ -11,8 +11,7 @@
 // One cut-out: a transparent PNG made by the lasso or by importing a file.
 // `imageData` is present only for items created during this run; items read
 // back from the index are served from their files.
-struct ClipItem
-{
+struct ClipItem {
     QUuid id;
     std::optional<QByteArray> imageData;
     QDateTime createdAt;
@@ -20,8 +19,7 @@ struct ClipItem
 
 // One collage rendered from the mood board. Kept distinct from ClipItem: each
 // section has its own list and its own folder.
-struct CollageItem
-{
+struct CollageItem {
     QUuid id;
     std::optional<QByteArray> imageData;
     QDateTime createdAt;
@@ -29,7 +27,7 @@ struct CollageItem
 
 enum class GallerySection { cutouts, collages };
 
-inline constexpr std::array<GallerySection, 2> allGallerySections{GallerySection::cutouts, GallerySection::collages};
+inline constexpr std::array<GallerySection, 2> allGallerySections { GallerySection::cutouts, GallerySection::collages };
 
 // "cutouts" or "collages": the section's name in the index and its folder's name.
 [[nodiscard]] QString sectionName(GallerySection section);

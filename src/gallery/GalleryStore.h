@@ -1,7 +1,9 @@
 #pragma once
 
+#include "gallery/GalleryFolders.h"
 #include "gallery/GalleryItems.h"
 
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -9,13 +11,16 @@
 #include <QUuid>
 
 #include <functional>
+#include <memory>
 #include <optional>
+
+class SerialQueue;
+class ThumbnailCache;
 
 // The single owner of the Idea Gallery: the two lists (newest first), their PNG
 // files, the index file and a cache of thumbnails. Every operation runs on the
 // main thread; file writes run in order on the store's own serial queue.
-class GalleryStore : public QObject
-{
+class GalleryStore : public QObject {
     Q_OBJECT
 
 public:
@@ -49,7 +54,36 @@ public:
     // Blocks until every file write submitted so far has finished (tests, benchmarks).
     void waitForPendingWrites();
 
+    // Longest side, in pixels, of a thumbnail.
+    static constexpr int maxThumbnailPixel = 360;
+    static constexpr int thumbnailCacheCount = 200;
+
 Q_SIGNALS:
     void cutoutsChanged();
     void collagesChanged();
+
+private:
+    struct PendingImageWrite {
+        QUuid id;
+        QByteArray data;
+        GallerySection section;
+    };
+
+    void loadIndex();
+    // Schedules one job that writes the image (if any), removes the deleted
+    // items' files, then rewrites the whole index from a snapshot taken now.
+    void persistChange(
+        std::optional<PendingImageWrite> image, const QList<QUuid>& deletions, GallerySection deletionSection);
+    [[nodiscard]] std::optional<QByteArray> imageDataInMemory(const QUuid& id) const;
+
+    const GalleryFolders m_folders;
+    QList<ClipItem> m_cutouts;
+    QList<CollageItem> m_collages;
+    // Set when an index file existed but could not be read; the first index
+    // write keeps that file aside instead of replacing it. Only the write jobs
+    // touch it once the store is built.
+    std::shared_ptr<bool> m_keepUnreadableIndex;
+    std::shared_ptr<ThumbnailCache> m_thumbnailCache;
+    QList<QFuture<void>> m_thumbnailWork;
+    std::unique_ptr<SerialQueue> m_ioQueue;
 };

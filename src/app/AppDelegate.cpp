@@ -1,0 +1,305 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppVersion.h"
+#include "app/ContactLinks.h"
+#include "app/ImageImporter.h"
+#include "canvas/CanvasStore.h"
+#include "capture/CropOverlayWindow.h"
+#include "gallery/GalleryStore.h"
+#include "gallery_ui/IdeaGalleryWindowController.h"
+#include "moodboard_ui/MoodBoardWindowController.h"
+#include "platform/CommandNames.h"
+#include "platform/FilePanels.h"
+#include "platform/Log.h"
+#include "platform/LoginItem.h"
+#include "platform/NotificationCenter.h"
+#include "platform/ScreenCaptureAccess.h"
+#include "platform/UrlOpener.h"
+#include "platform/UserDefaults.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrlQuery>
+
+namespace {
+
+const QString launchAtLoginKey = QStringLiteral("launchAtLogin");
+const QString shapeRecognitionKey = QStringLiteral("shapeRecognition.enabled");
+
+// How the log shows a reference that may be empty: "nil", or "Optional(...)"
+// around Qt's debug text of the object, which names its class and address,
+// e.g. "Optional(CropOverlayWindow(0x55d0c2a4e8f0))".
+template <typename Object> QString optionalDescription(const Object* object)
+{
+    if (!object)
+        return QStringLiteral("nil");
+    QString text;
+    QDebug(&text).nospace() << object;
+    return QStringLiteral("Optional(") + text.trimmed() + QLatin1Char(')');
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(
+    const PlatformServices& services, const QString& dataFolder, const QIcon& trayIcon, QObject* parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_trayIcon(trayIcon)
+    , m_galleryStore(std::make_unique<GalleryStore>(dataFolder))
+    , m_canvasStore(std::make_unique<CanvasStore>(*m_galleryStore))
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    m_services.notifications.removeObserver(this);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    setupStatusItem();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return; // the tray menu still works; nothing else can be shown
+    observeCommands();
+    createFloatingPanel(*screen);
+}
+
+void AppDelegate::observeCommands()
+{
+    const std::pair<QString, void (AppDelegate::*)()> commands[] = {
+        { CommandNames::enterCropMode, &AppDelegate::enterCropMode },
+        { CommandNames::exitCropMode, &AppDelegate::exitCropMode },
+        { CommandNames::toggleIdeaGallery, &AppDelegate::toggleIdeaGallery },
+        { CommandNames::toggleMoodBoard, &AppDelegate::toggleMoodBoard },
+    };
+    for (const auto& [name, operation] : commands) {
+        // Removing first keeps a second registration from running a command twice.
+        m_services.notifications.removeObserver(this, name);
+        m_services.notifications.addObserver(
+            this, name, [this, operation](const QVariantMap&) { (this->*operation)(); });
+    }
+}
+
+void AppDelegate::createFloatingPanel(QScreen& screen)
+{
+    // The floating panel is created and placed here, once it exists.
+    Q_UNUSED(screen);
+}
+
+void AppDelegate::setupStatusItem()
+{
+    m_statusItem.reset();
+    m_statusMenu = std::make_unique<QMenu>();
+    QMenu& menu = *m_statusMenu;
+
+    QMenu* about = menu.addMenu(QStringLiteral("About Scrapwick"));
+    about->addAction(QStringLiteral("Version ") + QString::fromLatin1(appVersion))->setEnabled(false);
+    connect(about->addAction(QStringLiteral("Scrapwick Official Website")), &QAction::triggered, this,
+        &AppDelegate::openOfficialWebsite);
+    menu.addSeparator();
+
+    m_importAction = menu.addAction(QStringLiteral("Import to Idea Gallery..."));
+    m_importAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    m_importAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_importAction, &QAction::triggered, this, &AppDelegate::importToIdeaGallery);
+
+    QMenu* settings = menu.addMenu(QStringLiteral("Settings"));
+    QAction* launchAtLogin = settings->addAction(QStringLiteral("Launch at Login"));
+    launchAtLogin->setCheckable(true);
+    launchAtLogin->setChecked(m_services.defaults.boolForKey(launchAtLoginKey));
+    connect(launchAtLogin, &QAction::triggered, this, [this, launchAtLogin] { toggleLaunchAtLogin(launchAtLogin); });
+    QAction* shapeRecognition = settings->addAction(QStringLiteral("Shape Recognition"));
+    shapeRecognition->setCheckable(true);
+    shapeRecognition->setChecked(m_services.defaults.boolForKey(shapeRecognitionKey));
+    connect(shapeRecognition, &QAction::triggered, this,
+        [this, shapeRecognition] { toggleShapeRecognition(shapeRecognition); });
+    menu.addSeparator();
+
+    connect(
+        menu.addAction(QStringLiteral("Check for Updates")), &QAction::triggered, this, &AppDelegate::checkForUpdates);
+    connect(menu.addAction(QStringLiteral("Contact Support")), &QAction::triggered, this, &AppDelegate::openSupport);
+    menu.addSeparator();
+
+    m_quitAction = menu.addAction(QStringLiteral("Quit Scrapwick"));
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quitAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_quitAction, &QAction::triggered, QCoreApplication::instance(), &QCoreApplication::quit);
+
+    // A template image: the tray draws only its shape, in the panel's own colour.
+    QIcon icon = m_trayIcon;
+    icon.setIsMask(true);
+    m_statusItem = std::make_unique<QSystemTrayIcon>(icon);
+    m_statusItem->setToolTip(QStringLiteral("Scrapwick"));
+    m_statusItem->setContextMenu(m_statusMenu.get());
+    // A left click opens the same menu as a right click.
+    connect(m_statusItem.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason != QSystemTrayIcon::Trigger)
+            return;
+        const QRect iconArea = m_statusItem->geometry();
+        m_statusMenu->popup(iconArea.isValid() ? iconArea.bottomLeft() : QCursor::pos());
+    });
+    // Shown even without a tray: the icon docks as soon as a tray appears.
+    m_statusItem->show();
+}
+
+void AppDelegate::installMenuShortcuts(QWidget* window) const
+{
+    if (!window)
+        return;
+    for (QAction* action : { m_importAction.data(), m_quitAction.data() }) {
+        if (action)
+            window->addAction(action);
+    }
+}
+
+void AppDelegate::enterCropMode()
+{
+    Log::line(QStringLiteral("enterCropMode called"));
+    if (m_cropOverlayWindow && m_cropOverlayWindow->isVisible()) {
+        Log::line(QStringLiteral("already in crop mode, ignoring duplicate call"));
+        return;
+    }
+    if (!m_services.captureAccess.preflight()) {
+        m_services.captureAccess.request();
+        Log::line(QStringLiteral("Scrapwick: requesting screen capture permission"));
+        return;
+    }
+    if (m_cropOverlayWindow) {
+        // Deleted later: the old overlay may be inside one of its own handlers.
+        m_cropOverlayWindow->hide();
+        m_cropOverlayWindow.release()->deleteLater();
+    }
+    m_cropOverlayWindow = std::make_unique<CropOverlayWindow>(*m_galleryStore, m_services);
+    m_cropOverlayWindow->show();
+    m_cropOverlayWindow->raise();
+    m_cropOverlayWindow->activateWindow();
+    m_cropOverlayWindow->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void AppDelegate::exitCropMode()
+{
+    Log::line(QStringLiteral("exitCropMode called, window: ") + optionalDescription(m_cropOverlayWindow.get()));
+    if (m_cropOverlayWindow) {
+        // Kept until the next crop mode replaces it.
+        m_cropOverlayWindow->hide();
+        m_cropOverlayWindow->resetDrawing();
+    }
+    Log::line(QStringLiteral("crop mode exited"));
+    m_services.notifications.post(CommandNames::cropDidComplete);
+}
+
+void AppDelegate::toggleIdeaGallery()
+{
+    Log::line(QStringLiteral("toggleIdeaGallery notification received"));
+    if (!m_ideaGalleryController)
+        m_ideaGalleryController
+            = std::make_unique<IdeaGalleryWindowController>(*m_galleryStore, *m_canvasStore, m_services);
+    Log::line(QStringLiteral("controller: ") + optionalDescription(m_ideaGalleryController.get()));
+
+    QWidget* window = m_ideaGalleryController->window();
+    if (window && window->isVisible()) {
+        window->hide();
+    } else {
+        m_ideaGalleryController->show();
+        installMenuShortcuts(m_ideaGalleryController->window());
+    }
+    window = m_ideaGalleryController->window();
+    m_services.notifications.post(
+        CommandNames::galleryVisibilityChanged, { { CommandNames::isOpenKey, window && window->isVisible() } });
+}
+
+void AppDelegate::toggleMoodBoard()
+{
+    Log::line(QStringLiteral("toggleMoodBoard notification received"));
+    if (!m_moodBoardController)
+        m_moodBoardController
+            = std::make_unique<MoodBoardWindowController>(*m_galleryStore, *m_canvasStore, m_services);
+
+    QWidget* window = m_moodBoardController->window();
+    if (window && window->isVisible()) {
+        window->close(); // its controller announces the closing itself
+    } else {
+        m_moodBoardController->show();
+        installMenuShortcuts(m_moodBoardController->window());
+    }
+    window = m_moodBoardController->window();
+    m_services.notifications.post(
+        CommandNames::moodBoardVisibilityChanged, { { CommandNames::isOpenKey, window && window->isVisible() } });
+}
+
+void AppDelegate::importToIdeaGallery()
+{
+    OpenPanelRequest request;
+    request.title = QStringLiteral("Import to Idea Gallery");
+    request.prompt = QStringLiteral("Choose images to import");
+    request.allowsMultipleSelection = true;
+    request.mimeTypeFilters = { QStringLiteral("image/png"), QStringLiteral("image/jpeg"), QStringLiteral("image/heic"),
+        QStringLiteral("image/heif"), QStringLiteral("image/webp"), QStringLiteral("image/gif") };
+    QPointer<AppDelegate> weakThis(this);
+    m_services.filePanels.runOpenPanel(request, [weakThis](std::optional<QStringList> chosenPaths) {
+        if (!chosenPaths || !weakThis)
+            return;
+        ImageImporter::convertInBackground(
+            *chosenPaths, weakThis.data(), [weakThis](const ImportResult& result) { weakThis->finishImport(result); });
+    });
+}
+
+void AppDelegate::finishImport(const ImportResult& result)
+{
+    // Each addition goes to the front, so the last file chosen ends up first.
+    for (const ImportedImage& image : result.images)
+        m_galleryStore->addCutout(ClipItem { image.id, image.pngData, QDateTime::currentDateTime() });
+    if (!result.failedNames.isEmpty())
+        Log::line(QStringLiteral("[Import] Failed to import %1 file(s): %2")
+                      .arg(result.failedNames.size())
+                      .arg(result.failedNames.join(QStringLiteral(", "))));
+}
+
+void AppDelegate::toggleLaunchAtLogin(QAction* sender)
+{
+    const bool enable = sender->isChecked();
+    if (!m_services.loginItem.setEnabled(enable)) {
+        // Keep the check mark and the preference telling the truth.
+        Log::line(enable ? QStringLiteral("[Settings] Could not add the login item")
+                         : QStringLiteral("[Settings] Could not remove the login item"));
+        sender->setChecked(!enable);
+        return;
+    }
+    m_services.defaults.setBool(launchAtLoginKey, enable);
+    sender->setChecked(enable);
+}
+
+void AppDelegate::toggleShapeRecognition(QAction* sender)
+{
+    const bool enabled = !m_services.defaults.boolForKey(shapeRecognitionKey);
+    m_services.defaults.setBool(shapeRecognitionKey, enabled);
+    sender->setChecked(enabled);
+}
+
+void AppDelegate::openSupport()
+{
+    QUrl mail;
+    mail.setScheme(QStringLiteral("mailto"));
+    mail.setPath(ContactLinks::supportAddress);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("subject"), ContactLinks::supportSubject);
+    mail.setQuery(query);
+    m_services.urlOpener.openUrl(mail);
+}
+
+void AppDelegate::openOfficialWebsite()
+{
+    m_services.urlOpener.openUrl(QUrl(ContactLinks::productPage));
+}
+
+void AppDelegate::checkForUpdates()
+{
+    m_services.urlOpener.openUrl(QUrl(ContactLinks::productPage));
+}

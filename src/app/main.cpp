@@ -1,0 +1,47 @@
+#include "app/AppDelegate.h"
+#include "app/AppVersion.h"
+#include "app/DisplayProbe.h"
+#include "app/TrayIconImage.h"
+#include "platform/ClipboardPasteboard.h"
+#include "platform/DesktopUrlOpener.h"
+#include "platform/DialogFilePanels.h"
+#include "platform/DisplayServerCaptureAccess.h"
+#include "platform/NotificationCenter.h"
+#include "platform/SettingsUserDefaults.h"
+#include "platform/StorageLocation.h"
+#include "platform/XdgAutostartLoginItem.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    // Before Qt starts: without a display it would abort with a plugin error.
+    if (const auto problem = DisplayProbe::problem(DisplayEnvironment::current(), argc > 0 ? argv[0] : "scrapwick")) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return EXIT_FAILURE;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Scrapwick"));
+    QApplication::setApplicationName(QStringLiteral("Scrapwick"));
+    QApplication::setApplicationVersion(QString::fromLatin1(appVersion));
+    // The program lives in the tray: closing its last window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    NotificationCenter notifications;
+    SettingsUserDefaults defaults;
+    ClipboardPasteboard pasteboard;
+    DialogFilePanels filePanels;
+    DesktopUrlOpener urlOpener;
+    XdgAutostartLoginItem loginItem(QApplication::applicationFilePath());
+    DisplayServerCaptureAccess captureAccess;
+    const PlatformServices services { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem,
+        captureAccess };
+
+    AppDelegate appDelegate(services, StorageLocation::scrapwickFolder(), TrayIconImage::load());
+    appDelegate.applicationDidFinishLaunching();
+    return QApplication::exec();
+}

@@ -1,0 +1,45 @@
+#include "gallery/GalleryFolders.h"
+
+#include "platform/Uuids.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+GalleryFolders GalleryFolders::inside(const QString& rootFolder)
+{
+    const QDir root(rootFolder);
+    return { root.filePath(sectionName(GallerySection::cutouts)), root.filePath(sectionName(GallerySection::collages)),
+        root.filePath(QStringLiteral("gallery-index.json")) };
+}
+
+void GalleryFolders::prepare(const QString& rootFolder) const
+{
+    QDir root(rootFolder);
+    const QString legacyCollages = root.filePath(QStringLiteral("moodboards"));
+    // QDir::rename would not replace an existing "collages"; that is what we want,
+    // the old folder then simply stays.
+    if (QFileInfo(legacyCollages).isDir() && !QFileInfo::exists(collages))
+        (void)root.rename(legacyCollages, collages);
+    (void)root.mkpath(cutouts);
+    (void)root.mkpath(collages);
+}
+
+QString GalleryFolders::folderOf(GallerySection section) const
+{
+    return section == GallerySection::cutouts ? cutouts : collages;
+}
+
+QString GalleryFolders::imagePath(GallerySection section, const QUuid& id) const
+{
+    return QDir(folderOf(section)).filePath(Uuids::canonicalText(id) + QStringLiteral(".png"));
+}
+
+QString GalleryFolders::unreadableIndexKeepPath(const QDateTime& now) const
+{
+    const QString base
+        = index + QStringLiteral(".unreadable-") + now.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = base;
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = base + QLatin1Char('-') + QString::number(n);
+    return path;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "gallery/GalleryItems.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+// Where the gallery keeps its files inside the "Scrapwick" data folder: one
+// folder per section holding "<ID>.png" files, and "gallery-index.json".
+struct GalleryFolders {
+    QString cutouts;
+    QString collages;
+    QString index;
+
+    [[nodiscard]] static GalleryFolders inside(const QString& rootFolder);
+
+    // Renames an old "moodboards" folder to "collages" (left alone if that
+    // fails, for example because "collages" exists too) and creates both image
+    // folders. Failures show up later as failed writes.
+    void prepare(const QString& rootFolder) const;
+
+    [[nodiscard]] QString folderOf(GallerySection section) const;
+    // The id is always written upper-case, so a file name never depends on how
+    // an id was spelled.
+    [[nodiscard]] QString imagePath(GallerySection section, const QUuid& id) const;
+
+    // A free name beside the index for keeping an index that could not be read:
+    // "gallery-index.json.unreadable-<UTC yyyyMMdd-HHmmss>", with "-2", "-3", ...
+    // appended while such a file exists.
+    [[nodiscard]] QString unreadableIndexKeepPath(const QDateTime& now) const;
+};
