@@ -304,7 +304,10 @@ private slots:
         const QImage before = scenario.screenshot();
 
         QVERIFY2(scenario.enterCropMode(), qPrintable(session.diagnostics()));
-        QCOMPARE(scenario.cropButtonFace(), std::optional<QRgb>(qRgb(0, 0, 0)));
+        // The button turns black behind a transparent overlay. Without a compositor
+        // the overlay shows the screen as it was just before the button changed.
+        if (compositor)
+            QCOMPARE(scenario.cropButtonFace(), std::optional<QRgb>(qRgb(0, 0, 0)));
         // The overlay looks like nothing at all: truly transparent, or showing the
         // screen as it was.
         QVERIFY(X11Session::waitUntil(
