@@ -1,5 +1,7 @@
 #include "capture/CapturePipeline.h"
 
+#include "capture/ScreenImageFile.h"
+
 #include "gallery/GalleryStore.h"
 #include "platform/CommandNames.h"
 #include "platform/Log.h"
@@ -90,7 +92,11 @@ void CapturePipeline::hideAndCapture(
 std::optional<CutoutResult> CapturePipeline::captureRegion(
     const QString& program, const std::optional<QPainterPath>& lasso, double scale, double screenHeight)
 {
-    QImage screen;
+    // Only the lasso's pixels are read back; without a lasso the file is still
+    // checked, so a failed screenshot is reported either way.
+    const QRect wanted
+        = lasso ? CutoutExtraction::pixelBox(CutoutExtraction::lassoBox(*lasso), scale, screenHeight) : QRect();
+    std::optional<ScreenImageFile::Region> screen;
     {
         // A folder of its own, made with mode 0700 under a unique name: no other
         // user can plant or link the file, and captures running at once never
@@ -108,17 +114,18 @@ std::optional<CutoutResult> CapturePipeline::captureRegion(
                 helper.kill();
                 helper.waitForFinished();
             }
-            screen.load(file, "PNG");
+            screen = ScreenImageFile::read(file, wanted);
         }
     }
-    if (screen.isNull()) {
+    if (!screen || screen->screenSize.isEmpty()) {
         Log::line(QStringLiteral("screencapture failed"));
         return std::nullopt;
     }
     if (!lasso)
         return std::nullopt;
 
-    CutoutResult result = CutoutExtraction::extract(screen, *lasso, scale, screenHeight);
+    CutoutResult result
+        = CutoutExtraction::extract(screen->pixels, screen->rect, screen->screenSize, *lasso, scale, screenHeight);
     if (result.outcome == CutoutResult::Outcome::croppingFailed)
         Log::line(QStringLiteral("cropping failed"));
     return result;

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 
 namespace CutoutExtraction {
@@ -20,7 +21,26 @@ QRectF lassoBox(const QPainterPath& lasso)
     return closedLasso(lasso).controlPointRect();
 }
 
+QRect pixelBox(const QRectF& box, double scale, double screenHeight)
+{
+    const double left = box.left() * scale;
+    const double top = (screenHeight - box.bottom()) * scale;
+    const double right = left + box.width() * scale;
+    const double bottom = top + box.height() * scale;
+    if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) || !std::isfinite(bottom)
+        || std::max({ std::abs(left), std::abs(top), std::abs(right), std::abs(bottom) }) > 1 << 24)
+        return {};
+    return QRect(QPoint(int(std::floor(left)), int(std::floor(top))),
+        QPoint(int(std::ceil(right)) - 1, int(std::ceil(bottom)) - 1));
+}
+
 CutoutResult extract(const QImage& screen, const QPainterPath& lasso, double scale, double screenHeight)
+{
+    return extract(screen, screen.rect(), screen.size(), lasso, scale, screenHeight);
+}
+
+CutoutResult extract(const QImage& part, const QRect& partRect, const QSize& screenSize, const QPainterPath& lasso,
+    double scale, double screenHeight)
 {
     CutoutResult result;
     const QPainterPath outline = closedLasso(lasso);
@@ -31,19 +51,15 @@ CutoutResult extract(const QImage& screen, const QPainterPath& lasso, double sca
         return result;
     }
 
-    // The box in screen pixels, y flipped to the image's top-left origin, widened
-    // to whole pixels and kept inside the image.
-    const double left = box.left() * scale;
-    const double top = (screenHeight - box.bottom()) * scale;
-    const double right = left + box.width() * scale;
-    const double bottom = top + box.height() * scale;
-    const QRect wanted(QPoint(int(std::floor(left)), int(std::floor(top))),
-        QPoint(int(std::ceil(right)) - 1, int(std::ceil(bottom)) - 1));
-    const QRect crop = wanted.intersected(screen.rect());
-    if (screen.isNull() || crop.isEmpty()) {
+    const QRect wanted = pixelBox(box, scale, screenHeight);
+    const QRect crop = wanted.intersected(QRect(QPoint(0, 0), screenSize));
+    if (part.isNull() || crop.isEmpty() || !partRect.contains(crop)) {
         result.outcome = CutoutResult::Outcome::croppingFailed;
         return result;
     }
+    const QRect source = crop.translated(-partRect.topLeft());
+    const double left = box.left() * scale;
+    const double top = (screenHeight - box.bottom()) * scale;
 
     const double pixelWidth = box.width() * scale, pixelHeight = box.height() * scale;
     if (!(pixelWidth >= 1) || !(pixelHeight >= 1) || pixelWidth > 1 << 15 || pixelHeight > 1 << 15) {
@@ -72,11 +88,11 @@ CutoutResult extract(const QImage& screen, const QPainterPath& lasso, double sca
         // the screen's edge gets transparent padding, not the mask's black.
         const QRectF target(wanted.left() - left, wanted.top() - top, wanted.width(), wanted.height());
         if (crop == wanted) {
-            painter.drawImage(target, screen, crop);
+            painter.drawImage(target, part, source);
         } else {
             QImage padded(wanted.size(), QImage::Format_ARGB32_Premultiplied);
             padded.fill(Qt::transparent);
-            QPainter(&padded).drawImage(crop.topLeft() - wanted.topLeft(), screen, crop);
+            QPainter(&padded).drawImage(crop.topLeft() - wanted.topLeft(), part, source);
             painter.drawImage(target, padded);
         }
     }

@@ -33,8 +33,18 @@ namespace CutoutExtraction {
 // The box of all the lasso's points, curve control points included.
 [[nodiscard]] QRectF lassoBox(const QPainterPath& lasso);
 
+// The screen pixels under a box of points (y upwards): flipped to the image's
+// top-left origin and widened to whole pixels. Not clipped to the screen.
+[[nodiscard]] QRect pixelBox(const QRectF& box, double scale, double screenHeight);
+
 // Crops the lasso's box out of `screen` and masks it with the lasso, with an
 // anti-aliased edge. The cut-out is int(w·scale) × int(h·scale) pixels.
 [[nodiscard]] CutoutResult extract(const QImage& screen, const QPainterPath& lasso, double scale, double screenHeight);
+
+// The same, given only part of the screen image: `part` holds the pixels of
+// `partRect` of a screen image of `screenSize`, and must cover the lasso's
+// pixel box where that lies on the screen.
+[[nodiscard]] CutoutResult extract(const QImage& part, const QRect& partRect, const QSize& screenSize,
+    const QPainterPath& lasso, double scale, double screenHeight);
 
 } // namespace CutoutExtraction
