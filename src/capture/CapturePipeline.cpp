@@ -20,6 +20,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <charconv>
+#include <cmath>
 
 using namespace std::chrono_literals;
 
