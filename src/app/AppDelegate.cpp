@@ -2,6 +2,8 @@
 
 #include "app/AppVersion.h"
 #include "app/ContactLinks.h"
+#include "app/FloatingPanel.h"
+#include "app/FloatingPanelView.h"
 #include "app/ImageImporter.h"
 #include "canvas/CanvasStore.h"
 #include "capture/CropOverlayWindow.h"
@@ -16,6 +18,7 @@
 #include "platform/ScreenCaptureAccess.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
+#include "ui/Theme.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -47,10 +50,11 @@ template <typename Object> QString optionalDescription(const Object* object)
 } // namespace
 
 AppDelegate::AppDelegate(
-    const PlatformServices& services, const QString& dataFolder, const QIcon& trayIcon, QObject* parent)
+    const PlatformServices& services, const QString& dataFolder, const Theme& theme, QObject* parent)
     : QObject(parent)
     , m_services(services)
-    , m_trayIcon(trayIcon)
+    , m_theme(theme)
+    , m_trayIcon(theme.icon(QStringLiteral("icon-menubar")))
     , m_galleryStore(std::make_unique<GalleryStore>(dataFolder))
     , m_canvasStore(std::make_unique<CanvasStore>(*m_galleryStore, dataFolder))
 {
@@ -87,10 +91,27 @@ void AppDelegate::observeCommands()
     }
 }
 
+FloatingPanelView* AppDelegate::hostingView() const
+{
+    return m_hostingView;
+}
+
 void AppDelegate::createFloatingPanel(QScreen& screen)
 {
-    // The floating panel is created and placed here, once it exists.
-    Q_UNUSED(screen);
+    m_floatingPanel = std::make_unique<FloatingPanel>();
+    m_floatingPanel->setFrame(FloatingPanel::initialFrame(screen.availableGeometry()));
+
+    // Minimising keeps the panel's top edge where it is.
+    const QPointer<FloatingPanel> panel = m_floatingPanel.get();
+    auto* view = new FloatingPanelView(m_services.notifications, m_theme, [panel](bool minimized) {
+        if (panel)
+            panel->setFrame(FloatingPanel::frameForMinimized(panel->geometry(), minimized));
+    });
+    view->setStatusMenu(m_statusMenu.get(), [] { return QSystemTrayIcon::isSystemTrayAvailable(); });
+    m_floatingPanel->setContentView(view);
+    m_hostingView = view;
+    m_floatingPanel->show();
+    m_floatingPanel->raise();
 }
 
 void AppDelegate::setupStatusItem()

@@ -10,6 +10,8 @@
 
 class CanvasStore;
 class CropOverlayWindow;
+class FloatingPanel;
+class FloatingPanelView;
 class GalleryStore;
 class IdeaGalleryWindowController;
 class MoodBoardWindowController;
@@ -18,6 +20,7 @@ class QMenu;
 class QScreen;
 class QSystemTrayIcon;
 class QWidget;
+class Theme;
 struct ImportResult;
 
 // The hub of the process. It owns the two stores for the whole run, puts the
@@ -30,9 +33,10 @@ class AppDelegate : public QObject {
 
 public:
     // Creates the gallery store on `dataFolder` (the "Scrapwick" folder), then
-    // the canvas store on top of it. `trayIcon` is drawn as a monochrome mask.
+    // the canvas store on top of it. `theme` gives the tray icon and the
+    // floating panel's look; it must outlive the delegate.
     AppDelegate(
-        const PlatformServices& services, const QString& dataFolder, const QIcon& trayIcon, QObject* parent = nullptr);
+        const PlatformServices& services, const QString& dataFolder, const Theme& theme, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     AppDelegate(const AppDelegate&) = delete;
@@ -77,6 +81,10 @@ public:
     [[nodiscard]] CropOverlayWindow* cropOverlayWindow() const { return m_cropOverlayWindow.get(); }
     [[nodiscard]] IdeaGalleryWindowController* ideaGalleryController() const { return m_ideaGalleryController.get(); }
     [[nodiscard]] MoodBoardWindowController* moodBoardController() const { return m_moodBoardController.get(); }
+    // The always-on-top palette and its content; null until launch, and when
+    // there was no screen to put them on.
+    [[nodiscard]] FloatingPanel* floatingPanel() const { return m_floatingPanel.get(); }
+    [[nodiscard]] FloatingPanelView* hostingView() const;
 
 private:
     void setupStatusItem();
@@ -87,6 +95,7 @@ private:
     void finishImport(const ImportResult& result);
 
     PlatformServices m_services;
+    const Theme& m_theme;
     QIcon m_trayIcon;
     // Declared before everything that refers to them, so they are destroyed last.
     std::unique_ptr<GalleryStore> m_galleryStore;
@@ -99,4 +108,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     QPointer<QAction> m_importAction;
     QPointer<QAction> m_quitAction;
+    // Destroyed first: its view refers to the status menu.
+    std::unique_ptr<FloatingPanel> m_floatingPanel;
+    QPointer<FloatingPanelView> m_hostingView;
 };

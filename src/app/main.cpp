@@ -1,7 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/AppVersion.h"
 #include "app/DisplayProbe.h"
-#include "app/TrayIconImage.h"
 #include "platform/ClipboardPasteboard.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/DialogFilePanels.h"
@@ -10,6 +9,7 @@
 #include "platform/SettingsUserDefaults.h"
 #include "platform/StorageLocation.h"
 #include "platform/XdgAutostartLoginItem.h"
+#include "ui/Theme.h"
 
 #include <QApplication>
 
@@ -43,7 +43,10 @@ int main(int argc, char* argv[])
     const PlatformServices services { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem,
         captureAccess };
 
-    AppDelegate appDelegate(services, StorageLocation::scrapwickFolder(), TrayIconImage::load());
+    const Theme theme;
+    QApplication::setWindowIcon(theme.applicationIcon());
+
+    AppDelegate appDelegate(services, StorageLocation::scrapwickFolder(), theme);
     appDelegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

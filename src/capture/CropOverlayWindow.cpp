@@ -1,6 +1,9 @@
 #include "capture/CropOverlayWindow.h"
 
+#include "capture/CapturePipeline.h"
+#include "capture/CropOverlayView.h"
 #include "platform/CommandNames.h"
+#include "platform/DesktopCompositor.h"
 #include "platform/NotificationCenter.h"
 
 #include <QGuiApplication>
@@ -9,18 +12,43 @@
 #include <QScreen>
 
 CropOverlayWindow::CropOverlayWindow(GalleryStore& galleryStore, const PlatformServices& services, QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
-    , m_galleryStore(galleryStore)
+    // Bypassing the window manager is X11's pop-up-menu level: mapped above every
+    // managed window, always-on-top ones included, and exactly where we put it.
+    : QWidget(parent,
+        Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
+            | Qt::NoDropShadowWindowHint)
     , m_services(services)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (DesktopCompositor::isRunning()) {
+        setAttribute(Qt::WA_TranslucentBackground);
+    } else if (screen) {
+        // Taken before the overlay is shown, so it holds what the user sees now.
+        m_frozenScreen = screen->grabWindow(0);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    if (screen) {
+        setScreen(screen);
         setGeometry(screen->geometry());
+    } else {
+        setGeometry(QRect());
+    }
+
+    m_overlayView = new CropOverlayView(
+        services.defaults, CapturePipeline(galleryStore, services.pasteboard, services.notifications), this);
+    m_overlayView->setGeometry(rect());
 }
+
+CropOverlayWindow::~CropOverlayWindow() = default;
 
 void CropOverlayWindow::resetDrawing()
 {
-    update();
+    m_overlayView->resetDrawing();
+}
+
+void CropOverlayWindow::setScreenCaptureProgram(const QString& program)
+{
+    m_overlayView->capturePipeline().setScreenCaptureProgram(program);
 }
 
 void CropOverlayWindow::mousePressEvent(QMouseEvent* event)
@@ -29,8 +57,16 @@ void CropOverlayWindow::mousePressEvent(QMouseEvent* event)
         m_services.notifications.post(CommandNames::exitCropMode);
 }
 
-void CropOverlayWindow::paintEvent(QPaintEvent*)
+void CropOverlayWindow::paintEvent(QPaintEvent* event)
 {
-    // Nearly clear, but not fully: a fully transparent window lets clicks through.
-    QPainter(this).fillRect(rect(), QColor(0, 0, 0, 1));
+    if (m_frozenScreen.isNull())
+        return;
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.drawPixmap(0, 0, m_frozenScreen);
+}
+
+void CropOverlayWindow::resizeEvent(QResizeEvent*)
+{
+    m_overlayView->setGeometry(rect());
 }

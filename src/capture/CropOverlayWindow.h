@@ -2,27 +2,41 @@
 
 #include "platform/PlatformServices.h"
 
+#include <QPixmap>
 #include <QWidget>
 
+class CropOverlayView;
 class GalleryStore;
 
-// The full-screen window of crop mode. This first version only covers the
-// primary screen and leaves crop mode on a right click.
-class CropOverlayWindow : public QWidget
-{
+// The full-screen window of crop mode: frameless, above every other window (the
+// floating panel too), covering the primary screen exactly. With a compositor
+// it is truly transparent; without one it shows the screen as it was when crop
+// mode started, so it still looks transparent. A right click anywhere leaves
+// crop mode; keys do nothing.
+class CropOverlayWindow : public QWidget {
     Q_OBJECT
 
 public:
     CropOverlayWindow(GalleryStore& galleryStore, const PlatformServices& services, QWidget* parent = nullptr);
+    ~CropOverlayWindow() override;
 
-    // Forgets any lasso in progress (called when crop mode ends).
+    // Forgets any lasso in progress or snapping (called when crop mode ends).
     void resetDrawing();
+
+    [[nodiscard]] CropOverlayView& overlayView() const { return *m_overlayView; }
+    // True when the window paints the frozen screen instead of being transparent.
+    [[nodiscard]] bool showsFrozenScreen() const { return !m_frozenScreen.isNull(); }
+    // The capture helper to run; tests point it at a stand-in with the same
+    // command line.
+    void setScreenCaptureProgram(const QString& program);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    GalleryStore& m_galleryStore;
     PlatformServices m_services;
+    QPixmap m_frozenScreen;
+    CropOverlayView* m_overlayView = nullptr; // child widget, owned by this window
 };

@@ -7,6 +7,7 @@
 #include "moodboard_ui/MoodBoardWindowController.h"
 #include "platform/CommandNames.h"
 #include "platform/Log.h"
+#include "ui/Theme.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,7 +190,7 @@ private Q_SLOTS:
         TestPlatform& p = *m_platform;
         const PlatformServices services { p.notifications, p.defaults, p.pasteboard, p.filePanels, p.urlOpener, broken,
             p.captureAccess };
-        m_app = std::make_unique<AppDelegate>(services, m_data->path(), QIcon());
+        m_app = std::make_unique<AppDelegate>(services, m_data->path(), m_theme);
         m_app->applicationDidFinishLaunching();
         Log::ScopedCapture log;
 
@@ -218,7 +219,7 @@ private Q_SLOTS:
 
     void commandsAreHeardOnlyAfterLaunchAndOnlyOnce()
     {
-        m_app = std::make_unique<AppDelegate>(m_platform->services(), m_data->path(), QIcon());
+        m_app = std::make_unique<AppDelegate>(m_platform->services(), m_data->path(), m_theme);
         NotificationRecorder recorder(m_platform->notifications, { CommandNames::cropDidComplete });
         m_platform->notifications.post(CommandNames::exitCropMode);
         QVERIFY(recorder.names.isEmpty());
@@ -438,10 +439,11 @@ private Q_SLOTS:
 private:
     void launch()
     {
-        m_app = std::make_unique<AppDelegate>(m_platform->services(), m_data->path(), QIcon());
+        m_app = std::make_unique<AppDelegate>(m_platform->services(), m_data->path(), m_theme);
         m_app->applicationDidFinishLaunching();
     }
 
+    Theme m_theme;
     std::unique_ptr<QTemporaryDir> m_data;
     std::unique_ptr<TestPlatform> m_platform;
     std::unique_ptr<AppDelegate> m_app;

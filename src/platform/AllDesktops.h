@@ -1,0 +1,10 @@
+#pragma once
+
+class QWindow;
+
+// Asks the window manager to show a window on every virtual desktop
+// (workspace). On X11 this is the EWMH sticky state; elsewhere there is no
+// such request and nothing happens. Call it once the window is shown.
+namespace AllDesktops {
+void request(QWindow& window);
+} // namespace AllDesktops
