@@ -67,13 +67,17 @@ QList<IndexEntry> entriesFor(const QList<ClipItem>& cutouts, const QList<Collage
 QByteArray encode(const QList<IndexEntry>& entries)
 {
     Json array = Json::array();
-    array.get_ref<Json::array_t&>().reserve(size_t(entries.size()));
+    auto& objects = array.get_ref<Json::array_t&>();
+    objects.reserve(size_t(entries.size()));
     for (const IndexEntry& entry : entries) {
-        Json object;
-        object["id"] = Uuids::canonicalText(entry.id).toStdString();
-        object["createdAt"] = referenceSeconds(entry.createdAt);
-        object["section"] = entry.section.toStdString();
-        array.push_back(std::move(object));
+        // Built in place with room for its three keys: at 10,000 items the
+        // allocations are most of the cost of an index write.
+        Json& object = objects.emplace_back(Json::value_t::object);
+        auto& fields = object.get_ref<Json::object_t&>();
+        fields.reserve(3);
+        fields.emplace_back("id", Uuids::canonicalText(entry.id).toStdString());
+        fields.emplace_back("createdAt", referenceSeconds(entry.createdAt));
+        fields.emplace_back("section", entry.section.toStdString());
     }
     const std::string text = array.dump(2);
     return QByteArray(text.data(), qsizetype(text.size()));

@@ -19,9 +19,3 @@ void ThumbnailCache::insert(const QString& key, const QImage& image)
     std::lock_guard lock(m_mutex);
     m_images.insert(key, new QImage(image), 1);
 }
-
-int ThumbnailCache::count() const
-{
-    std::lock_guard lock(m_mutex);
-    return int(m_images.count());
-}

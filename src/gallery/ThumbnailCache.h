@@ -16,7 +16,6 @@ public:
 
     [[nodiscard]] std::optional<QImage> find(const QString& key);
     void insert(const QString& key, const QImage& image);
-    [[nodiscard]] int count() const;
 
 private:
     mutable std::mutex m_mutex;

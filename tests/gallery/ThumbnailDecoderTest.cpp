@@ -273,6 +273,22 @@ private slots:
                 qPrintable(QString::number(i) + QLatin1Char(' ') + describe(actual[i])));
     }
 
+    void jpegOrientationIsAppliedToo()
+    {
+        // Qt writes no Exif; splice an APP1 segment in right after the JPEG's SOI marker.
+        const QByteArray jpeg = encoded(quadrants({ 800, 400 }).convertToFormat(QImage::Format_RGB32), "JPEG");
+        const QByteArray payload = QByteArray("Exif", 5) + '\0' + orientationExif(6, false);
+        const int length = int(payload.size()) + 2;
+        const QByteArray segment = QByteArray("\xff\xe1") + char(length >> 8) + char(length & 0xff) + payload;
+        const auto thumbnail = ThumbnailDecoder::thumbnail(jpeg.left(2) + segment + jpeg.mid(2), 360);
+        QVERIFY(thumbnail.has_value());
+        QCOMPARE(thumbnail->size(), QSize(180, 360));
+        QVERIFY2(
+            near(colourAt(*thumbnail, 0.75, 0.25), red, 12), qPrintable(describe(colourAt(*thumbnail, 0.75, 0.25))));
+        QVERIFY2(
+            near(colourAt(*thumbnail, 0.25, 0.25), green, 12), qPrintable(describe(colourAt(*thumbnail, 0.25, 0.25))));
+    }
+
     void bytesThatAreNoImageGiveNothing_data()
     {
         QTest::addColumn<QByteArray>("bytes");
