@@ -193,9 +193,10 @@ void AppDelegate::enterCropMode()
         return;
     }
     if (m_cropOverlayWindow) {
-        // Deleted later: the old overlay may be inside one of its own handlers.
+        // Safe to delete at once: an overlay never starts a crop mode itself, so
+        // this never runs inside one of its own handlers.
         m_cropOverlayWindow->hide();
-        m_cropOverlayWindow.release()->deleteLater();
+        m_cropOverlayWindow.reset();
     }
     m_cropOverlayWindow = std::make_unique<CropOverlayWindow>(*m_galleryStore, m_services);
     m_cropOverlayWindow->show();

@@ -53,8 +53,8 @@ std::optional<std::string> problem(const DisplayEnvironment& environment, const 
     if (environment.waylandDisplay && !xcbChosen)
         return std::nullopt;
     if (!x11Answers(*environment.display))
-        return "Scrapwick needs a graphical desktop: no X server answers on display \"" + *environment.display
-            + "\" (from DISPLAY)." + howToRun(programPath);
+        return "Scrapwick needs a graphical desktop: cannot connect to the X server on display \""
+            + *environment.display + "\" (from DISPLAY)." + howToRun(programPath);
     return std::nullopt;
 }
 

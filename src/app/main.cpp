@@ -30,6 +30,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QString::fromLatin1(appVersion));
     // The program lives in the tray: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Matches the desktop entry and icon name, so desktops group our windows with it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.scrapwick.Scrapwick"));
 
     NotificationCenter notifications;
     SettingsUserDefaults defaults;

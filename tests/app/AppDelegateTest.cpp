@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "TestDoubles.h"
+#include "app/TrayIconImage.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
 #include "gallery_ui/IdeaGalleryWindowController.h"
@@ -315,10 +316,11 @@ private Q_SLOTS:
         QCOMPARE(lines[4], QStringLiteral("crop mode exited"));
         QCOMPARE(recorder.names, QStringList { CommandNames::cropDidComplete });
 
-        // A new crop mode gets a fresh overlay.
+        // A new crop mode gets a fresh overlay; the old one is gone.
+        const QPointer<CropOverlayWindow> previous(overlay);
         m_platform->notifications.post(CommandNames::enterCropMode);
-        QVERIFY(m_app->cropOverlayWindow()->isVisible());
-        QVERIFY(!overlay->isVisible());
+        QVERIFY(previous.isNull());
+        QVERIFY(m_app->cropOverlayWindow() && m_app->cropOverlayWindow()->isVisible());
     }
 
     void exitCropModeWithoutOverlayStillAnswers()
@@ -412,6 +414,26 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_I, Qt::ControlModifier);
         QVERIFY(m_platform->filePanels.hasPendingOpen());
+    }
+
+    void trayIconIsAMonochromeShape()
+    {
+        const QImage image
+            = TrayIconImage::load().pixmap(QSize(22, 22)).toImage().convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(!image.isNull());
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.alpha() == 0)
+                    continue;
+                ++opaque;
+                // Only the shape counts: the tray tints a template image itself.
+                QCOMPARE(qMax(pixel.red(), qMax(pixel.green(), pixel.blue())), 0);
+            }
+        }
+        QVERIFY2(opaque > 20 && opaque < image.width() * image.height() * 3 / 4, qPrintable(QString::number(opaque)));
+        QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
     }
 
 private:

@@ -20,7 +20,7 @@ private Q_SLOTS:
 
         const Env none;
         const QString noDisplay = QStringLiteral("no X11 or Wayland display found (DISPLAY is not set)");
-        const QString silent = QStringLiteral("no X server answers on display \":7\"");
+        const QString silent = QStringLiteral("cannot connect to the X server on display \":7\"");
 
         QTest::newRow("nothing at all") << none << none << none << true << noDisplay << QStringList {};
         QTest::newRow("x11 answers") << Env(":7") << none << none << true << QString() << QStringList { ":7" };

@@ -1,6 +1,7 @@
 #include "X11Session.h"
 
 #include <QDir>
+#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -51,6 +52,81 @@ private Q_SLOTS:
         // The app keeps its data in the private folder it was given.
         QVERIFY2(X11Session::waitUntil([&] { return QDir(session.scrapwickFolder()).exists(); }),
             qPrintable(session.diagnostics()));
+        QVERIFY2(session.appOutputLines().isEmpty(), qPrintable(session.diagnostics()));
+    }
+
+    void clickingTheTrayIconOpensTheMenuAndQuitEndsTheApp()
+    {
+        REQUIRE_XVFB();
+        X11Session session({ .windowManager = true, .trayHost = true });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QVERIFY2(session.launchApp(), qPrintable(session.lastError()));
+        QVERIFY2(
+            X11Session::waitUntil([&] { return session.appHasTrayIcon(); }, 10000), qPrintable(session.diagnostics()));
+        QVERIFY(session.viewableTopLevelsOfApp().isEmpty()); // no window of its own at start
+
+        const QRect icon = session.screenGeometry(session.appTrayIconWindow());
+        QVERIFY(icon.isValid());
+        QVERIFY(session.clickAt(icon.center()));
+        QList<XWindow> menus;
+        QVERIFY2(X11Session::waitUntil([&] {
+            menus = session.viewableTopLevelsOfApp();
+            return !menus.isEmpty();
+        }),
+            qPrintable(session.diagnostics()));
+        // Nine rows, three of them separators: far taller than the 24-pixel tray.
+        QVERIFY(session.screenGeometry(menus.first()).height() > 100);
+
+        // Up from no selection lands on the last row, "Quit Scrapwick".
+        QVERIFY(session.pressKeys({ "Up", "Return" }));
+        QVERIFY2(X11Session::waitUntil([&] { return session.app()->state() == QProcess::NotRunning; }),
+            qPrintable(session.diagnostics()));
+        QCOMPARE(session.app()->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(session.app()->exitCode(), 0);
+    }
+
+    void importFromTheTrayMenuStoresTheCutout()
+    {
+        REQUIRE_XVFB();
+        X11Session session({ .windowManager = true, .trayHost = true });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QVERIFY2(session.launchApp(), qPrintable(session.lastError()));
+        QVERIFY2(
+            X11Session::waitUntil([&] { return session.appHasTrayIcon(); }, 10000), qPrintable(session.diagnostics()));
+
+        QTemporaryDir pictures;
+        const QString picture = pictures.filePath(QStringLiteral("sunset.png"));
+        QImage image(12, 7, QImage::Format_ARGB32);
+        image.fill(QColor(250, 120, 0));
+        QVERIFY(image.save(picture));
+
+        const QPoint icon = session.screenGeometry(session.appTrayIconWindow()).center();
+        QVERIFY(session.clickAt(icon));
+        QVERIFY2(X11Session::waitUntil([&] { return !session.viewableTopLevelsOfApp().isEmpty(); }),
+            qPrintable(session.diagnostics()));
+        // "About Scrapwick", then (past the separator) "Import to Idea Gallery...".
+        QVERIFY(session.pressKeys({ "Down", "Down", "Return" }));
+
+        // The open panel takes the focus with its file-name field ready for typing.
+        QVERIFY2(X11Session::waitUntil(
+                     [&] { return session.focusedWindowName() == QStringLiteral("Import to Idea Gallery"); }),
+            qPrintable(session.diagnostics()));
+        QVERIFY(session.typeText(picture));
+        QVERIFY(session.pressKeys({ "Return" }));
+
+        const QDir cutouts(session.scrapwickFolder() + QStringLiteral("/cutouts"));
+        QStringList stored;
+        QVERIFY2(X11Session::waitUntil([&] {
+            stored = cutouts.entryList({ QStringLiteral("*.png") }, QDir::Files);
+            return stored.size() == 1;
+        }),
+            qPrintable(session.diagnostics()));
+        QImage imported;
+        QVERIFY2(X11Session::waitUntil([&] { return imported.load(cutouts.filePath(stored.first())); }),
+            qPrintable(stored.first()));
+        QCOMPARE(imported.size(), QSize(12, 7));
+        QCOMPARE(imported.pixelColor(3, 3), QColor(250, 120, 0));
+        QVERIFY(QFile::exists(session.scrapwickFolder() + QStringLiteral("/gallery-index.json")));
         QVERIFY2(session.appOutputLines().isEmpty(), qPrintable(session.diagnostics()));
     }
 

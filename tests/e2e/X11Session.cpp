@@ -211,6 +211,8 @@ QProcessEnvironment X11Session::environment() const
     environment.insert(QStringLiteral("DISPLAY"), m_display);
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("XAUTHORITY"));
+    // The tests themselves run offscreen; Qt programs started here must not.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // Keep helpers and the app off any session bus of the machine running the
     // tests: a desktop's StatusNotifier host would take the tray icon away from
     // the session's own tray.
@@ -241,7 +243,6 @@ bool X11Session::launchApp(const QStringList& arguments, const QProcessEnvironme
     QFile::setPermissions(runtimeDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QProcessEnvironment environment = this->environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
@@ -349,6 +350,28 @@ CommandResult X11Session::xprop(const QStringList& arguments) const
 CommandResult X11Session::xclip(const QStringList& arguments) const
 {
     return run(QStringLiteral("xclip"), arguments);
+}
+
+bool X11Session::clickAt(QPoint position, int button) const
+{
+    return xdotool({ QStringLiteral("mousemove"), QString::number(position.x()), QString::number(position.y()),
+                       QStringLiteral("click"), QString::number(button) })
+        .succeeded();
+}
+
+bool X11Session::pressKeys(const QStringList& keys) const
+{
+    return xdotool(QStringList { QStringLiteral("key") } + keys).succeeded();
+}
+
+bool X11Session::typeText(const QString& text) const
+{
+    return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text }).succeeded();
+}
+
+QString X11Session::focusedWindowName() const
+{
+    return xdotool({ QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname") }).output.trimmed();
 }
 
 bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
@@ -468,19 +491,53 @@ qint64 X11Session::trayHostPid() const
     return 0;
 }
 
-bool X11Session::appHasTrayIcon() const
+XWindow X11Session::appTrayIconWindow() const
 {
     const qint64 trayPid = trayHostPid();
     if (trayPid == 0 || appPid() == 0)
-        return false;
+        return 0;
     const XWindow root = rootWindow();
     // An embedded icon is reparented into the tray host's panel, so one of the
     // app's windows then has an ancestor that belongs to the tray host.
     for (const XWindow window : windowsOfProcess(appPid())) {
         for (XWindow ancestor = parentOf(window); ancestor != 0 && ancestor != root; ancestor = parentOf(ancestor)) {
             if (windowPid(ancestor) == trayPid || windowName(ancestor) == QLatin1String("trayer"))
-                return true;
+                return window;
         }
     }
-    return false;
+    return 0;
+}
+
+bool X11Session::appHasTrayIcon() const
+{
+    return appTrayIconWindow() != 0;
+}
+
+QRect X11Session::screenGeometry(XWindow window) const
+{
+    if (!m_connection)
+        return {};
+    xcb_connection_t* c = m_connection->connection;
+    auto geometry = owned(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    auto origin
+        = owned(xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, rootWindow(), 0, 0), nullptr));
+    if (!geometry || !origin)
+        return {};
+    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+QList<XWindow> X11Session::viewableTopLevelsOfApp() const
+{
+    QList<XWindow> found;
+    const QList<XWindow> appWindows = windowsOfProcess(appPid());
+    const XWindow root = rootWindow();
+    for (const XWindow window : appWindows) {
+        // Managed windows sit in a window-manager frame; menus and other
+        // override-redirect windows sit directly on the root.
+        const XWindow parent = parentOf(window);
+        const bool topLevel = parent == root || windowPid(parent) != appPid();
+        if (topLevel && isViewable(window) && window != appTrayIconWindow())
+            found.append(window);
+    }
+    return found;
 }

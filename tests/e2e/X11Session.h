@@ -38,6 +38,7 @@
 
 #include <QList>
 #include <QProcess>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -90,7 +91,8 @@ public:
     [[nodiscard]] QString diagnostics();
 
     [[nodiscard]] QString display() const { return m_display; } // ":N"
-    // The environment for any program that should run on this session.
+    // The environment for any program that should run on this session
+    // (DISPLAY, QT_QPA_PLATFORM=xcb, no WAYLAND_DISPLAY, no session bus).
     [[nodiscard]] QProcessEnvironment environment() const;
 
     // Starts scrapwick on the session. `extraEnvironment` entries override the
@@ -117,6 +119,14 @@ public:
     [[nodiscard]] CommandResult xprop(const QStringList& arguments) const;
     [[nodiscard]] CommandResult xclip(const QStringList& arguments) const;
 
+    // Real input through xdotool: a click at a screen position, key presses
+    // by X key name ("ctrl+i", "Return"), and text typed into the focus.
+    [[nodiscard]] bool clickAt(QPoint position, int button = 1) const;
+    [[nodiscard]] bool pressKeys(const QStringList& keys) const;
+    [[nodiscard]] bool typeText(const QString& text) const;
+    // The title of the window that has the keyboard focus.
+    [[nodiscard]] QString focusedWindowName() const;
+
     // Polls `condition` while letting Qt deliver events (so process output
     // keeps arriving) until it holds or `timeoutMs` has passed.
     [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, int pollMs = 25);
@@ -137,8 +147,14 @@ public:
 
     // The pid of a helper (empty when it was not started).
     [[nodiscard]] qint64 trayHostPid() const;
-    // Whether one of the app's windows has been embedded in the tray host.
+    // The app's window embedded in the tray host (its tray icon), or 0.
+    [[nodiscard]] XWindow appTrayIconWindow() const;
     [[nodiscard]] bool appHasTrayIcon() const;
+    // Where a window is on the screen, in root coordinates.
+    [[nodiscard]] QRect screenGeometry(XWindow window) const;
+    // The app's visible windows that are not inside another of its windows
+    // (its windows, dialogs and open menus), except the tray icon.
+    [[nodiscard]] QList<XWindow> viewableTopLevelsOfApp() const;
 
 private:
     struct Helper {
