@@ -47,11 +47,11 @@ public:
     [[nodiscard]] XWindow panel() const { return m_panel; }
     [[nodiscard]] QRect frame() const { return WindowGrab::geometry(m_session.display(), m_panel).value_or(QRect()); }
 
-    [[nodiscard]] bool click(QPoint inPanel) const
+    [[nodiscard]] bool click(QPoint inPanel, const QString& button = QStringLiteral("1")) const
     {
         const QPoint at = frame().topLeft() + inPanel;
         return m_session
-            .xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1", "mousemove", "0",
+            .xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", button, "mousemove", "0",
                 "540" })
             .succeeded();
     }
@@ -167,6 +167,32 @@ private Q_SLOTS:
         QVERIFY(panel.click({ 60, 8 }));
         QVERIFY(X11Session::waitUntil([&] { return panel.frame().size() == QSize(78, 87); }));
         QCOMPARE(panel.frame(), expanded);
+    }
+
+    void withoutATrayARightClickOpensTheMenu()
+    {
+        REQUIRE_XVFB();
+        X11Session session({ .windowManager = true });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QVERIFY2(session.launchApp(), qPrintable(session.lastError()));
+        PanelDriver panel(session);
+        QVERIFY2(panel.findPanel(), qPrintable(session.diagnostics()));
+        QCOMPARE(session.viewableTopLevelsOfApp(), QList<XWindow> { panel.panel() });
+
+        QVERIFY(panel.click({ 40, 8 }, QStringLiteral("3")));
+        QList<XWindow> menus;
+        QVERIFY2(X11Session::waitUntil([&] {
+            menus = session.viewableTopLevelsOfApp();
+            menus.removeAll(panel.panel());
+            return !menus.isEmpty();
+        }),
+            qPrintable(session.diagnostics()));
+        // The tray menu: nine rows, far taller than the panel.
+        QVERIFY(session.screenGeometry(menus.first()).height() > 100);
+        // Its last row quits.
+        QVERIFY(session.pressKeys({ "Up", "Return" }));
+        QVERIFY2(X11Session::waitUntil([&] { return session.app()->state() == QProcess::NotRunning; }),
+            qPrintable(session.diagnostics()));
     }
 
     void panelIsStickyAndAboveOtherWindows()
