@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QWindow>
 
 FloatingPanel::FloatingPanel(QWidget* parent)
@@ -21,6 +22,11 @@ FloatingPanel::FloatingPanel(QWidget* parent)
     setWindowTitle(QStringLiteral("Scrapwick"));
     setMinimumSize(int(FloatingPanelView::panelWidth), int(FloatingPanelView::minimizedHeight));
     setMaximumSize(int(FloatingPanelView::panelWidth), int(FloatingPanelView::expandedHeight));
+    // The native window exists from here on, so the request for every
+    // desktop is in place before the window manager first sees it.
+    winId();
+    if (QWindow* handle = windowHandle())
+        AllDesktops::request(*handle);
 }
 
 void FloatingPanel::setContentView(QWidget* view)
@@ -68,8 +74,12 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 void FloatingPanel::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (QWindow* handle = windowHandle())
-        AllDesktops::request(*handle);
+    // Once mapped (after this event), a window changes state only by asking
+    // the window manager.
+    QTimer::singleShot(0, this, [this] {
+        if (QWindow* handle = windowHandle())
+            AllDesktops::request(*handle);
+    });
 }
 
 void FloatingPanel::updateMask()

@@ -1,5 +1,6 @@
 #include "app/FloatingPanelView.h"
 
+#include "app/MinimizedCornerShape.h"
 #include "platform/CommandNames.h"
 #include "platform/NotificationCenter.h"
 #include "ui/Theme.h"
@@ -10,8 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QWindow>
-
-#include "app/MinimizedCornerShape.h"
 
 namespace {
 
@@ -35,7 +34,6 @@ FloatingPanelView::FloatingPanelView(
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
-    setMouseTracking(false);
 
     const QPointF field = fieldRect().topLeft();
     const auto icon = [this](const QString& name) {

@@ -59,10 +59,18 @@ void request(QWindow& window)
     const xcb_atom_t wmState = atom(connection, "_NET_WM_STATE");
     const xcb_atom_t sticky = atom(connection, "_NET_WM_STATE_STICKY");
     const xcb_atom_t desktop = atom(connection, "_NET_WM_DESKTOP");
-    if (wmState != XCB_ATOM_NONE && sticky != XCB_ATOM_NONE)
+    // Before the window is mapped, the window manager reads these properties
+    // when it takes the window on (Qt adds its own states to the list rather
+    // than replacing it); once mapped, only a request to the window manager
+    // changes them. Doing both covers either moment.
+    if (wmState != XCB_ATOM_NONE && sticky != XCB_ATOM_NONE) {
+        xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, wmState, XCB_ATOM_ATOM, 32, 1, &sticky);
         sendToWindowManager(connection, screen->root, id, wmState, addState, sticky);
-    if (desktop != XCB_ATOM_NONE)
+    }
+    if (desktop != XCB_ATOM_NONE) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
         sendToWindowManager(connection, screen->root, id, desktop, allDesktops, 0);
+    }
     xcb_flush(connection);
 }
 

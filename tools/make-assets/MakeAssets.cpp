@@ -272,18 +272,19 @@ PixelCanvas layerOrder()
     });
 }
 
-// A three-quarter ring with an arrow head at its end: clockwise when
-// `clockwise`, otherwise mirrored.
+// A three-quarter ring, open at the upper right, whose top end carries an arrow
+// head pointing right: turning clockwise; mirrored for anticlockwise.
 PixelCanvas turnArrow(int size, double radius, bool clockwise)
 {
     PixelCanvas c(size, size);
     const QPointF centre(size / 2.0, size / 2.0);
-    for (double r = radius - 1; r <= radius + 0.01; r += 0.5)
-        c.circle(centre, r, ink, 150, 420);
-    // Head at the ring's start (150 degrees: upper left), pointing right.
-    const int hx = int(centre.x() - radius * 0.87), hy = int(centre.y() - radius * 0.5);
-    for (int i = 0; i < 5; ++i)
-        c.fill(hx - 4 + i, hy - 4 + i, 1, 9 - 2 * i, ink);
+    for (double r = radius - 1; r <= radius + 0.01; r += 0.25)
+        c.circle(centre, r, ink, 90, 360);
+    const int half = radius > 6 ? 4 : 2;
+    const int tipY = int(centre.y() - radius + 0.5);
+    const int baseX = int(centre.x());
+    for (int i = 0; i <= half; ++i)
+        c.fill(baseX + i, tipY - (half - i), 1, 2 * (half - i) + 1, ink);
     return clockwise ? c : c.mirroredHorizontally();
 }
 

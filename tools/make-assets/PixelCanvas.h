@@ -27,7 +27,7 @@ public:
     void blit(const PixelCanvas& other, int x, int y);
     // Text in a pixel font at its native size, without smoothing.
     void text(int x, int baseline, const QString& text, const QString& family, int pixelSize, QColor colour);
-    // Every black pixel of `shape` gets a one-pixel white border around it.
+    // Every clear pixel next to a black one takes `colour`: a one-pixel rim.
     void halo(QColor colour);
 
     [[nodiscard]] int width() const { return m_image.width(); }
