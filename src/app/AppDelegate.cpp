@@ -153,7 +153,9 @@ void AppDelegate::setupStatusItem()
     m_quitAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_quitAction, &QAction::triggered, QCoreApplication::instance(), &QCoreApplication::quit);
 
-    // A template image: the tray draws only its shape, in the panel's own colour.
+    // Marked as a template for trays that tint icons to their own colour; most Linux
+    // trays draw it as it is, so the image itself is black with a white rim and reads
+    // on light and dark panels alike.
     QIcon icon = m_trayIcon;
     icon.setIsMask(true);
     m_statusItem = std::make_unique<QSystemTrayIcon>(icon);
