@@ -5,11 +5,8 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,10 +14,10 @@ namespace {
 
 using Index = QList<QPair<QString, QString>>;
 
-QByteArray pngBytes(QSize size, QColor colour)
+QByteArray pngBytes(QSize size)
 {
     QImage image(size, QImage::Format_ARGB32);
-    image.fill(colour);
+    image.fill(Qt::red);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -44,6 +41,15 @@ void writeFile(const QString& path, const QByteArray& bytes)
 QString fileIn(const QString& folder, const QUuid& id)
 {
     return QDir(folder).filePath(Uuids::canonicalText(id) + QStringLiteral(".png"));
+}
+
+// The image files in a folder, as the ids they are named after.
+QSet<QUuid> idsIn(const QString& folder)
+{
+    QSet<QUuid> ids;
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        ids.insert(QUuid::fromString(name.chopped(4)));
+    return ids;
 }
 
 // The index as (id, section) pairs, read with Qt's own JSON parser.
@@ -74,13 +80,12 @@ class GalleryStoreTest : public QObject {
     QString m_root;
 
     std::unique_ptr<GalleryStore> makeStore() { return std::make_unique<GalleryStore>(m_root); }
-    QString rootPath(const QString& relative) const { return QDir(m_root).filePath(relative); }
+    QString rootPath(const char* relative) const { return QDir(m_root).filePath(QString::fromLatin1(relative)); }
 
 private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
         m_root = m_dir->filePath(QStringLiteral("Scrapwick"));
     }
 
@@ -89,10 +94,9 @@ private slots:
     void addedItemsGoFirstInTheListAndTheFiles()
     {
         auto store = makeStore();
-        QSignalSpy cutoutsChanged(store.get(), &GalleryStore::cutoutsChanged);
-        const ClipItem first { QUuid::createUuid(), pngBytes({ 4, 4 }, Qt::red), at(1) };
-        const ClipItem second { QUuid::createUuid(), pngBytes({ 8, 2 }, Qt::blue), at(2) };
-        const CollageItem collage { QUuid::createUuid(), pngBytes({ 3, 3 }, Qt::green), at(3) };
+        const ClipItem first { QUuid::createUuid(), QByteArray("first"), at(1) };
+        const ClipItem second { QUuid::createUuid(), QByteArray("second"), at(2) };
+        const CollageItem collage { QUuid::createUuid(), QByteArray("collage"), at(3) };
         const CollageItem withoutData { QUuid::createUuid(), std::nullopt, at(4) };
         // Quick successive changes, no waiting in between: the index must reflect all of them.
         store->addCutout(first);
@@ -102,13 +106,11 @@ private slots:
         QCOMPARE(store->cutouts().size(), 2);
         QCOMPARE(store->cutouts()[0].id, second.id);
         QCOMPARE(store->collages()[0].id, withoutData.id);
-        QCOMPARE(cutoutsChanged.count(), 2);
 
         store->waitForPendingWrites();
-        QCOMPARE(readFile(fileIn(store->cutoutsFolder(), first.id)), *first.imageData);
-        QCOMPARE(readFile(fileIn(store->cutoutsFolder(), second.id)), *second.imageData);
-        QCOMPARE(QDir(store->collagesFolder()).entryList(QDir::Files),
-            QStringList { QFileInfo(fileIn({}, collage.id)).fileName() });
+        QCOMPARE(readFile(fileIn(store->cutoutsFolder(), second.id)), QByteArray("second"));
+        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { first.id, second.id }));
+        QCOMPARE(idsIn(store->collagesFolder()), QSet<QUuid> { collage.id });
         QCOMPARE(indexOnDisk(store->indexPath()),
             (Index { entry(second.id, "cutouts"), entry(first.id, "cutouts"), entry(withoutData.id, "collages"),
                 entry(collage.id, "collages") }));
@@ -119,14 +121,12 @@ private slots:
         auto store = makeStore();
         QList<QUuid> cut, col;
         for (int i = 0; i < 3; ++i) {
-            cut << QUuid::createUuid();
-            col << QUuid::createUuid();
-            store->addCutout({ cut[i], pngBytes({ 2, 2 }, Qt::red), at(i) });
-            store->addCollage({ col[i], pngBytes({ 2, 2 }, Qt::blue), at(i) });
+            store->addCutout({ cut.emplaceBack(QUuid::createUuid()), QByteArray("c"), at(i) });
+            store->addCollage({ col.emplaceBack(QUuid::createUuid()), QByteArray("m"), at(i) });
         }
         store->waitForPendingWrites();
         // A cut-out file carrying a collage's id must survive that collage's deletion;
-        // a file of an id no longer listed is still removed.
+        // the file of an id no longer listed is still removed.
         writeFile(fileIn(store->cutoutsFolder(), col[0]), "other");
         const QUuid stray = QUuid::createUuid();
         writeFile(fileIn(store->collagesFolder(), stray), "stray");
@@ -139,11 +139,8 @@ private slots:
         QCOMPARE(store->collages().size(), 1);
 
         store->waitForPendingWrites();
-        QVERIFY(!QFile::exists(fileIn(store->cutoutsFolder(), cut[1])));
-        QVERIFY(QFile::exists(fileIn(store->cutoutsFolder(), cut[0])));
-        QVERIFY(QFile::exists(fileIn(store->cutoutsFolder(), col[0])));
-        QCOMPARE(QDir(store->collagesFolder()).entryList(QDir::Files),
-            QStringList { QFileInfo(fileIn({}, col[1])).fileName() });
+        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { cut[0], cut[2], col[0] }));
+        QCOMPARE(idsIn(store->collagesFolder()), QSet<QUuid> { col[1] });
         QCOMPARE(indexOnDisk(store->indexPath()),
             (Index { entry(cut[2], "cutouts"), entry(cut[0], "cutouts"), entry(col[1], "collages") }));
     }
@@ -154,10 +151,10 @@ private slots:
         QList<CollageItem> collages;
         {
             auto store = makeStore();
-            for (int i = 0; i < 3; ++i)
-                store->addCutout({ QUuid::createUuid(), pngBytes({ 2, 2 }, Qt::red), at(1700000000123 + i) });
-            store->addCollage({ QUuid::createUuid(), pngBytes({ 2, 2 }, Qt::blue), at(1600000000999) });
-            store->deleteCutout(store->cutouts()[1].id);
+            store->addCutout({ QUuid::createUuid(), QByteArray("a"), at(1700000000123) });
+            store->addCutout({ QUuid::createUuid(), QByteArray("b"), at(1700000000124) });
+            // Before 2001: a negative number of seconds in the index.
+            store->addCollage({ QUuid::createUuid(), QByteArray("c"), at(900000000999) });
             cutouts = store->cutouts();
             collages = store->collages();
             // No wait: destroying the store finishes the writes it scheduled.
@@ -169,10 +166,9 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(store->cutouts()[i].id, cutouts[i].id);
             QCOMPARE(store->cutouts()[i].createdAt, cutouts[i].createdAt);
-            QCOMPARE(store->imageDataFor(cutouts[i].id), cutouts[i].imageData);
         }
         QCOMPARE(store->collages()[0].createdAt, collages[0].createdAt);
-        QCOMPARE(store->imageDataFor(collages[0].id), collages[0].imageData);
+        QCOMPARE(store->imageDataFor(collages[0].id), QByteArray("c"));
 
         // A readable index is replaced without keeping a copy.
         store->addCutout({ QUuid::createUuid(), std::nullopt, at(1) });
@@ -184,27 +180,25 @@ private slots:
     void imageLookupPrefersMemoryThenTheCutoutFolderThenTheCollageFolder()
     {
         auto store = makeStore();
-        const QUuid inBothFolders = QUuid::createUuid();
-        const QUuid onlyCollageFile = QUuid::createUuid();
-        const QUuid memoryCollage = QUuid::createUuid();
+        const QUuid inBothFolders = QUuid::createUuid(), onlyCollageFile = QUuid::createUuid(),
+                    memoryCollage = QUuid::createUuid();
         writeFile(fileIn(store->cutoutsFolder(), inBothFolders), "cut-out file");
         writeFile(fileIn(store->collagesFolder(), inBothFolders), "collage file");
         writeFile(fileIn(store->collagesFolder(), onlyCollageFile), "only collage");
         writeFile(fileIn(store->cutoutsFolder(), memoryCollage), "stale file");
+        store->addCollage({ memoryCollage, QByteArray("in memory"), at(0) });
 
         QCOMPARE(store->imageDataFor(inBothFolders), QByteArray("cut-out file"));
         QCOMPARE(store->imageDataFor(onlyCollageFile), QByteArray("only collage"));
-        QCOMPARE(store->imageDataFor(QUuid::createUuid()), std::nullopt);
-        store->addCollage({ memoryCollage, QByteArray("in memory"), at(0) });
         QCOMPARE(store->imageDataFor(memoryCollage), QByteArray("in memory"));
+        QCOMPARE(store->imageDataFor(QUuid::createUuid()), std::nullopt);
     }
 
     void thumbnailMissIsDecodedOffThreadAndHitIsImmediate()
     {
         auto store = makeStore();
-        const ClipItem item { QUuid::createUuid(), pngBytes({ 800, 600 }, Qt::red), at(0) };
+        const ClipItem item { QUuid::createUuid(), pngBytes({ 800, 600 }), at(0) };
         store->addCutout(item);
-
         bool returned = false;
         std::optional<QImage> result;
         store->loadThumbnail(item.id, [&](std::optional<QImage> thumbnail) {
@@ -220,10 +214,10 @@ private slots:
         // Served from the cache: synchronously, even with the bytes gone.
         store->deleteCutout(item.id);
         store->waitForPendingWrites();
-        std::optional<QImage> cached;
-        store->loadThumbnail(item.id, [&](std::optional<QImage> thumbnail) { cached = std::move(thumbnail); });
-        QVERIFY(cached.has_value());
-        QCOMPARE(cached->size(), QSize(360, 270));
+        result.reset();
+        store->loadThumbnail(item.id, [&](std::optional<QImage> thumbnail) { result = std::move(thumbnail); });
+        QVERIFY(result.has_value());
+        QCOMPARE(result->size(), QSize(360, 270));
     }
 
     void aFailedThumbnailIsTriedAgainLater()
@@ -241,31 +235,23 @@ private slots:
         QTRY_COMPARE(calls, 1);
         QVERIFY(!result.has_value());
 
-        writeFile(fileIn(store->collagesFolder(), id), pngBytes({ 90, 120 }, Qt::green));
+        writeFile(fileIn(store->collagesFolder(), id), pngBytes({ 90, 120 }));
         store->loadThumbnail(id, record);
         QTRY_COMPARE(calls, 2);
         QVERIFY(result.has_value());
     }
 
-    void failedWritesAreLoggedAndTheNextChangeWritesTheIndexInFull()
+    void aFailedIndexWriteIsLoggedAndTheNextChangeWritesItInFull()
     {
         auto store = makeStore();
-        // Files and folders in the way block the writes even for root.
-        QVERIFY(QDir(store->cutoutsFolder()).removeRecursively());
-        writeFile(store->cutoutsFolder(), "in the way");
-        QVERIFY(QDir().mkpath(store->indexPath() + QStringLiteral("/blocker")));
+        QVERIFY(QDir().mkpath(store->indexPath() + QStringLiteral("/blocker"))); // in the way even for root
         Log::ScopedCapture log;
-        const ClipItem a { QUuid::createUuid(), pngBytes({ 2, 2 }, Qt::red), at(0) };
+        const ClipItem a { QUuid::createUuid(), std::nullopt, at(0) };
         store->addCutout(a);
         store->waitForPendingWrites();
-        QCOMPARE(log.lines().size(), 2);
-        const QString imagePrefix = QStringLiteral("[GalleryStore] Failed to write image ") + Uuids::canonicalText(a.id)
-            + QStringLiteral(": ");
-        QVERIFY2(log.lines()[0].startsWith(imagePrefix) && log.lines()[0].size() > imagePrefix.size(),
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines()[0].startsWith(QStringLiteral("[GalleryStore] Failed to write index: ")),
             qPrintable(log.lines()[0]));
-        QVERIFY2(log.lines()[1].startsWith(QStringLiteral("[GalleryStore] Failed to write index: ")),
-            qPrintable(log.lines()[1]));
-        QCOMPARE(store->imageDataFor(a.id), a.imageData);
 
         QVERIFY(QDir(store->indexPath()).removeRecursively());
         const ClipItem b { QUuid::createUuid(), std::nullopt, at(1) };
@@ -278,29 +264,23 @@ private slots:
     {
         const QByteArray content("[{\"id\": \"../../x\", \"createdAt\": 1, \"section\": \"cutouts\"}]");
         QVERIFY(QDir().mkpath(m_root));
-        const QString indexPath = rootPath(QStringLiteral("gallery-index.json"));
-        writeFile(indexPath, content);
-
+        writeFile(rootPath("gallery-index.json"), content);
         Log::ScopedCapture log;
         auto store = makeStore();
         QVERIFY(store->cutouts().isEmpty() && store->collages().isEmpty());
-        QCOMPARE(readFile(indexPath), content);
+        QCOMPARE(readFile(rootPath("gallery-index.json")), content);
+
         const ClipItem a { QUuid::createUuid(), std::nullopt, at(0) };
         const ClipItem b { QUuid::createUuid(), std::nullopt, at(1) };
         store->addCutout(a);
         store->addCutout(b);
         store->waitForPendingWrites();
-
         const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
         QCOMPARE(kept.size(), 1);
-        QVERIFY2(QRegularExpression(QStringLiteral("^gallery-index\\.json\\.unreadable-\\d{8}-\\d{6}$"))
-                     .match(kept[0])
-                     .hasMatch(),
-            qPrintable(kept[0]));
         const QString keptPath = QDir(m_root).filePath(kept[0]);
         QCOMPARE(readFile(keptPath), content);
         QCOMPARE(log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
-        QCOMPARE(indexOnDisk(indexPath), (Index { entry(b.id, "cutouts"), entry(a.id, "cutouts") }));
+        QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(b.id, "cutouts"), entry(a.id, "cutouts") }));
     }
 
     void keepNamesNeverReplaceAnEarlierKeptIndex()
@@ -309,7 +289,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_root));
         // 12:34:56 in UTC+1 is 11:34:56 UTC.
         const QDateTime now(QDate(2025, 3, 9), QTime(12, 34, 56), Qt::OffsetFromUTC, 3600);
-        const QString base = rootPath(QStringLiteral("gallery-index.json.unreadable-20250309-113456"));
+        const QString base = rootPath("gallery-index.json.unreadable-20250309-113456");
         QCOMPARE(folders.unreadableIndexKeepPath(now), base);
         writeFile(base, "1");
         writeFile(base + QStringLiteral("-2"), "2");
@@ -319,27 +299,24 @@ private slots:
     void legacyCollageFolderIsRenamedOnlyWhenNoCollageFolderExists()
     {
         const QUuid id = QUuid::createUuid();
-        QVERIFY(QDir().mkpath(rootPath(QStringLiteral("moodboards"))));
-        writeFile(fileIn(rootPath(QStringLiteral("moodboards")), id), "old collage");
-        writeFile(rootPath(QStringLiteral("gallery-index.json")),
+        QVERIFY(QDir().mkpath(rootPath("moodboards")));
+        writeFile(fileIn(rootPath("moodboards"), id), "old collage");
+        writeFile(rootPath("gallery-index.json"),
             "[{\"id\": \"" + Uuids::canonicalText(id).toUtf8() + "\", \"createdAt\": 3, \"section\": \"moodboards\"}]");
         {
             auto store = makeStore();
-            QVERIFY(!QFile::exists(rootPath(QStringLiteral("moodboards"))));
+            QVERIFY(!QFile::exists(rootPath("moodboards")));
             QCOMPARE(store->collages().size(), 1);
             QCOMPARE(store->imageDataFor(id), QByteArray("old collage"));
             store->deleteCutouts({});
             store->waitForPendingWrites();
             QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(id, "collages") }));
         }
-
-        // Both folders present: the old one stays untouched, "collages" is used.
-        const QUuid old = QUuid::createUuid();
-        QVERIFY(QDir().mkpath(rootPath(QStringLiteral("moodboards"))));
-        writeFile(fileIn(rootPath(QStringLiteral("moodboards")), old), "stays");
+        // Both folders present: the old one stays, "collages" is used.
+        QVERIFY(QDir().mkpath(rootPath("moodboards")));
         auto store = makeStore();
-        QCOMPARE(readFile(fileIn(rootPath(QStringLiteral("moodboards")), old)), QByteArray("stays"));
-        QVERIFY(!store->imageDataFor(old).has_value());
+        QVERIFY(QFileInfo(rootPath("moodboards")).isDir());
+        QCOMPARE(store->imageDataFor(id), QByteArray("old collage"));
     }
 };
 
