@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,77 +19,50 @@ QByteArray readAll(const QString& path)
 }
 } // namespace
 
-class PlatformFilesTest : public QObject
-{
+class PlatformFilesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void atomicWriteReplacesWholeFileAndLeavesNoTemporaries()
+    void atomicWriteReplacesWholeFileOrReportsAFailure()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("index.json"));
         QVERIFY(!AtomicFile::write(path, QByteArray(10000, 'a')).has_value());
         QVERIFY(!AtomicFile::write(path, "short").has_value());
         QCOMPARE(readAll(path), QByteArray("short"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("index.json")});
-    }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("index.json") });
 
-    void atomicWriteReportsAFailureAndKeepsTheOldFile()
-    {
-        QTemporaryDir dir;
-        const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/file.png"));
-        const auto error = AtomicFile::write(missingFolder, "x");
-        QVERIFY(error.has_value());
-        QVERIFY(!error->isEmpty());
+        const auto error = AtomicFile::write(dir.filePath(QStringLiteral("no/such/folder/file.png")), "x");
+        QVERIFY(error.has_value() && !error->isEmpty());
     }
 
     void autostartEntryIsWrittenAndRemoved()
     {
         QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("config/autostart"));
-        XdgAutostartLoginItem item(QStringLiteral("/opt/my apps/scrap\"wick"), folder);
-
+        XdgAutostartLoginItem item(QStringLiteral("/opt/my apps/scrap\"wick"), dir.filePath(QStringLiteral("a/b")));
         QVERIFY(item.setEnabled(true));
-        QVERIFY(QFile::exists(item.entryPath()));
         QCOMPARE(QFileInfo(item.entryPath()).fileName(), QStringLiteral("scrapwick.desktop"));
-
-        QSettings entry(item.entryPath(), QSettings::IniFormat);
-        entry.beginGroup(QStringLiteral("Desktop Entry"));
-        QCOMPARE(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
-        QCOMPARE(readAll(item.entryPath()).contains("Exec=\"/opt/my apps/scrap\\\"wick\"\n"), true);
+        const QByteArray entry = readAll(item.entryPath());
+        QVERIFY2(entry.startsWith("[Desktop Entry]\n") && entry.contains("\nType=Application\n")
+                && entry.contains("\nExec=\"/opt/my apps/scrap\\\"wick\"\n"),
+            entry.constData());
 
         QVERIFY(item.setEnabled(false));
         QVERIFY(!QFile::exists(item.entryPath()));
-        // Disabling when already disabled is not a failure.
-        QVERIFY(item.setEnabled(false));
+        QVERIFY(item.setEnabled(false)); // already disabled is not a failure
     }
 
-    void mainQueueRunsWorkFromOtherThreadsOnTheContextThreadInOrder()
+    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
     {
+        // A timer cannot be started on such a thread: the delayed work must still run.
         QObject context;
         QList<int> order;
         std::thread worker([&] {
-            MainQueue::after(30ms, &context, [&] { order << 3; });
+            MainQueue::after(30ms, &context, [&] { order << 2; });
             MainQueue::async(&context, [&] { order << 1; });
-            MainQueue::async(&context, [&] {
-                QCOMPARE(QThread::currentThread(), context.thread());
-                order << 2;
-            });
         });
         worker.join();
-        QTRY_COMPARE(order, (QList<int>{1, 2, 3}));
-    }
-
-    void mainQueueDropsWorkWhoseContextIsGone()
-    {
-        bool ran = false;
-        {
-            QObject context;
-            MainQueue::async(&context, [&] { ran = true; });
-            MainQueue::after(1ms, &context, [&] { ran = true; });
-        }
-        QTest::qWait(20);
-        QVERIFY(!ran);
+        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
     }
 };
 
