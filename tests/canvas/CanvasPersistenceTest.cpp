@@ -1,12 +1,9 @@
 #include "CanvasTestFiles.h"
 
 #include "canvas/CanvasHistory.h"
-#include "canvas/CanvasStore.h"
-#include "gallery/GalleryStore.h"
 #include "platform/Log.h"
 
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -35,44 +32,23 @@ auto fieldsOf(const Layer& l)
 class CanvasPersistenceTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<GalleryStore> m_gallery;
-    std::unique_ptr<CanvasStore> m_store;
+    std::unique_ptr<CanvasFolder> m_folder;
 
-    QString root() const { return m_dir->path(); }
+    QString root() const { return m_folder->root(); }
     QString recordPath() const { return root() + QStringLiteral("/canvas.json"); }
-
-    CanvasStore& openStore()
-    {
-        if (m_store)
-            m_store->waitForPendingWrites();
-        m_store.reset();
-        m_store = std::make_unique<CanvasStore>(*m_gallery, root());
-        return *m_store;
-    }
+    CanvasStore& openStore() { return m_folder->reopen(); }
 
     QJsonArray writtenLayers() const
     {
-        m_store->waitForPendingWrites();
+        m_folder->store->waitForPendingWrites();
         return QJsonDocument::fromJson(readFile(recordPath())).object().value(QStringLiteral("layers")).toArray();
     }
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_gallery = std::make_unique<GalleryStore>(root());
-    }
-
-    void cleanup()
-    {
-        if (m_store)
-            m_store->waitForPendingWrites();
-        m_store.reset();
-        m_gallery.reset();
-    }
+    void init() { m_folder = std::make_unique<CanvasFolder>(); }
+    void cleanup() { m_folder.reset(); }
 
     void recordIsPrettyPrintedInItsKeyOrder()
     {
@@ -196,7 +172,7 @@ private slots:
         writeFile(recordPath(), damaged);
         // Opening and closing without a change touches nothing.
         openStore();
-        m_store.reset();
+        m_folder->close();
         QCOMPARE(readFile(recordPath()), damaged);
 
         Log::ScopedCapture log;

@@ -1,11 +1,7 @@
 #include "CanvasTestFiles.h"
 
-#include "canvas/CanvasStore.h"
-#include "gallery/GalleryStore.h"
-
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
@@ -46,44 +42,23 @@ QList<qint64> zIndicesOf(const QList<Layer>& layers)
 class CanvasStoreTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<GalleryStore> m_gallery;
-    std::unique_ptr<CanvasStore> m_store;
+    std::unique_ptr<CanvasFolder> m_folder;
 
-    QString root() const { return m_dir->path(); }
-
-    // Another store on the same folder, as after a restart.
-    CanvasStore& reopenedStore()
-    {
-        m_store->waitForPendingWrites();
-        m_store.reset();
-        m_store = std::make_unique<CanvasStore>(*m_gallery, root());
-        return *m_store;
-    }
+    QString root() const { return m_folder->root(); }
+    CanvasStore& canvas() { return *m_folder->store; }
 
     // Adds one layer and selects it.
     void addSelectedLayer()
     {
-        QVERIFY(!m_store->addLayer(QUuid::createUuid(), solidPng(10, 10), {}, false));
-        m_store->setSelectedLayerId(m_store->layers().first().id);
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(10, 10), {}, false));
+        canvas().setSelectedLayerId(canvas().layers().first().id);
     }
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_gallery = std::make_unique<GalleryStore>(root());
-        m_store = std::make_unique<CanvasStore>(*m_gallery, root());
-    }
-
-    void cleanup()
-    {
-        m_store->waitForPendingWrites();
-        m_store.reset();
-        m_gallery.reset();
-    }
+    void init() { m_folder = std::make_unique<CanvasFolder>(); }
+    void cleanup() { m_folder.reset(); }
 
     void newLayersFitTheVisibleArea_data()
     {
@@ -102,16 +77,16 @@ private slots:
         QFETCH(QSizeF, area);
         QFETCH(QSize, pixels);
         QFETCH(QSizeF, expected);
-        m_store->setContentArea(area);
-        QVERIFY(!m_store->addLayer(QUuid::createUuid(), solidPng(pixels.width(), pixels.height()), { 7, 9 }, false));
-        const Layer& layer = m_store->layers().first();
+        canvas().setContentArea(area);
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(pixels.width(), pixels.height()), { 7, 9 }, false));
+        const Layer& layer = canvas().layers().first();
         QVERIFY(qAbs(layer.width - expected.width()) < 1e-9 && qAbs(layer.height - expected.height()) < 1e-9);
         QCOMPARE(layer.position, QPointF(7, 9));
     }
 
     void payloadLayersAreStaggeredFromTheDropOrigin()
     {
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         QSignalSpy layersChanged(&store, &CanvasStore::layersChanged);
         store.setDropOrigin({ 100, 100 });
         const QByteArray png = solidPng(40, 40);
@@ -140,7 +115,7 @@ private slots:
         const QByteArray png = solidPng(10, 10);
         const QString good = upperId(QUuid::createUuid());
         const auto result
-            = m_store->addLayersFromPayload(payloadOf({ itemOf(png, good), itemOf(png, QStringLiteral("abc")) }));
+            = canvas().addLayersFromPayload(payloadOf({ itemOf(png, good), itemOf(png, QStringLiteral("abc")) }));
         QCOMPARE(result.added, 1);
         QCOMPARE(result.skipped, 1);
 
@@ -148,34 +123,34 @@ private slots:
         bytesAsText[QStringLiteral("imageData")] = QString::fromLatin1(png.toBase64());
         QVariantMap idAsUuid = itemOf(png, good);
         idAsUuid[QStringLiteral("clipItemId")] = QVariant::fromValue(QUuid::createUuid());
-        const auto mixed = m_store->addLayersFromPayload(payloadOf({ bytesAsText, itemOf("GIF89a?", good), idAsUuid,
+        const auto mixed = canvas().addLayersFromPayload(payloadOf({ bytesAsText, itemOf("GIF89a?", good), idAsUuid,
             itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")), QVariantMap {},
             itemOf(png, good.toLower()) }));
         QCOMPARE(mixed.added, 1);
         QCOMPARE(mixed.skipped, 5);
-        QCOMPARE(m_store->layers().size(), 2);
+        QCOMPARE(canvas().layers().size(), 2);
         // Without a list of items nothing happens at all, not even an undo step.
-        QCOMPARE(m_store->addLayersFromPayload({}).skipped, 0);
-        QCOMPARE(m_store->undoStack().size(), 2);
+        QCOMPARE(canvas().addLayersFromPayload({}).skipped, 0);
+        QCOMPARE(canvas().undoStack().size(), 2);
     }
 
     void bytesThatAreNotAnImageAreRefused()
     {
-        QSignalSpy layersChanged(m_store.get(), &CanvasStore::layersChanged);
+        QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
         QByteArray truncated = solidPng(30, 30);
         truncated.truncate(truncated.size() / 2);
         for (const QByteArray& bytes : { QByteArray("hello"), truncated })
-            QCOMPARE(m_store->addLayer(QUuid::createUuid(), bytes, {}, true),
+            QCOMPARE(canvas().addLayer(QUuid::createUuid(), bytes, {}, true),
                 std::optional<QString>(QStringLiteral("图片数据无效")));
-        QVERIFY(m_store->layers().isEmpty());
-        QCOMPARE(m_store->nextLayerNumber(), 1);
-        QCOMPARE(m_store->nextStaggerCount(), 0);
+        QVERIFY(canvas().layers().isEmpty());
+        QCOMPARE(canvas().nextLayerNumber(), 1);
+        QCOMPARE(canvas().nextStaggerCount(), 0);
         QCOMPARE(layersChanged.size(), 0);
     }
 
     void duplicateGoesOnTopShiftedAndSelected()
     {
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         const QByteArray png = solidPng(60, 20);
         for (int i = 0; i < 3; ++i)
             QVERIFY(!store.addLayer(QUuid::createUuid(), png, { 50.0 + 100 * i, 50 }, false));
@@ -196,7 +171,7 @@ private slots:
     void rotationKeepsTheRemainderSign()
     {
         addSelectedLayer();
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         QList<double> seen;
         for (int i = 0; i < 4; ++i) {
             store.rotateSelectedLayer(-90);
@@ -208,7 +183,7 @@ private slots:
     void editsOfNoSelectionDoNothing()
     {
         addSelectedLayer();
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         store.setSelectedLayerId(QUuid::createUuid()); // names no layer
         store.rotateSelectedLayer(90);
         store.flipSelectedLayerHorizontally();
@@ -222,7 +197,7 @@ private slots:
     void flipsToggleAndCommitsApplyToTheNamedLayer()
     {
         addSelectedLayer();
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         const QUuid id = store.layers().first().id;
         store.flipSelectedLayerVertically();
         store.flipSelectedLayerVertically();
@@ -280,7 +255,7 @@ private slots:
         for (qsizetype i = 0; i < zIndices.size(); ++i)
             entries.append(layerEntry(QUuid::createUuid(), 40, 30, zIndices[i], QString::number(i)));
         writeCanvas(root(), 10, entries);
-        CanvasStore& store = reopenedStore();
+        CanvasStore& store = m_folder->reopen();
         const QUuid selectedId = store.layers().at(selected).id;
         store.setSelectedLayerId(selectedId);
         QSignalSpy layersChanged(&store, &CanvasStore::layersChanged);
@@ -308,7 +283,7 @@ private slots:
                  "zIndex": 9223372036854775807}]})")
                 .arg(upperId(id))
                 .toUtf8());
-        CanvasStore& store = reopenedStore();
+        CanvasStore& store = m_folder->reopen();
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
         store.setSelectedLayerId(id);
         store.duplicateSelectedLayer();
@@ -319,7 +294,7 @@ private slots:
     void historyKeepsFiveSteps()
     {
         addSelectedLayer();
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         for (int i = 0; i < 6; ++i)
             store.rotateSelectedLayer(10);
         QList<double> afterEachUndo;
@@ -344,7 +319,7 @@ private slots:
 
     void clearingForgetsEverything()
     {
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         store.setDropOrigin({ 10, 10 });
         store.addLayersFromPayload(payloadOf({ itemOf(solidPng(4, 4), upperId(QUuid::createUuid())) }));
         const QUuid id = store.layers().first().id;
@@ -361,11 +336,11 @@ private slots:
 
     void undoTakesImagesFromTheFileThenTheGallery()
     {
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         const QByteArray galleryPng = solidPng(20, 20, Qt::blue);
         const QByteArray layerPng = solidPng(20, 20, Qt::green);
         const QUuid clipId = QUuid::createUuid();
-        m_gallery->addCutout(ClipItem { clipId, galleryPng, QDateTime::currentDateTimeUtc() });
+        m_folder->gallery.addCutout(ClipItem { clipId, galleryPng, QDateTime::currentDateTimeUtc() });
         store.pushUndoSnapshot();
         QVERIFY(!store.addLayer(clipId, layerPng, {}, false));
         const QUuid id = store.layers().first().id;
@@ -384,22 +359,22 @@ private slots:
         store.undo();
         store.waitForPendingWrites();
         QVERIFY(QFile::remove(layerFile(root(), id)));
-        m_gallery->deleteCutout(clipId);
-        m_gallery->waitForPendingWrites();
+        m_folder->gallery.deleteCutout(clipId);
+        m_folder->gallery.waitForPendingWrites();
         store.redo();
         QVERIFY(store.layers().isEmpty());
     }
 
     void undoOfADeletionBringsTheLayerBackFromMemory()
     {
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         const QByteArray png = solidPng(20, 20, Qt::green);
         const QUuid clipId = QUuid::createUuid();
-        m_gallery->addCutout(ClipItem { clipId, png, QDateTime::currentDateTimeUtc() });
+        m_folder->gallery.addCutout(ClipItem { clipId, png, QDateTime::currentDateTimeUtc() });
         store.addLayersFromPayload(payloadOf({ itemOf(png, upperId(clipId)) }));
         const QUuid id = store.layers().first().id;
-        m_gallery->deleteCutout(clipId);
-        m_gallery->waitForPendingWrites();
+        m_folder->gallery.deleteCutout(clipId);
+        m_folder->gallery.waitForPendingWrites();
         store.deleteLayer(id);
         store.waitForPendingWrites();
         QVERIFY(!QFile::exists(layerFile(root(), id)));
@@ -413,7 +388,7 @@ private slots:
 
     void viewsAreToldOfChanges()
     {
-        CanvasStore& store = *m_store;
+        CanvasStore& store = canvas();
         QSignalSpy selection(&store, &CanvasStore::selectedLayerIdChanged);
         QSignalSpy panel(&store, &CanvasStore::showLayerPanelChanged);
         const QUuid id = QUuid::createUuid();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -8,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QUuid>
 
 // PNG bytes made on the test side, so expected pixels are known exactly.
@@ -90,3 +94,26 @@ inline QJsonObject layerEntry(const QUuid& id, double width, double height, qint
         { QStringLiteral("flipHorizontal"), false }, { QStringLiteral("flipVertical"), false },
         { QStringLiteral("zIndex"), zIndex } };
 }
+
+// A temporary folder with a gallery store and a canvas store on it.
+struct CanvasFolder {
+    QTemporaryDir dir;
+    GalleryStore gallery { dir.path() };
+    std::unique_ptr<CanvasStore> store = std::make_unique<CanvasStore>(gallery, dir.path());
+
+    QString root() const { return dir.path(); }
+    void close()
+    {
+        if (store)
+            store->waitForPendingWrites();
+        store.reset();
+    }
+    // Another canvas store on the same folder, as after a restart.
+    CanvasStore& reopen()
+    {
+        close();
+        store = std::make_unique<CanvasStore>(gallery, root());
+        return *store;
+    }
+    ~CanvasFolder() { close(); }
+};
