@@ -32,7 +32,7 @@ std::optional<QByteArray> CanvasFiles::readLayerImage(const QUuid& layerId) cons
 
 bool CanvasFiles::hasUsableGeometry(const LayerEntry& entry)
 {
-    for (const double value : { entry.positionX, entry.positionY, entry.width, entry.height, entry.rotation }) {
+    for (const double value : { entry.position.x(), entry.position.y(), entry.width, entry.height, entry.rotation }) {
         if (!std::isfinite(value))
             return false;
     }

@@ -92,8 +92,8 @@ std::optional<LayerEntry> readEntry(const Json& object)
     if (!id || !clipItemId || !name || !positionX || !positionY || !width || !height || !rotation || !flipHorizontal
         || !flipVertical || !zIndex)
         return std::nullopt;
-    return LayerEntry { *id, *clipItemId, *name, *positionX, *positionY, *width, *height, *rotation, *flipHorizontal,
-        *flipVertical, *zIndex };
+    return LayerEntry { *id, *clipItemId, *name, QPointF(*positionX, *positionY), *width, *height, *rotation,
+        *flipHorizontal, *flipVertical, *zIndex };
 }
 } // namespace
 
@@ -106,8 +106,8 @@ std::variant<QByteArray, QString> CanvasPersistState::encoded() const
             object["id"] = utf8(Uuids::canonicalText(entry.id));
             object["clipItemId"] = utf8(Uuids::canonicalText(entry.clipItemId));
             object["name"] = utf8(entry.name);
-            object["positionX"] = entry.positionX;
-            object["positionY"] = entry.positionY;
+            object["positionX"] = entry.position.x();
+            object["positionY"] = entry.position.y();
             object["width"] = entry.width;
             object["height"] = entry.height;
             object["rotation"] = entry.rotation;

@@ -388,36 +388,27 @@ qint64 CanvasStore::zIndexAboveAll()
 
 void CanvasStore::bringSelectedLayerForward()
 {
-    const Layer* selected = selectedLayer();
-    if (!selected)
-        return;
-    const qint64 z = selected->zIndex;
-    const Layer* other = nullptr;
-    for (const Layer& layer : std::as_const(m_layers)) {
-        if (layer.zIndex > z && (!other || layer.zIndex < other->zIndex))
-            other = &layer;
-    }
-    if (!other)
-        return;
-    const QUuid otherId = other->id;
-    const qint64 otherZ = other->zIndex;
-    recordSnapshot();
-    selectedLayer()->zIndex = otherZ;
-    layerWithId(otherId)->zIndex = z;
-    normalizeZIndices();
-    persistCanvas({}, {});
-    Q_EMIT layersChanged();
+    swapSelectedLayerWithNeighbour(true);
 }
 
 void CanvasStore::sendSelectedLayerBackward()
 {
+    swapSelectedLayerWithNeighbour(false);
+}
+
+// Trades zIndex with the nearest layer above (or below); among layers tied at
+// that zIndex the first in the list is taken. At the top (or bottom) nothing
+// changes and no step is recorded.
+void CanvasStore::swapSelectedLayerWithNeighbour(bool upward)
+{
     const Layer* selected = selectedLayer();
     if (!selected)
         return;
+    const auto beyond = [upward](qint64 a, qint64 b) { return upward ? a > b : a < b; };
     const qint64 z = selected->zIndex;
     const Layer* other = nullptr;
     for (const Layer& layer : std::as_const(m_layers)) {
-        if (layer.zIndex < z && (!other || layer.zIndex > other->zIndex))
+        if (beyond(layer.zIndex, z) && (!other || beyond(other->zIndex, layer.zIndex)))
             other = &layer;
     }
     if (!other)

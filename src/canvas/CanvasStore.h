@@ -127,6 +127,7 @@ private:
     void sortLayersByZIndex();
     void normalizeZIndices();
     qint64 zIndexAboveAll();
+    void swapSelectedLayerWithNeighbour(bool upward);
     QList<Layer> restoreLayers(const Snapshot& snapshot) const;
     void restore(const std::optional<Snapshot>& target);
     void editSelectedLayer(const std::function<void(Layer&)>& change);

@@ -3,7 +3,7 @@
 #include "canvas/Layer.h"
 
 // A layer without its image: what undo and redo keep, so the history never
-// holds image bytes.
+// holds image bytes, and what "canvas.json" records of each layer.
 struct LayerSnapshot {
     QUuid id;
     QUuid clipItemId;

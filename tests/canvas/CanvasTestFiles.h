@@ -1,13 +1,50 @@
 #pragma once
 
-#include "CanvasTestImages.h"
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QUuid>
+
+// PNG bytes made on the test side, so expected pixels are known exactly.
+inline QByteArray pngOf(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+inline QByteArray solidPng(int width, int height, QColor color = Qt::red)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(color);
+    return pngOf(image);
+}
+
+// Red top-left, green top-right, blue bottom-left, white bottom-right: any
+// turn or mirror moves the colours somewhere else.
+inline QByteArray quadrantPng(int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    const int half = side / 2;
+    painter.fillRect(0, 0, half, half, Qt::red);
+    painter.fillRect(half, 0, side - half, half, Qt::green);
+    painter.fillRect(0, half, half, side - half, Qt::blue);
+    painter.fillRect(half, half, side - half, side - half, Qt::white);
+    painter.end();
+    return pngOf(image);
+}
 
 // Canvas folders laid out by hand, the way an earlier run (or a damaged disk)
 // would have left them.
@@ -35,20 +72,48 @@ inline QString layerFile(const QString& root, const QUuid& id)
     return root + QStringLiteral("/canvas-layers/") + upperId(id) + QStringLiteral(".png");
 }
 
-inline QJsonObject layerEntry(const QUuid& id, double x, double y, double width, double height, qint64 zIndex)
+// Writes the record and a small image for each layer entry.
+inline void writeCanvas(const QString& root, qint64 nextLayerNumber, const QList<QJsonObject>& entries)
+{
+    QJsonArray layers;
+    for (const QJsonObject& entry : entries) {
+        layers.append(entry);
+        writeFile(layerFile(root, QUuid::fromString(entry.value(QStringLiteral("id")).toString())), solidPng(4, 4));
+    }
+    const QJsonObject record { { QStringLiteral("nextLayerNumber"), nextLayerNumber },
+        { QStringLiteral("layers"), layers } };
+    writeFile(root + QStringLiteral("/canvas.json"), QJsonDocument(record).toJson());
+}
+
+inline QJsonObject layerEntry(const QUuid& id, double width, double height, qint64 zIndex, const QString& name = {})
 {
     return QJsonObject { { QStringLiteral("id"), upperId(id) },
-        { QStringLiteral("clipItemId"), upperId(QUuid::createUuid()) },
-        { QStringLiteral("name"), QStringLiteral("Layer ") + QString::number(zIndex) },
-        { QStringLiteral("positionX"), x }, { QStringLiteral("positionY"), y }, { QStringLiteral("width"), width },
+        { QStringLiteral("clipItemId"), upperId(QUuid::createUuid()) }, { QStringLiteral("name"), name },
+        { QStringLiteral("positionX"), 0 }, { QStringLiteral("positionY"), 0 }, { QStringLiteral("width"), width },
         { QStringLiteral("height"), height }, { QStringLiteral("rotation"), 0 },
         { QStringLiteral("flipHorizontal"), false }, { QStringLiteral("flipVertical"), false },
         { QStringLiteral("zIndex"), zIndex } };
 }
 
-inline void writeCanvasRecord(const QString& root, qint64 nextLayerNumber, const QJsonArray& layers)
-{
-    const QJsonObject record { { QStringLiteral("nextLayerNumber"), nextLayerNumber },
-        { QStringLiteral("layers"), layers } };
-    writeFile(root + QStringLiteral("/canvas.json"), QJsonDocument(record).toJson());
-}
+// A temporary folder with a gallery store and a canvas store on it.
+struct CanvasFolder {
+    QTemporaryDir dir;
+    GalleryStore gallery { dir.path() };
+    std::unique_ptr<CanvasStore> store = std::make_unique<CanvasStore>(gallery, dir.path());
+
+    QString root() const { return dir.path(); }
+    void close()
+    {
+        if (store)
+            store->waitForPendingWrites();
+        store.reset();
+    }
+    // Another canvas store on the same folder, as after a restart.
+    CanvasStore& reopen()
+    {
+        close();
+        store = std::make_unique<CanvasStore>(gallery, root());
+        return *store;
+    }
+    ~CanvasFolder() { close(); }
+};
