@@ -7,7 +7,6 @@
 
 #include <QEnterEvent>
 #include <QPainter>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -102,7 +101,6 @@ private slots:
     {
         MenuItemRow row(m_theme, QStringLiteral("Download"));
         row.resize(162, 20);
-        QSignalSpy clicked(&row, &QAbstractButton::clicked);
         const auto hoverAndRender = [&] {
             QEnterEvent enter(QPointF(80, 10), QPointF(80, 10), QPointF(80, 10));
             QCoreApplication::sendEvent(&row, &enter);
@@ -118,8 +116,6 @@ private slots:
         row.setEnabled(false);
         image = hoverAndRender();
         QVERIFY(isWhite(image.pixelColor(150, 10)));
-        QTest::mouseClick(&row, Qt::LeftButton, {}, QPoint(80, 10));
-        QCOMPARE(clicked.count(), 0);
     }
 
     void titleBarButtonZones()
