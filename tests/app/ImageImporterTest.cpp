@@ -2,9 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QImageReader>
 #include <QImageWriter>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,41 +12,17 @@
 
 namespace {
 
-QImage solid(int width, int height, QColor color, QImage::Format format = QImage::Format_ARGB32)
+QImage solid(int width, int height, QColor color)
 {
-    QImage image(width, height, format);
+    QImage image(width, height, QImage::Format_ARGB32);
     image.fill(color);
     return image;
-}
-
-QImage decodePng(const QByteArray& png)
-{
-    QBuffer buffer;
-    buffer.setData(png);
-    QImageReader reader(&buffer, "png");
-    return reader.read();
-}
-
-bool isPng(const QByteArray& data)
-{
-    return data.startsWith(QByteArray::fromHex("89504e470d0a1a0a"));
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// A 1x1 GIF whose only colour-table entry is pure red (Qt cannot write GIFs).
-QByteArray redPixelGif()
-{
-    return QByteArray::fromHex("474946383961" // GIF89a
-                               "010001008000 00"
-                               "ff0000 000000"
-                               "2c 0000 0000 0100 0100 00"
-                               "02 02 4401 00"
-                               "3b");
 }
 
 // Encodes a solid-colour HEIC with libheif's own encoder.
@@ -64,13 +38,9 @@ bool writeHeic(const QString& path, int width, int height, QColor color)
     heif_image_add_plane(image, heif_channel_interleaved, width, height, 8);
     int stride = 0;
     uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            uint8_t* pixel = pixels + y * stride + x * 3;
-            pixel[0] = color.red();
-            pixel[1] = color.green();
-            pixel[2] = color.blue();
-        }
+    for (int i = 0; i < width * height; ++i) {
+        uint8_t* pixel = pixels + (i / width) * stride + (i % width) * 3;
+        std::tie(pixel[0], pixel[1], pixel[2]) = std::tuple(color.red(), color.green(), color.blue());
     }
     const bool encoded
         = heif_context_encode_image(context.get(), image, encoder, nullptr, nullptr).code == heif_error_Ok;
@@ -86,151 +56,73 @@ class ImageImporterTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QVERIFY(m_dir.isValid()); }
-
     void convertsReadableFormatsToPng_data()
     {
         QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("expectedSize");
-        QTest::addColumn<QColor>("expectedCorner");
+        QTest::addColumn<QColor>("expectedColour");
+        QTest::addColumn<int>("tolerance"); // lossy formats drift a little
 
-        auto encoded = [](const QImage& image, const char* format) {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            QImageWriter writer(&buffer, format);
-            writer.setQuality(100);
-            writer.write(image);
-            return bytes;
-        };
-        QTest::newRow("png keeps transparency")
-            << "clear.png" << encoded(solid(5, 3, QColor(0, 0, 255, 0)), "png") << QSize(5, 3) << QColor(0, 0, 255, 0);
-        QTest::newRow("png keeps half alpha") << "half.png" << encoded(solid(2, 2, QColor(255, 0, 0, 128)), "png")
-                                              << QSize(2, 2) << QColor(255, 0, 0, 128);
-        QTest::newRow("jpeg") << "photo.jpg" << encoded(solid(8, 6, Qt::green, QImage::Format_RGB32), "jpeg")
-                              << QSize(8, 6) << QColor(0, 255, 0);
-        QTest::newRow("webp") << "picture.webp" << encoded(solid(7, 4, Qt::blue, QImage::Format_RGB32), "webp")
-                              << QSize(7, 4) << QColor(0, 0, 255);
-        QTest::newRow("gif") << "pixel.gif" << redPixelGif() << QSize(1, 1) << QColor(255, 0, 0);
+        QVERIFY(solid(2, 2, QColor(255, 0, 0, 128)).save(path("half.png")));
+        QTest::newRow("png keeps half alpha") << "half.png" << QSize(2, 2) << QColor(255, 0, 0, 128) << 0;
+        // Turned upright, as a viewer shows it.
+        QImageWriter jpeg(path("portrait.jpg"), "jpeg");
+        jpeg.setQuality(100);
+        jpeg.setTransformation(QImageIOHandler::TransformationRotate90);
+        QVERIFY(jpeg.write(solid(40, 10, Qt::green)));
+        QTest::newRow("jpeg orientation") << "portrait.jpg" << QSize(10, 40) << QColor(0, 255, 0) << 3;
+        QVERIFY(solid(7, 4, Qt::blue).save(path("picture.webp"), "webp", 100));
+        QTest::newRow("webp") << "picture.webp" << QSize(7, 4) << QColor(0, 0, 255) << 3;
+        QVERIFY(writeHeic(path("camera.HEIC"), 64, 48, QColor(200, 40, 40)));
+        QTest::newRow("heic") << "camera.HEIC" << QSize(64, 48) << QColor(200, 40, 40) << 12;
         // The extension says nothing: the content decides.
-        QTest::newRow("png named .jpg") << "misnamed.jpg" << encoded(solid(3, 3, Qt::white), "png") << QSize(3, 3)
-                                        << QColor(255, 255, 255);
+        QVERIFY(solid(3, 3, Qt::white).save(path("misnamed.jpg"), "png"));
+        QTest::newRow("png named .jpg") << "misnamed.jpg" << QSize(3, 3) << QColor(Qt::white) << 0;
     }
 
     void convertsReadableFormatsToPng()
     {
         QFETCH(QString, fileName);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QSize, expectedSize);
-        QFETCH(QColor, expectedCorner);
-        const QString path = m_dir.filePath(fileName);
-        QVERIFY(writeBytes(path, bytes));
-
-        const std::optional<QByteArray> png = ImageImporter::pngDataFromFile(path);
+        QFETCH(QColor, expectedColour);
+        QFETCH(int, tolerance);
+        const std::optional<QByteArray> png = ImageImporter::pngDataFromFile(path(fileName));
         QVERIFY(png.has_value());
-        QVERIFY(isPng(*png));
-        const QImage decoded = decodePng(*png);
-        QCOMPARE(decoded.size(), expectedSize);
-        const QColor corner = decoded.pixelColor(0, 0);
-        // JPEG and lossy WebP may drift a little from the colour they were given.
-        QVERIFY2(qAbs(corner.red() - expectedCorner.red()) <= 3 && qAbs(corner.green() - expectedCorner.green()) <= 3
-                && qAbs(corner.blue() - expectedCorner.blue()) <= 3 && corner.alpha() == expectedCorner.alpha(),
-            qPrintable(corner.name(QColor::HexArgb)));
-    }
-
-    void appliesJpegOrientation()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("portrait.jpg"));
-        QImageWriter writer(path, "jpeg");
-        writer.setTransformation(QImageIOHandler::TransformationRotate90);
-        QVERIFY(writer.write(solid(40, 10, Qt::black, QImage::Format_RGB32)));
-
-        const std::optional<QByteArray> png = ImageImporter::pngDataFromFile(path);
-        QVERIFY(png.has_value());
-        QCOMPARE(decodePng(*png).size(), QSize(10, 40)); // turned upright, as a viewer shows it
-    }
-
-    void decodesHeicThroughLibheif()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("camera.HEIC"));
-        QVERIFY(writeHeic(path, 64, 48, QColor(200, 40, 40)));
-
-        const std::optional<QByteArray> png = ImageImporter::pngDataFromFile(path);
-        QVERIFY(png.has_value());
-        const QImage decoded = decodePng(*png);
-        QCOMPARE(decoded.size(), QSize(64, 48));
-        const QColor centre = decoded.pixelColor(32, 24);
-        QVERIFY2(qAbs(centre.red() - 200) <= 12 && qAbs(centre.green() - 40) <= 12 && qAbs(centre.blue() - 40) <= 12,
-            qPrintable(centre.name()));
-        QCOMPARE(centre.alpha(), 255);
-    }
-
-    void rejectsWhatIsNotAPicture_data()
-    {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QByteArray>("bytes"); // null: the file is not created
-
-        QImage picture = solid(30, 30, Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "png");
-
-        QTest::newRow("text") << "notes.txt" << QByteArray("just some words\n");
-        QTest::newRow("empty file") << "empty.png" << QByteArray("");
-        QTest::newRow("truncated png") << "cut.png" << png.left(40);
-        QTest::newRow("heif header, no image") << "broken.heic" << QByteArray::fromHex("0000001866747970686569630000");
-        QTest::newRow("missing file") << "gone.png" << QByteArray();
+        QVERIFY(png->startsWith(QByteArray::fromHex("89504e470d0a1a0a")));
+        const QImage decoded = QImage::fromData(*png, "png");
+        QTEST(decoded.size(), "expectedSize");
+        const QColor c = decoded.pixelColor(decoded.width() / 2, decoded.height() / 2);
+        QVERIFY2(qAbs(c.red() - expectedColour.red()) <= tolerance
+                && qAbs(c.green() - expectedColour.green()) <= tolerance
+                && qAbs(c.blue() - expectedColour.blue()) <= tolerance && c.alpha() == expectedColour.alpha(),
+            qPrintable(c.name(QColor::HexArgb)));
     }
 
     void rejectsWhatIsNotAPicture()
     {
-        QFETCH(QString, fileName);
-        QFETCH(QByteArray, bytes);
-        const QString path = m_dir.filePath(fileName);
-        if (!bytes.isNull())
-            QVERIFY(writeBytes(path, bytes));
-        QVERIFY(!ImageImporter::pngDataFromFile(path).has_value());
-    }
-
-    void convertKeepsOrderAndNamesFailuresByFileName()
-    {
-        const QString first = m_dir.filePath(QStringLiteral("first.png"));
-        const QString second = m_dir.filePath(QStringLiteral("second.png"));
-        QVERIFY(solid(1, 1, Qt::red).save(first));
-        QVERIFY(solid(2, 2, Qt::red).save(second));
-        QVERIFY(writeBytes(m_dir.filePath(QStringLiteral("a.txt")), "a"));
-
-        const ImportResult result = ImageImporter::convert(
-            { m_dir.filePath(QStringLiteral("a.txt")), second, m_dir.filePath(QStringLiteral("missing.gif")), first });
-        QCOMPARE(result.failedNames, (QStringList { QStringLiteral("a.txt"), QStringLiteral("missing.gif") }));
-        QCOMPARE(result.images.size(), 2);
-        QCOMPARE(decodePng(result.images[0].pngData).size(), QSize(2, 2));
-        QCOMPARE(decodePng(result.images[1].pngData).size(), QSize(1, 1));
-        QVERIFY(!result.images[0].id.isNull());
-        QVERIFY(result.images[0].id != result.images[1].id);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        solid(30, 30, Qt::red).save(&buffer, "png");
+        QVERIFY(writeBytes(path("notes.txt"), "just some words\n"));
+        QVERIFY(writeBytes(path("cut.png"), png.left(40)));
+        QVERIFY(writeBytes(path("broken.heic"), QByteArray::fromHex("0000001866747970686569630000")));
+        for (const char* name : { "notes.txt", "cut.png", "broken.heic", "gone.png" })
+            QVERIFY2(!ImageImporter::pngDataFromFile(path(name)).has_value(), name);
     }
 
     void backgroundConversionAnswersOnTheMainThreadUnlessTheReceiverIsGone()
     {
-        const QString path = m_dir.filePath(QStringLiteral("one.png"));
-        QVERIFY(solid(3, 1, Qt::red).save(path));
-
+        QVERIFY(solid(3, 1, Qt::red).save(path("one.png")));
         QObject receiver;
-        std::optional<ImportResult> received;
         QThread* answeringThread = nullptr;
-        ImageImporter::convertInBackground({ path }, &receiver, [&](const ImportResult& result) {
-            received = result;
-            answeringThread = QThread::currentThread();
-        });
-        QTRY_VERIFY(received.has_value());
-        QCOMPARE(answeringThread, QThread::currentThread());
-        QCOMPARE(received->images.size(), 1);
+        ImageImporter::convertInBackground(
+            { path("one.png") }, &receiver, [&](const ImportResult&) { answeringThread = QThread::currentThread(); });
+        QTRY_COMPARE(answeringThread, QThread::currentThread());
 
         bool called = false;
         auto doomed = std::make_unique<QObject>();
-        ImageImporter::convertInBackground({ path }, doomed.get(), [&](const ImportResult&) { called = true; });
+        ImageImporter::convertInBackground(
+            { path("one.png") }, doomed.get(), [&](const ImportResult&) { called = true; });
         doomed.reset();
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
@@ -238,6 +130,8 @@ private Q_SLOTS:
     }
 
 private:
+    [[nodiscard]] QString path(const QString& name) const { return m_dir.filePath(name); }
+
     QTemporaryDir m_dir;
 };
 
