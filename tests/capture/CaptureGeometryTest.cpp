@@ -14,7 +14,6 @@ using Points = QList<QPointF>;
 using OptionalRect = std::optional<QRectF>;
 using Outcome = CutoutResult::Outcome;
 Q_DECLARE_METATYPE(OptionalRect)
-Q_DECLARE_METATYPE(Outcome)
 
 namespace {
 Points pathPoints(const QPainterPath& path)
@@ -293,38 +292,6 @@ private slots:
         const CutoutResult result = CutoutExtraction::extract(patternScreen(), polygon(star), 1.0, 300);
         QCOMPARE(result.outcome, Outcome::extracted);
         QCOMPARE(qAlpha(result.image.pixel(int(150 - result.box.left()), int(result.box.bottom() - 150))), 255);
-    }
-
-    void aBoxReachingPastTheScreenKeepsItsScale()
-    {
-        // Points x 380..420 on a 400-point-wide screen; rows from (300 − 140)·2 = 320.
-        const QImage screen = patternScreen();
-        const CutoutResult result = CutoutExtraction::extract(
-            screen, polygon({ { 380, 100 }, { 420, 100 }, { 420, 140 }, { 380, 140 } }), 2.0, 300);
-        QCOMPARE(result.image.size(), QSize(80, 80));
-        QCOMPARE(result.image.pixel(39, 79), screen.pixel(799, 399));
-        QCOMPARE(qAlpha(result.image.pixel(40, 5)), 0);
-    }
-
-    void degenerateOrMisplacedLassos_data()
-    {
-        QTest::addColumn<QPainterPath>("lasso");
-        QTest::addColumn<Outcome>("outcome");
-        QTest::newRow("zero height") << polygon({ { 10, 50 }, { 60, 50 }, { 120, 50 }, { 30, 50 } })
-                                     << Outcome::emptyBox;
-        QTest::newRow("off the screen") << polygon({ { 500, 10 }, { 600, 10 }, { 600, 60 } })
-                                        << Outcome::croppingFailed;
-        // 0.3 points at scale 2 is not one whole pixel.
-        QTest::newRow("thinner than a pixel")
-            << polygon({ { 10, 10 }, { 10.3, 10 }, { 10.3, 80 } }) << Outcome::noBitmap;
-    }
-    void degenerateOrMisplacedLassos()
-    {
-        QFETCH(QPainterPath, lasso);
-        QFETCH(Outcome, outcome);
-        const CutoutResult result = CutoutExtraction::extract(patternScreen(), lasso, 2.0, 300);
-        QCOMPARE(result.outcome, outcome);
-        QVERIFY(result.image.isNull());
     }
 };
 
