@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include "PatternScreen.h"
+
 #include <QTest>
 
 #include <cmath>
@@ -24,16 +26,6 @@ using Lasso = std::optional<QPainterPath>;
 constexpr int discarded = -2, freehand = -1;
 
 namespace {
-QImage patternScreen()
-{
-    QImage image(800, 600, QImage::Format_RGB32);
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
-    return image;
-}
-
-const auto polygon = LassoSmoothing::closedPolygonPath;
 
 // A 300 × 200 rectangle at (100, 100), a point every 10 along its sides.
 Points rectangleStroke()

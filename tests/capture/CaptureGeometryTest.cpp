@@ -4,6 +4,8 @@
 #include "capture/ShapeRecognition.h"
 #include "capture/SnapAnimation.h"
 
+#include "PatternScreen.h"
+
 #include <QTest>
 
 #include <cmath>
@@ -55,18 +57,6 @@ QString describe(const OptionalRect& r, double unit = 1e-6)
     return n(r->x()) + u',' + n(r->y()) + u' ' + n(r->width()) + u'x' + n(r->height());
 }
 
-// A screen of 400 × 300 points at scale 2, every pixel a different colour, so
-// a wrong offset or a flipped row cannot go unnoticed.
-QImage patternScreen()
-{
-    QImage image(800, 600, QImage::Format_RGB32);
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
-    return image;
-}
-
-const auto polygon = LassoSmoothing::closedPolygonPath;
 } // namespace
 
 class CaptureGeometryTest : public QObject {
