@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 
 #include <QTest>
+#include <QtEndian>
 
 Q_DECLARE_METATYPE(QList<Layer>)
 
@@ -116,8 +117,9 @@ private slots:
         QTest::addColumn<int>("loggedLines");
         QTest::newRow("zero width") << QRectF(0, 0, 0, 10) << 0;
         QTest::newRow("not a number") << QRectF(0, 0, qQNaN(), 10) << 0;
-        // 5462 points are 16386 pixels, two over the side limit.
-        QTest::newRow("too wide") << QRectF(0, 0, 5462, 10) << 1;
+        // 2,796,203 points are 8,388,609 pixels: two beyond what the raster
+        // engine draws, although only 25 megapixels.
+        QTest::newRow("too wide to paint") << QRectF(0, 0, 2796203, 1) << 1;
         // 12000 x 9000 pixels are 108 megapixels.
         QTest::newRow("too many pixels") << QRectF(0, 0, 4000, 3000) << 1;
         QTest::newRow("absurd") << QRectF(-1e300, 0, 1e300, 1e300) << 1;
@@ -132,6 +134,23 @@ private slots:
         QCOMPARE(log.lines().size(), loggedLines);
         if (loggedLines)
             QVERIFY(log.lines().first().startsWith(QStringLiteral("[CanvasStore] Refused to render")));
+    }
+
+    void aLongThinBoardIsRenderedAndEncoded()
+    {
+        // 5,500 x 300 points are 16,500 x 900 pixels: 15 megapixels, one side
+        // beyond 16,384. The layer is turned a little, so it is drawn through a
+        // transform, and reaches both ends.
+        const auto image = CanvasRendering::renderImage(
+            { layerAt({ 2750, 150 }, 5499, 100, 0.5, solidPng(64, 8)) }, QRectF(0, 0, 5500, 300), 3.0);
+        QCOMPARE(image.value_or(QImage()).size(), QSize(16500, 900));
+        for (const QPoint point : { QPoint(30, 450), QPoint(8250, 450), QPoint(16470, 450) })
+            QCOMPARE(image->pixelColor(point), QColor(Qt::red));
+        const auto png = CanvasRendering::pngData(*image);
+        QVERIFY(png.has_value());
+        // The width and height in the PNG header, big-endian after the signature and the IHDR tag.
+        QCOMPARE(qFromBigEndian<quint32>(png->constData() + 16), 16500u);
+        QCOMPARE(qFromBigEndian<quint32>(png->constData() + 20), 900u);
     }
 
     void pngDataKeepsEveryPixel()

@@ -3,33 +3,13 @@
 #include "canvas/CanvasStore.h"
 #include "gallery/GalleryStore.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QImage>
+#include "support/TestFiles.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QUuid>
-
-// PNG bytes made on the test side, so expected pixels are known exactly.
-inline QByteArray pngOf(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-inline QByteArray solidPng(int width, int height, QColor color = Qt::red)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(color);
-    return pngOf(image);
-}
 
 // Red top-left, green top-right, blue bottom-left, white bottom-right: any
 // turn or mirror moves the colours somewhere else.
@@ -46,30 +26,9 @@ inline QByteArray quadrantPng(int side)
     return pngOf(image);
 }
 
-// Canvas folders laid out by hand, the way an earlier run (or a damaged disk)
-// would have left them.
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
-inline QString upperId(const QUuid& id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
-
 inline QString layerFile(const QString& root, const QUuid& id)
 {
-    return root + QStringLiteral("/canvas-layers/") + upperId(id) + QStringLiteral(".png");
+    return pngIn(root + QStringLiteral("/canvas-layers"), id);
 }
 
 // Writes the record and a small image for each layer entry.
