@@ -5,8 +5,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <QTest>
+#include <QThreadPool>
 
 namespace {
 

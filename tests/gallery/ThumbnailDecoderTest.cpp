@@ -93,29 +93,24 @@ class ThumbnailDecoderTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void decodesPngsAndOtherFormats_data()
+    void decodesEveryKindOfPng_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("tolerance");
         const QImage source = quadrants({ 1000, 701 }); // 701 * 0.36 = 252.36
-        QTest::newRow("rgba png") << encoded(source, "PNG") << 2;
-        QTest::newRow("palette png with transparency") << encoded(paletteQuadrants(source.size()), "PNG") << 2;
-        QTest::newRow("interlaced png") << spngEncoded(source, true) << 2;
-        QTest::newRow("jpeg") << encoded(source.convertToFormat(QImage::Format_RGB32), "JPEG") << 12;
+        QTest::newRow("rgba png") << encoded(source, "PNG");
+        QTest::newRow("palette png with transparency") << encoded(paletteQuadrants(source.size()), "PNG");
+        QTest::newRow("interlaced png") << spngEncoded(source, true);
     }
 
-    void decodesPngsAndOtherFormats()
+    void decodesEveryKindOfPng()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, tolerance);
         QVERIFY(!bytes.isEmpty());
         const auto thumbnail = ThumbnailDecoder::thumbnail(bytes, 360);
         QVERIFY(thumbnail.has_value());
         QCOMPARE(thumbnail->size(), QSize(360, 252));
         QCOMPARE(thumbnail->format(), QImage::Format_ARGB32_Premultiplied);
-        // JPEG has no alpha: its last quadrant is the pale white flattened.
-        const QColor last = QTest::currentDataTag() == QByteArray("jpeg") ? QColor(255, 255, 255) : paleWhite;
-        expectColours(*thumbnail, quarterPoints, { red, blue, green, last }, tolerance);
+        expectColours(*thumbnail, quarterPoints, { red, blue, green, paleWhite }, 2);
     }
 
     void shrinkingIsAlphaAwareAndKeepsThePartialLastBlock()
@@ -169,6 +164,7 @@ private slots:
         const auto thumbnail = ThumbnailDecoder::thumbnail(bytes, 360);
         QVERIFY(thumbnail.has_value());
         QCOMPARE(thumbnail->size(), size);
+        QCOMPARE(thumbnail->format(), QImage::Format_ARGB32_Premultiplied);
         expectColours(*thumbnail, quarterPoints, corners, tolerance);
     }
 
