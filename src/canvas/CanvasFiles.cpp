@@ -4,16 +4,15 @@
 #include "platform/Log.h"
 #include "platform/Uuids.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cmath>
 
 CanvasFiles::CanvasFiles(QString rootFolder)
     : m_layersFolder(QDir(rootFolder).filePath(QStringLiteral("canvas-layers")))
-    , m_recordPath(QDir(rootFolder).filePath(QStringLiteral("canvas.json")))
+    , m_record(QDir(rootFolder).filePath(QStringLiteral("canvas.json")), QStringLiteral("[CanvasStore]"),
+          QStringLiteral("canvas file"))
 {
 }
 
@@ -39,19 +38,17 @@ bool CanvasFiles::hasUsableGeometry(const LayerEntry& entry)
     return std::abs(entry.width) <= maxLayerSide && std::abs(entry.height) <= maxLayerSide;
 }
 
-CanvasFiles::Loaded CanvasFiles::load() const
+CanvasFiles::Loaded CanvasFiles::load()
 {
     QDir().mkpath(m_layersFolder);
 
     Loaded loaded;
-    QFile file(m_recordPath);
-    if (!file.exists())
+    const auto bytes = m_record.read();
+    if (!bytes)
         return loaded;
-    std::optional<CanvasPersistState> record;
-    if (file.size() <= maxRecordBytes && file.open(QIODevice::ReadOnly))
-        record = CanvasPersistState::decode(file.readAll());
+    const auto record = CanvasPersistState::decode(*bytes);
     if (!record) {
-        loaded.unreadableRecord = true;
+        m_record.markUnreadable();
         return loaded;
     }
 
@@ -89,38 +86,13 @@ void CanvasFiles::write(const Write& job) const
         }
     }
 
-    if (job.unreadableRecordPending && *job.unreadableRecordPending) {
-        if (!keepUnreadableRecord())
-            return; // never overwrite a canvas that could not be kept
-        *job.unreadableRecordPending = false;
-    }
+    if (!m_record.makeWayForWrite())
+        return;
     const auto encoded = job.record.encoded();
     if (const QString* error = std::get_if<QString>(&encoded)) {
         Log::line(QStringLiteral("[CanvasStore] Failed to write canvas.json: ") + *error);
         return;
     }
-    if (const auto error = AtomicFile::write(m_recordPath, std::get<QByteArray>(encoded)))
+    if (const auto error = AtomicFile::write(m_record.path(), std::get<QByteArray>(encoded)))
         Log::line(QStringLiteral("[CanvasStore] Failed to write canvas.json: ") + *error);
-}
-
-// The user's canvas is in that file even if this program cannot read it (a newer
-// version, a damaged disk block, a hand edit): move it aside rather than let the
-// next write destroy it.
-bool CanvasFiles::keepUnreadableRecord() const
-{
-    const QFileInfo record(m_recordPath);
-    if (!record.exists() && !record.isSymLink())
-        return true;
-    const QString stem = m_recordPath + QStringLiteral(".unreadable-")
-        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString keptPath = stem;
-    for (int attempt = 2; QFileInfo::exists(keptPath) || QFileInfo(keptPath).isSymLink(); ++attempt)
-        keptPath = stem + QLatin1Char('-') + QString::number(attempt);
-    if (!QDir().rename(m_recordPath, keptPath)) {
-        Log::line(QStringLiteral("[CanvasStore] Failed to keep unreadable canvas file as ") + keptPath
-            + QStringLiteral("; canvas.json not written"));
-        return false;
-    }
-    Log::line(QStringLiteral("[CanvasStore] Kept unreadable canvas file as ") + keptPath);
-    return true;
 }

@@ -2,29 +2,26 @@
 
 #include "canvas/CanvasPersistState.h"
 #include "canvas/Layer.h"
+#include "platform/RecordFile.h"
 
 #include <QList>
 #include <QString>
 
-#include <atomic>
-#include <memory>
 #include <optional>
 #include <utility>
 
 // The mood board on disk, inside the data folder: one PNG per layer in
 // "canvas-layers", named by the layer id, and the record "canvas.json".
 //
-// A plain value holding only paths, so write jobs can carry their own copy to
-// the store's queue and never reach back into the store.
+// A plain value holding paths (and the record's shared keep-aside state), so
+// write jobs can carry their own copy to the store's queue and never reach back
+// into the store.
 class CanvasFiles {
 public:
     // What reading the canvas at start produced.
     struct Loaded {
         QList<Layer> layers; // in file order
         qint64 nextLayerNumber = 1;
-        // "canvas.json" exists but could not be read or decoded: it must be kept
-        // aside before the first write replaces it.
-        bool unreadableRecord = false;
     };
 
     // Everything one write job needs, copied on the main thread when the change is made.
@@ -32,29 +29,25 @@ public:
         QList<std::pair<QUuid, QByteArray>> images;
         QList<QUuid> deletions;
         CanvasPersistState record;
-        // Set while an unreadable "canvas.json" found at start still has to be
-        // moved aside; shared by all jobs, so a failed attempt is retried by the next.
-        std::shared_ptr<std::atomic<bool>> unreadableRecordPending;
     };
 
     // Largest side, in canvas points, of a layer that is loaded. Larger values only
     // come from a damaged or hand-edited file and would make rendering useless.
     static constexpr double maxLayerSide = 100000.0;
-    // A record larger than this is not a canvas this program wrote; reading it
-    // whole could exhaust memory.
-    static constexpr qint64 maxRecordBytes = 64 * 1024 * 1024;
-    // Likewise for a layer image: far beyond any picture the program can decode.
+    // A layer image larger than this is far beyond any picture the program can
+    // decode; reading it whole could exhaust memory.
     static constexpr qint64 maxLayerImageBytes = 512 * 1024 * 1024;
 
     explicit CanvasFiles(QString rootFolder);
 
     [[nodiscard]] QString layersFolder() const { return m_layersFolder; }
-    [[nodiscard]] QString recordPath() const { return m_recordPath; }
+    [[nodiscard]] QString recordPath() const { return m_record.path(); }
     [[nodiscard]] QString layerImagePath(const QUuid& layerId) const;
     [[nodiscard]] std::optional<QByteArray> readLayerImage(const QUuid& layerId) const;
 
-    // Creates the layer folder (a failure is ignored) and reads the canvas.
-    [[nodiscard]] Loaded load() const;
+    // Creates the layer folder (a failure is ignored) and reads the canvas. An
+    // unreadable record is moved aside by the first write.
+    [[nodiscard]] Loaded load();
 
     // Runs on the store's queue: the images, then the deletions, then the record.
     // Every failure is logged and the job goes on.
@@ -64,8 +57,6 @@ public:
     [[nodiscard]] static bool hasUsableGeometry(const LayerEntry& entry);
 
 private:
-    [[nodiscard]] bool keepUnreadableRecord() const;
-
     QString m_layersFolder;
-    QString m_recordPath;
+    RecordFile m_record;
 };

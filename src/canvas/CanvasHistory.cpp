@@ -48,7 +48,7 @@ void CanvasHistory::clear()
     m_retained.clear();
 }
 
-void CanvasHistory::retainDeleted(const QList<Layer>& layers)
+void CanvasHistory::retainRemoved(const QList<Layer>& layers)
 {
     for (const Layer& layer : layers)
         m_retained.insert(layer.id, layer.imageData);

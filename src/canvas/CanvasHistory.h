@@ -11,9 +11,10 @@
 // The mood board's undo and redo stacks: whole-canvas snapshots without image
 // bytes, at most `maxDepth` on each stack, oldest first.
 //
-// Also keeps the bytes of deleted layers for as long as a snapshot still names
-// them: a deleted layer's file is removed at once, and its gallery item may be
-// gone too, so without them undoing the deletion could not bring it back.
+// Also keeps the bytes of layers taken off the canvas (by a deletion, an undo or
+// a redo) for as long as a snapshot still names them: a deleted layer's file is
+// removed at once, any layer's file may be stale or not yet written while write
+// jobs are queued, and its gallery item may be gone too.
 class CanvasHistory {
 public:
     using Snapshot = QList<LayerSnapshot>;
@@ -30,21 +31,20 @@ public:
 
     // Each hands back the state to return to, after putting `current` on the
     // other stack; nothing when there is nowhere to go. Bytes kept for the layers
-    // of that state stay until dropUnnamedBytes, so they can be restored first.
+    // of that state stay until the next retainRemoved, so they can be restored first.
     [[nodiscard]] std::optional<Snapshot> stepBack(Snapshot current);
     [[nodiscard]] std::optional<Snapshot> stepForward(Snapshot current);
 
     void clear();
 
-    // Layers leaving the canvas by deletion: their bytes stay while some snapshot names them.
-    void retainDeleted(const QList<Layer>& layers);
+    // Layers leaving the canvas: their bytes stay while some snapshot names them.
+    void retainRemoved(const QList<Layer>& layers);
     [[nodiscard]] std::optional<QByteArray> retainedBytes(const QUuid& layerId) const;
-    [[nodiscard]] qsizetype retainedCount() const { return m_retained.size(); }
-    // Forgets the bytes of deleted layers that no snapshot names any more.
-    void dropUnnamedBytes();
 
 private:
     static void pushTrimmed(QList<Snapshot>& stack, Snapshot snapshot);
+    // Forgets the bytes of removed layers that no snapshot names any more.
+    void dropUnnamedBytes();
 
     QList<Snapshot> m_undoStack;
     QList<Snapshot> m_redoStack;

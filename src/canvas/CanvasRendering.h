@@ -13,10 +13,14 @@ namespace CanvasRendering {
 // Empty space left around the layers by contentBounds, in canvas points.
 inline constexpr double boundsMargin = 8.0;
 
-// The largest image renderImage makes. Beyond this an export is useless and the
-// allocation alone could take the program down.
-inline constexpr qint64 maxImageSide = 16384;
+// The largest image renderImage makes. Beyond this many pixels an export is
+// useless and the allocation alone could take the program down.
 inline constexpr qint64 maxImagePixels = 100'000'000;
+// The raster paint engine works in fixed point (24.8 on 64-bit builds, 16.16 on
+// 32-bit ones) and silently leaves out whatever lies beyond this coordinate.
+// Nothing else is tighter: QImage needs only a line's bytes to fit in an int,
+// and PNG allows sides of 2^31 - 1.
+inline constexpr qint64 maxImageSide = QT_POINTER_SIZE == 8 ? (1 << 23) - 1 : (1 << 15) - 1;
 
 // The area the layers cover once turned (mirroring does not move corners), grown
 // by the margin on every side; nothing for an empty canvas.

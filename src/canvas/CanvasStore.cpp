@@ -4,10 +4,10 @@
 #include "gallery/GalleryStore.h"
 #include "platform/Log.h"
 #include "platform/SerialQueue.h"
-#include "platform/StorageLocation.h"
 #include "platform/Uuids.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -33,11 +33,6 @@ bool isFinite(const QPointF& point)
 const QString invalidImageMessage = QStringLiteral("图片数据无效");
 } // namespace
 
-CanvasStore::CanvasStore(GalleryStore& galleryStore, QObject* parent)
-    : CanvasStore(galleryStore, StorageLocation::scrapwickFolder(), parent)
-{
-}
-
 CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, QObject* parent)
     : QObject(parent)
     , m_galleryStore(galleryStore)
@@ -53,8 +48,6 @@ CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, 
     CanvasFiles::Loaded loaded = m_files.load();
     m_layers = std::move(loaded.layers);
     m_nextLayerNumber = loaded.nextLayerNumber;
-    if (loaded.unreadableRecord)
-        m_unreadableRecordPending = std::make_shared<std::atomic<bool>>(true);
 }
 
 CanvasStore::~CanvasStore() = default;
@@ -115,7 +108,18 @@ void CanvasStore::restore(const std::optional<Snapshot>& target)
     if (!target)
         return;
     QList<Layer> restored = restoreLayers(*target);
-    m_history.dropUnnamedBytes();
+    // Layers this step takes off the canvas keep their bytes, as deleted ones do:
+    // their files may be rewritten later or not written yet, and their gallery
+    // items may be gone, so a later redo or undo could not bring them back.
+    QSet<QUuid> restoredIds;
+    for (const Layer& layer : std::as_const(restored))
+        restoredIds.insert(layer.id);
+    QList<Layer> leaving;
+    for (const Layer& layer : std::as_const(m_layers)) {
+        if (!restoredIds.contains(layer.id))
+            leaving.append(layer);
+    }
+    m_history.retainRemoved(leaving);
     QList<std::pair<QUuid, QByteArray>> writes;
     writes.reserve(restored.size());
     for (const Layer& layer : std::as_const(restored))
@@ -130,9 +134,11 @@ void CanvasStore::restore(const std::optional<Snapshot>& target)
         Q_EMIT selectedLayerIdChanged();
 }
 
-// Bytes come from the layer's file; failing that from memory (a layer still on
-// the canvas, or a deleted one the history still names); failing that from the
-// gallery item it was made from. A layer found nowhere is left out.
+// Bytes come from memory first: a layer still on the canvas, or one the history
+// keeps because a deletion, an undo or a redo took it off. Its file may be
+// stale, or not written yet, while write jobs are queued. Failing that from the
+// file, and last from the gallery item the layer was made from. A layer found
+// nowhere is left out.
 QList<Layer> CanvasStore::restoreLayers(const Snapshot& snapshot) const
 {
     QHash<QUuid, QByteArray> current;
@@ -143,12 +149,12 @@ QList<Layer> CanvasStore::restoreLayers(const Snapshot& snapshot) const
     layers.reserve(snapshot.size());
     for (const LayerSnapshot& entry : snapshot) {
         std::optional<QByteArray> bytes;
-        if (m_hasFolder)
-            bytes = m_files.readLayerImage(entry.id);
-        if (!bytes && current.contains(entry.id))
-            bytes = current.value(entry.id);
+        if (const auto found = current.constFind(entry.id); found != current.constEnd())
+            bytes = *found;
         if (!bytes)
             bytes = m_history.retainedBytes(entry.id);
+        if (!bytes && m_hasFolder)
+            bytes = m_files.readLayerImage(entry.id);
         if (!bytes)
             bytes = m_galleryStore.imageDataFor(entry.clipItemId);
         if (bytes)
@@ -279,7 +285,7 @@ void CanvasStore::deleteLayer(const QUuid& layerId)
             removed.append(layer);
     }
     m_layers.removeIf([&layerId](const Layer& layer) { return layer.id == layerId; });
-    m_history.retainDeleted(removed);
+    m_history.retainRemoved(removed);
     const bool wasSelected = m_selectedLayerId == layerId;
     if (wasSelected)
         m_selectedLayerId.reset();
@@ -528,7 +534,6 @@ void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QLis
     job.record.layers.reserve(m_layers.size());
     for (const Layer& layer : std::as_const(m_layers))
         job.record.layers.append(LayerEntry::of(layer));
-    job.unreadableRecordPending = m_unreadableRecordPending;
     m_ioQueue->submit([files = m_files, job = std::move(job)] { files.write(job); });
 }
 

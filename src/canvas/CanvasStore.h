@@ -40,8 +40,6 @@ public:
     static constexpr double exportScale = 3.0;
     static constexpr qsizetype maxUndoDepth = CanvasHistory::maxDepth;
 
-    // Keeps the canvas in the user's data folder, beside the gallery.
-    explicit CanvasStore(GalleryStore& galleryStore, QObject* parent = nullptr);
     // `rootFolder` is the "Scrapwick" data folder; the layer folder is created and
     // the canvas read before the constructor returns. An empty path keeps the
     // canvas in memory only.
@@ -137,7 +135,6 @@ private:
     GalleryStore& m_galleryStore;
     CanvasFiles m_files;
     bool m_hasFolder = false;
-    std::shared_ptr<std::atomic<bool>> m_unreadableRecordPending;
     std::unique_ptr<SerialQueue> m_ioQueue;
     DragStatePublisher* m_dragPublisher = nullptr; // child of this store
 

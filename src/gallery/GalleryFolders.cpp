@@ -33,13 +33,3 @@ QString GalleryFolders::imagePath(GallerySection section, const QUuid& id) const
 {
     return QDir(folderOf(section)).filePath(Uuids::canonicalText(id) + QStringLiteral(".png"));
 }
-
-QString GalleryFolders::unreadableIndexKeepPath(const QDateTime& now) const
-{
-    const QString base
-        = index + QStringLiteral(".unreadable-") + now.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = base;
-    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
-        path = base + QLatin1Char('-') + QString::number(n);
-    return path;
-}

@@ -2,7 +2,6 @@
 
 #include "gallery/GalleryItems.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QUuid>
 
@@ -24,9 +23,4 @@ struct GalleryFolders {
     // The id is always written upper-case, so a file name never depends on how
     // an id was spelled.
     [[nodiscard]] QString imagePath(GallerySection section, const QUuid& id) const;
-
-    // A free name beside the index for keeping an index that could not be read:
-    // "gallery-index.json.unreadable-<UTC yyyyMMdd-HHmmss>", with "-2", "-3", ...
-    // appended while such a file exists.
-    [[nodiscard]] QString unreadableIndexKeepPath(const QDateTime& now) const;
 };

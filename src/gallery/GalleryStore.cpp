@@ -9,16 +9,17 @@
 #include "platform/SerialQueue.h"
 #include "platform/Uuids.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
+// Nothing for an empty path (a store without a data folder).
 std::optional<QByteArray> readWholeFile(const QString& path)
 {
+    if (path.isEmpty())
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -35,11 +36,15 @@ struct PersistenceJob {
         QByteArray data;
     };
 
+    explicit PersistenceJob(RecordFile indexFile)
+        : index(std::move(indexFile))
+    {
+    }
+
+    RecordFile index;
     std::optional<ImageWrite> image;
     QStringList deletionPaths;
     QList<IndexEntry> indexSnapshot;
-    GalleryFolders folders;
-    std::shared_ptr<bool> keepUnreadableIndex;
 
     void run() const
     {
@@ -51,36 +56,10 @@ struct PersistenceJob {
         // A file that is already gone is what a deletion wants anyway.
         for (const QString& path : deletionPaths)
             (void)QFile::remove(path);
-        writeIndex();
-    }
-
-    void writeIndex() const
-    {
-        if (*keepUnreadableIndex && !keepIndexAside())
+        if (!index.makeWayForWrite())
             return;
-        if (const auto error = AtomicFile::write(folders.index, GalleryIndex::encode(indexSnapshot)))
+        if (const auto error = AtomicFile::write(index.path(), GalleryIndex::encode(indexSnapshot)))
             Log::line(QStringLiteral("[GalleryStore] Failed to write index: ") + *error);
-    }
-
-    // The index file present at start could not be read, so the gallery started
-    // without its items. Before the first write replaces it, move it aside so
-    // that those items can still be recovered by hand.
-    [[nodiscard]] bool keepIndexAside() const
-    {
-        const QFileInfo index(folders.index);
-        if (!index.exists() && !index.isSymLink()) {
-            *keepUnreadableIndex = false;
-            return true;
-        }
-        const QString keepPath = folders.unreadableIndexKeepPath(QDateTime::currentDateTimeUtc());
-        if (!QDir().rename(folders.index, keepPath)) {
-            Log::line(QStringLiteral("[GalleryStore] Failed to keep unreadable index as ") + keepPath
-                + QStringLiteral("; index not written"));
-            return false;
-        }
-        *keepUnreadableIndex = false;
-        Log::line(QStringLiteral("[GalleryStore] Kept unreadable index as ") + keepPath);
-        return true;
     }
 };
 
@@ -94,10 +73,19 @@ template <typename Item> bool removeAllWithIds(QList<Item>& items, const QSet<QU
 GalleryStore::GalleryStore(const QString& rootFolder, QObject* parent)
     : QObject(parent)
     , m_folders(GalleryFolders::inside(rootFolder))
-    , m_keepUnreadableIndex(std::make_shared<bool>(false))
+    , m_hasFolder(!rootFolder.isEmpty())
+    , m_index(m_folders.index, QStringLiteral("[GalleryStore]"), QStringLiteral("index"))
     , m_thumbnailCache(std::make_shared<ThumbnailCache>(thumbnailCacheCount))
+    , m_thumbnailsCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_ioQueue(std::make_unique<SerialQueue>(QStringLiteral("scrapwick.gallery-persistence")))
 {
+    // Without a data folder the paths would be relative to the working directory:
+    // folders would be created, or a "moodboards" folder renamed, wherever the
+    // program happened to be started.
+    if (!m_hasFolder) {
+        Log::line(QStringLiteral("[GalleryStore] No data folder found; the gallery will not be saved"));
+        return;
+    }
     m_folders.prepare(rootFolder);
     loadIndex();
 }
@@ -105,7 +93,9 @@ GalleryStore::GalleryStore(const QString& rootFolder, QObject* parent)
 GalleryStore::~GalleryStore()
 {
     // Decoding work hands its result to this object through the event loop, so
-    // it must not outlive it; it is short and never waits for the main thread.
+    // it must not outlive it. Work still queued ends at once; work under way is
+    // short and never waits for the main thread.
+    *m_thumbnailsCancelled = true;
     for (QFuture<void>& work : m_thumbnailWork)
         work.waitForFinished();
     // Destroying the queue runs every write already scheduled.
@@ -114,14 +104,12 @@ GalleryStore::~GalleryStore()
 
 void GalleryStore::loadIndex()
 {
-    QFile file(m_folders.index);
-    if (!file.exists())
+    const auto bytes = m_index.read();
+    if (!bytes)
         return;
-    std::optional<QList<IndexEntry>> entries;
-    if (file.open(QIODevice::ReadOnly))
-        entries = GalleryIndex::decode(file.readAll());
+    const auto entries = GalleryIndex::decode(*bytes);
     if (!entries) {
-        *m_keepUnreadableIndex = true;
+        m_index.markUnreadable();
         return;
     }
     GalleryLists lists = GalleryIndex::itemsFrom(*entries);
@@ -201,15 +189,15 @@ void GalleryStore::deleteCollages(const QSet<QUuid>& ids)
 void GalleryStore::persistChange(
     std::optional<PendingImageWrite> image, const QList<QUuid>& deletions, GallerySection deletionSection)
 {
-    PersistenceJob job;
+    if (!m_hasFolder)
+        return;
+    PersistenceJob job(m_index);
     if (image)
         job.image = PersistenceJob::ImageWrite { m_folders.imagePath(image->section, image->id),
             Uuids::canonicalText(image->id), image->data };
     for (const QUuid& id : deletions)
         job.deletionPaths.append(m_folders.imagePath(deletionSection, id));
     job.indexSnapshot = GalleryIndex::entriesFor(m_cutouts, m_collages);
-    job.folders = m_folders;
-    job.keepUnreadableIndex = m_keepUnreadableIndex;
     m_ioQueue->submit([job = std::move(job)] { job.run(); });
 }
 
@@ -233,7 +221,7 @@ std::optional<QByteArray> GalleryStore::imageDataInMemory(const QUuid& id) const
 
 std::optional<QByteArray> GalleryStore::imageDataFor(const QUuid& id) const
 {
-    if (auto bytes = imageDataInMemory(id))
+    if (auto bytes = imageDataInMemory(id); bytes || !m_hasFolder)
         return bytes;
     // The cut-out folder is tried first whichever list the id is in.
     if (auto bytes = readWholeFile(m_folders.imagePath(GallerySection::cutouts, id)))
@@ -251,9 +239,14 @@ void GalleryStore::loadThumbnail(const QUuid& id, ThumbnailCompletion completion
 
     // The lists belong to the main thread: take the in-memory bytes (a shared,
     // reference-counted copy) here rather than on the decoding thread.
-    auto work = [inMemory = imageDataInMemory(id), cutoutPath = m_folders.imagePath(GallerySection::cutouts, id),
-                    collagePath = m_folders.imagePath(GallerySection::collages, id), key, cache = m_thumbnailCache,
-                    context = static_cast<const QObject*>(this), completion = std::move(completion)]() mutable {
+    const auto pathIn
+        = [&](GallerySection section) { return m_hasFolder ? m_folders.imagePath(section, id) : QString(); };
+    auto work = [inMemory = imageDataInMemory(id), cutoutPath = pathIn(GallerySection::cutouts),
+                    collagePath = pathIn(GallerySection::collages), key, cache = m_thumbnailCache,
+                    cancelled = m_thumbnailsCancelled, context = static_cast<const QObject*>(this),
+                    completion = std::move(completion)]() mutable {
+        if (*cancelled)
+            return;
         std::optional<QByteArray> bytes = inMemory;
         if (!bytes)
             bytes = readWholeFile(cutoutPath);

@@ -2,6 +2,7 @@
 
 #include "gallery/GalleryFolders.h"
 #include "gallery/GalleryItems.h"
+#include "platform/RecordFile.h"
 
 #include <QFuture>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QSet>
 #include <QUuid>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,7 +29,8 @@ public:
     using ThumbnailCompletion = std::function<void(std::optional<QImage> thumbnail)>;
 
     // `rootFolder` is the "Scrapwick" data folder; it is prepared and the index
-    // read before the constructor returns.
+    // read before the constructor returns. An empty path keeps the gallery in
+    // memory only.
     explicit GalleryStore(const QString& rootFolder, QObject* parent = nullptr);
     ~GalleryStore() override;
 
@@ -77,13 +80,13 @@ private:
     [[nodiscard]] std::optional<QByteArray> imageDataInMemory(const QUuid& id) const;
 
     const GalleryFolders m_folders;
+    const bool m_hasFolder;
+    RecordFile m_index;
     QList<ClipItem> m_cutouts;
     QList<CollageItem> m_collages;
-    // Set when an index file existed but could not be read; the first index
-    // write keeps that file aside instead of replacing it. Only the write jobs
-    // touch it once the store is built.
-    std::shared_ptr<bool> m_keepUnreadableIndex;
     std::shared_ptr<ThumbnailCache> m_thumbnailCache;
     QList<QFuture<void>> m_thumbnailWork;
+    // Set when the store goes: thumbnail work that has not started yet then ends at once.
+    std::shared_ptr<std::atomic<bool>> m_thumbnailsCancelled;
     std::unique_ptr<SerialQueue> m_ioQueue;
 };

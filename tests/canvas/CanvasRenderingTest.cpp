@@ -1,13 +1,29 @@
-#include "CanvasTestFiles.h"
-
 #include "canvas/CanvasRendering.h"
 #include "platform/Log.h"
+#include "support/TestFiles.h"
+
+#include <QPainter>
 
 #include <QTest>
 
 Q_DECLARE_METATYPE(QList<Layer>)
 
 namespace {
+// Red top-left, green top-right, blue bottom-left, white bottom-right: any
+// turn or mirror moves the colours somewhere else.
+QByteArray quadrantPng(int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    const int half = side / 2;
+    painter.fillRect(0, 0, half, half, Qt::red);
+    painter.fillRect(half, 0, side - half, half, Qt::green);
+    painter.fillRect(0, half, half, side - half, Qt::blue);
+    painter.fillRect(half, half, side - half, side - half, Qt::white);
+    painter.end();
+    return pngOf(image);
+}
+
 Layer layerAt(QPointF centre, double width, double height, double rotation = 0, QByteArray bytes = {})
 {
     Layer layer;
@@ -45,19 +61,17 @@ private slots:
                                      << QRectF(-reach, -reach, 2 * reach, 2 * reach);
         QTest::newRow("two layers") << QList<Layer> { layerAt({ 0, 0 }, 10, 10), layerAt({ 100, 50 }, 20, 20) }
                                     << QRectF(-13, -13, 131, 81);
+        QTest::newRow("no layers") << QList<Layer> {} << QRectF();
+        QTest::newRow("not a number") << QList<Layer> { layerAt({ 0, 0 }, qQNaN(), 10) } << QRectF();
     }
 
     void contentBounds()
     {
         QFETCH(QList<Layer>, layers);
         QFETCH(QRectF, expected);
-        QCOMPARE(CanvasRendering::contentBounds(layers).value_or(QRectF()), expected);
-    }
-
-    void contentBoundsOfNothingIsAbsent()
-    {
-        QVERIFY(!CanvasRendering::contentBounds({}).has_value());
-        QVERIFY(!CanvasRendering::contentBounds({ layerAt({ 0, 0 }, qQNaN(), 10) }).has_value());
+        const auto bounds = CanvasRendering::contentBounds(layers);
+        QCOMPARE(bounds.has_value(), !expected.isNull());
+        QCOMPARE(bounds.value_or(QRectF()), expected);
     }
 
     void layerFillsItsRectangleAndNothingElse()
@@ -116,8 +130,9 @@ private slots:
         QTest::addColumn<int>("loggedLines");
         QTest::newRow("zero width") << QRectF(0, 0, 0, 10) << 0;
         QTest::newRow("not a number") << QRectF(0, 0, qQNaN(), 10) << 0;
-        // 5462 points are 16386 pixels, two over the side limit.
-        QTest::newRow("too wide") << QRectF(0, 0, 5462, 10) << 1;
+        // 2,796,203 points are 8,388,609 pixels: two beyond what the raster
+        // engine draws, although only 25 megapixels.
+        QTest::newRow("too wide to paint") << QRectF(0, 0, 2796203, 1) << 1;
         // 12000 x 9000 pixels are 108 megapixels.
         QTest::newRow("too many pixels") << QRectF(0, 0, 4000, 3000) << 1;
         QTest::newRow("absurd") << QRectF(-1e300, 0, 1e300, 1e300) << 1;
@@ -134,11 +149,17 @@ private slots:
             QVERIFY(log.lines().first().startsWith(QStringLiteral("[CanvasStore] Refused to render")));
     }
 
-    void pngDataKeepsEveryPixel()
+    void aLongThinBoardIsRenderedAndEncodedWhole()
     {
+        // 5,500 x 300 points are 16,500 x 900 pixels: 15 megapixels, one side
+        // beyond 16,384. The layer is turned a little, so it is drawn through a
+        // transform, and reaches both ends.
         const auto image = CanvasRendering::renderImage(
-            { layerAt({ 50, 50 }, 60, 40, 30, quadrantPng(64)) }, QRectF(0, 0, 100, 100), 3.0);
-        QVERIFY(image.has_value());
+            { layerAt({ 2750, 150 }, 5499, 100, 0.5, solidPng(64, 8)) }, QRectF(0, 0, 5500, 300), 3.0);
+        QCOMPARE(image.value_or(QImage()).size(), QSize(16500, 900));
+        for (const QPoint point : { QPoint(30, 450), QPoint(8250, 450), QPoint(16470, 450) })
+            QCOMPARE(image->pixelColor(point), QColor(Qt::red));
+        // Encoded and read back, every pixel (the turned edges partly transparent) survives.
         const auto png = CanvasRendering::pngData(*image);
         QVERIFY(png.has_value());
         QCOMPARE(QImage::fromData(*png).convertToFormat(image->format()), *image);

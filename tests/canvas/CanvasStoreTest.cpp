@@ -1,14 +1,20 @@
-#include "CanvasTestFiles.h"
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
+#include "platform/Log.h"
+#include "support/TestFiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
 #include <limits>
 
 namespace {
-QVariantMap itemOf(const QByteArray& bytes, const QString& clipItemId)
+QVariantMap itemOf(const QByteArray& bytes, const QVariant& clipItemId)
 {
     return { { QStringLiteral("imageData"), bytes }, { QStringLiteral("clipItemId"), clipItemId } };
 }
@@ -18,34 +24,87 @@ QVariantMap payloadOf(const QVariantList& items)
     return { { QStringLiteral("items"), items } };
 }
 
-QString namesOf(const QList<Layer>& layers)
+// "name:zIndex@x,y" of each layer, in list order.
+QString describe(const QList<Layer>& layers)
 {
-    QStringList names;
-    for (const Layer& layer : layers)
-        names.append(layer.name);
-    return names.join(QLatin1Char(','));
+    QStringList parts;
+    for (const Layer& l : layers)
+        parts.append(QStringLiteral("%1:%2@%3,%4").arg(l.name).arg(l.zIndex).arg(l.position.x()).arg(l.position.y()));
+    return parts.join(QLatin1Char(' '));
 }
 
-constexpr int Forward = 0, Backward = 1, ToFront = 2, ToBack = 3; // the stacking moves
-
-QList<qint64> zIndicesOf(const QList<Layer>& layers)
+auto fieldsOf(const Layer& l)
 {
-    QList<qint64> values;
-    for (const Layer& layer : layers)
-        values.append(layer.zIndex);
-    return values;
+    return std::tuple(l.id, l.clipItemId, l.imageData, l.name, l.position.x(), l.position.y(), l.width, l.height,
+        l.rotation, l.flipHorizontal, l.flipVertical, l.zIndex);
+}
+
+const QString validLayer = QStringLiteral(
+    R"({"id": "6B29FC40-CA47-1067-B31D-00DD010662DA", "clipItemId": "7D444840-9DC0-11D1-B245-5FFDCE74FAD2",
+        "name": "Layer 3", "positionX": 10.5, "positionY": -4, "width": 80, "height": 60, "rotation": -90,
+        "flipHorizontal": true, "flipVertical": false, "zIndex": 2})");
+
+// A canvas file as an earlier run (or a damaged disk) left it: the valid layer,
+// one piece of its text replaced.
+QString recordWith(const char* from = "", const char* to = "")
+{
+    return QStringLiteral(R"({"nextLayerNumber": 4, "layers": [%1]})")
+        .arg(QString(validLayer).replace(QString::fromLatin1(from), QString::fromLatin1(to)));
 }
 } // namespace
 
-// Layer placement, editing, stacking and history, driven as the mood board and
-// the gallery drive them.
+// The mood board's model as the mood board and the gallery drive it: placement,
+// editing, stacking, history, and the canvas on disk.
 class CanvasStoreTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<CanvasFolder> m_folder;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<GalleryStore> m_gallery;
+    std::unique_ptr<CanvasStore> m_store;
 
-    QString root() const { return m_folder->root(); }
-    CanvasStore& canvas() { return *m_folder->store; }
+    QString root() const { return m_dir->path(); }
+    QString recordPath() const { return root() + QStringLiteral("/canvas.json"); }
+    QString layerFile(const QUuid& id) const { return pngIn(root() + QStringLiteral("/canvas-layers"), id); }
+    CanvasStore& canvas() { return *m_store; }
+
+    // Another store on the same folder, as after a restart.
+    CanvasStore& reopen()
+    {
+        if (m_store)
+            m_store->waitForPendingWrites();
+        m_store.reset();
+        m_store = std::make_unique<CanvasStore>(*m_gallery, root());
+        return *m_store;
+    }
+
+    // A canvas file as an earlier run left it, with a small image for each layer:
+    // all at (0, 0), 40 x 30 unless given a width, named by their place in the list.
+    QList<QUuid> writeCanvas(const QList<qint64>& zIndices, const QList<double>& widths = {})
+    {
+        QList<QUuid> ids;
+        QJsonArray layers;
+        for (qsizetype i = 0; i < zIndices.size(); ++i) {
+            const QUuid id = ids.emplaceBack(QUuid::createUuid());
+            layers.append(QJsonObject { { QStringLiteral("id"), upperId(id) },
+                { QStringLiteral("clipItemId"), upperId(id) }, { QStringLiteral("name"), QString::number(i) },
+                { QStringLiteral("positionX"), 0 }, { QStringLiteral("positionY"), 0 },
+                { QStringLiteral("width"), widths.value(i, 40) }, { QStringLiteral("height"), 30 },
+                { QStringLiteral("rotation"), 0 }, { QStringLiteral("flipHorizontal"), false },
+                { QStringLiteral("flipVertical"), false }, { QStringLiteral("zIndex"), zIndices[i] } });
+            writeFile(layerFile(id), solidPng(4, 4));
+        }
+        writeFile(recordPath(),
+            QJsonDocument(
+                QJsonObject { { QStringLiteral("nextLayerNumber"), 10 }, { QStringLiteral("layers"), layers } })
+                .toJson());
+        return ids;
+    }
+
+    QJsonArray writtenLayers()
+    {
+        m_store->waitForPendingWrites();
+        return QJsonDocument::fromJson(readFile(recordPath())).object().value(QStringLiteral("layers")).toArray();
+    }
 
     // Adds one layer and selects it.
     void addSelectedLayer()
@@ -55,10 +114,19 @@ class CanvasStoreTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_gallery = std::make_unique<GalleryStore>(root());
+        reopen();
+    }
 
-    void init() { m_folder = std::make_unique<CanvasFolder>(); }
-    void cleanup() { m_folder.reset(); }
+    void cleanup()
+    {
+        m_store.reset();
+        m_gallery.reset();
+        m_dir.reset();
+    }
 
     void newLayersFitTheVisibleArea_data()
     {
@@ -86,163 +154,129 @@ private slots:
 
     void payloadLayersAreStaggeredFromTheDropOrigin()
     {
-        CanvasStore& store = canvas();
-        QSignalSpy layersChanged(&store, &CanvasStore::layersChanged);
-        store.setDropOrigin({ 100, 100 });
+        QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
+        canvas().setDropOrigin({ 100, 100 });
         const QByteArray png = solidPng(40, 40);
         const QString clip = upperId(QUuid::createUuid());
         const auto result
-            = store.addLayersFromPayload(payloadOf({ itemOf(png, clip), itemOf(png, clip), itemOf(png, clip) }));
-        QCOMPARE(result.added, 3);
-        QCOMPARE(result.skipped, 0);
+            = canvas().addLayersFromPayload(payloadOf({ itemOf(png, clip), itemOf(png, clip), itemOf(png, clip) }));
+        QVERIFY(result.added == 3 && result.skipped == 0);
         QCOMPARE(layersChanged.size(), 1);
-        QCOMPARE(store.undoStack().size(), 1);
-
+        QCOMPARE(canvas().undoStack().size(), 1);
         // A drop at a chosen place does not use up a staggered place.
-        QVERIFY(!store.addLayer(QUuid::createUuid(), png, { 5, 5 }, false));
-        store.addLayersFromPayload(payloadOf({ itemOf(png, clip) }));
-        const QList<Layer>& layers = store.layers();
-        QCOMPARE(namesOf(layers), QStringLiteral("Layer 1,Layer 2,Layer 3,Layer 4,Layer 5"));
-        QCOMPARE(zIndicesOf(layers), (QList<qint64> { 0, 1, 2, 3, 4 }));
-        const QList<QPointF> expected { { 100, 100 }, { 120, 120 }, { 140, 140 }, { 5, 5 }, { 160, 160 } };
-        for (qsizetype i = 0; i < layers.size(); ++i)
-            QCOMPARE(layers[i].position, expected[i]);
-        QCOMPARE(upperId(layers[0].clipItemId), clip);
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), png, { 5, 5 }, false));
+        canvas().addLayersFromPayload(payloadOf({ itemOf(png, clip) }));
+        QCOMPARE(describe(canvas().layers()),
+            QStringLiteral("Layer 1:0@100,100 Layer 2:1@120,120 Layer 3:2@140,140 Layer 4:3@5,5 Layer 5:4@160,160"));
+        QCOMPARE(upperId(canvas().layers()[0].clipItemId), clip);
     }
 
-    void payloadItemsThatCannotBeUsedAreSkipped()
+    void itemsThatCannotBeUsedAreSkippedWithoutLeavingATrace()
     {
         const QByteArray png = solidPng(10, 10);
         const QString good = upperId(QUuid::createUuid());
         const auto result
             = canvas().addLayersFromPayload(payloadOf({ itemOf(png, good), itemOf(png, QStringLiteral("abc")) }));
-        QCOMPARE(result.added, 1);
-        QCOMPARE(result.skipped, 1);
+        QVERIFY(result.added == 1 && result.skipped == 1);
 
-        QVariantMap bytesAsText = itemOf(png, good);
-        bytesAsText[QStringLiteral("imageData")] = QString::fromLatin1(png.toBase64());
-        QVariantMap idAsUuid = itemOf(png, good);
-        idAsUuid[QStringLiteral("clipItemId")] = QVariant::fromValue(QUuid::createUuid());
-        const auto mixed = canvas().addLayersFromPayload(payloadOf({ bytesAsText, itemOf("GIF89a?", good), idAsUuid,
-            itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")), QVariantMap {},
-            itemOf(png, good.toLower()) }));
-        QCOMPARE(mixed.added, 1);
-        QCOMPARE(mixed.skipped, 5);
-        QCOMPARE(canvas().layers().size(), 2);
-        // Without a list of items nothing happens at all, not even an undo step.
-        QCOMPARE(canvas().addLayersFromPayload({}).skipped, 0);
-        QCOMPARE(canvas().undoStack().size(), 2);
-    }
-
-    void bytesThatAreNotAnImageAreRefused()
-    {
         QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
-        QByteArray truncated = solidPng(30, 30);
-        truncated.truncate(truncated.size() / 2);
-        for (const QByteArray& bytes : { QByteArray("hello"), truncated })
-            QCOMPARE(canvas().addLayer(QUuid::createUuid(), bytes, {}, true),
-                std::optional<QString>(QStringLiteral("图片数据无效")));
-        QVERIFY(canvas().layers().isEmpty());
-        QCOMPARE(canvas().nextLayerNumber(), 1);
-        QCOMPARE(canvas().nextStaggerCount(), 0);
+        const auto mixed = canvas().addLayersFromPayload(payloadOf({ itemOf("GIF89a?", good),
+            itemOf(png.left(png.size() / 2), good), itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")),
+            itemOf(png, QVariant::fromValue(QUuid::createUuid())), QVariantMap {},
+            QVariantMap { { QStringLiteral("imageData"), QString::fromLatin1(png.toBase64()) },
+                { QStringLiteral("clipItemId"), good } } }));
+        QVERIFY(mixed.added == 0 && mixed.skipped == 6);
+        QCOMPARE(canvas().addLayer(QUuid::createUuid(), "hello", {}, true),
+            std::optional<QString>(QStringLiteral("图片数据无效")));
         QCOMPARE(layersChanged.size(), 0);
+        QCOMPARE(describe(canvas().layers()), QStringLiteral("Layer 1:0@0,0"));
+        QVERIFY(canvas().nextLayerNumber() == 2 && canvas().nextStaggerCount() == 1);
+        // A lower-case id is still an id. Without a list of items nothing happens
+        // at all, not even an undo step.
+        QCOMPARE(canvas().addLayersFromPayload(payloadOf({ itemOf(png, good.toLower()) })).added, 1);
+        QCOMPARE(canvas().addLayersFromPayload({}).skipped, 0);
+        QCOMPARE(canvas().undoStack().size(), 3);
     }
 
     void duplicateGoesOnTopShiftedAndSelected()
     {
-        CanvasStore& store = canvas();
         const QByteArray png = solidPng(60, 20);
         for (int i = 0; i < 3; ++i)
-            QVERIFY(!store.addLayer(QUuid::createUuid(), png, { 50.0 + 100 * i, 50 }, false));
-        const Layer original = store.layers().first();
-        store.setSelectedLayerId(original.id);
-        store.duplicateSelectedLayer();
-        const Layer& copy = store.layers().last();
-        QVERIFY(copy.id != original.id);
-        QCOMPARE(copy.clipItemId, original.clipItemId);
-        QCOMPARE(copy.position, QPointF(65, 65));
-        QCOMPARE(copy.zIndex, 3);
-        QCOMPARE(copy.name, QStringLiteral("Layer 4"));
-        QCOMPARE(copy.imageData, png);
-        QCOMPARE(store.selectedLayerId(), std::optional<QUuid>(copy.id));
-        QCOMPARE(store.undoStack().size(), 1);
+            QVERIFY(!canvas().addLayer(QUuid::createUuid(), png, { 50.0 + 100 * i, 50 }, false));
+        const Layer original = canvas().layers().first();
+        canvas().setSelectedLayerId(original.id);
+        canvas().duplicateSelectedLayer();
+        const Layer& copy = canvas().layers().last();
+        QCOMPARE(describe({ copy }), QStringLiteral("Layer 4:3@65,65"));
+        QVERIFY(copy.id != original.id && copy.clipItemId == original.clipItemId && copy.imageData == png);
+        QCOMPARE(canvas().selectedLayerId(), std::optional<QUuid>(copy.id));
+        QCOMPARE(canvas().undoStack().size(), 1);
     }
 
-    void rotationKeepsTheRemainderSign()
+    void rotationKeepsTheRemainderSignAndEditsNeedASelection()
     {
         addSelectedLayer();
-        CanvasStore& store = canvas();
         QList<double> seen;
         for (int i = 0; i < 4; ++i) {
-            store.rotateSelectedLayer(-90);
-            seen.append(store.layers().first().rotation);
+            canvas().rotateSelectedLayer(-90);
+            seen.append(canvas().layers().first().rotation);
         }
         QCOMPARE(seen, (QList<double> { -90, -180, -270, 0 }));
+
+        canvas().setSelectedLayerId(QUuid::createUuid()); // names no layer
+        canvas().rotateSelectedLayer(90);
+        canvas().flipSelectedLayerHorizontally();
+        canvas().duplicateSelectedLayer();
+        canvas().bringSelectedLayerForward();
+        canvas().sendSelectedLayerToBack();
+        QCOMPARE(canvas().undoStack().size(), 4);
+        QCOMPARE(canvas().layers().size(), 1);
     }
 
-    void editsOfNoSelectionDoNothing()
+    void commitsApplyToTheNamedLayerAndRefuseUnusableGeometry()
     {
         addSelectedLayer();
-        CanvasStore& store = canvas();
-        store.setSelectedLayerId(QUuid::createUuid()); // names no layer
-        store.rotateSelectedLayer(90);
-        store.flipSelectedLayerHorizontally();
-        store.duplicateSelectedLayer();
-        store.bringSelectedLayerForward();
-        store.sendSelectedLayerToBack();
-        QVERIFY(store.undoStack().isEmpty());
-        QCOMPARE(store.layers().size(), 1);
-    }
-
-    void flipsToggleAndCommitsApplyToTheNamedLayer()
-    {
-        addSelectedLayer();
-        CanvasStore& store = canvas();
-        const QUuid id = store.layers().first().id;
-        store.flipSelectedLayerVertically();
-        store.flipSelectedLayerVertically();
-        store.flipSelectedLayerHorizontally();
-        QVERIFY(store.layers().first().flipHorizontal && !store.layers().first().flipVertical);
-
-        store.commitTransform(id, { 3, 4 }, 30, 200000);
-        QCOMPARE(store.layers().first().width, 30.0);
-        QCOMPARE(store.layers().first().height, 100000.0); // the most the canvas file takes back
-        store.commitMove(id, { 8, 9 });
-        QCOMPARE(store.undoStack().size(), 5);
+        const QUuid id = canvas().layers().first().id;
+        canvas().flipSelectedLayerVertically();
+        canvas().commitTransform(id, { 3, 4 }, 30, 200000);
+        QCOMPARE(canvas().layers().first().width, 30.0);
+        QCOMPARE(canvas().layers().first().height, 100000.0); // the most the canvas file takes back
+        canvas().commitRotation(id, 33.3);
+        QCOMPARE(canvas().undoStack().size(), 3);
 
         // A commit for a layer that is gone still records a step; a commit of
         // unusable geometry is refused outright.
-        QSignalSpy history(&store, &CanvasStore::historyChanged);
-        QSignalSpy layersChanged(&store, &CanvasStore::layersChanged);
-        store.commitMove(QUuid::createUuid(), { 1, 1 });
+        QSignalSpy history(&canvas(), &CanvasStore::historyChanged);
+        QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
+        canvas().commitMove(QUuid::createUuid(), { 1, 1 });
         QCOMPARE(history.size(), 1);
-        store.commitMove(id, { qInf(), 0 });
-        store.commitTransform(id, { 0, 0 }, qQNaN(), 1);
-        store.commitRotation(id, qQNaN());
-        store.rotateSelectedLayer(qInf());
+        canvas().commitMove(id, { qInf(), 0 });
+        canvas().commitTransform(id, { 0, 0 }, qQNaN(), 1);
+        canvas().commitRotation(id, qQNaN());
+        canvas().rotateSelectedLayer(qInf());
         QCOMPARE(history.size(), 1);
         QCOMPARE(layersChanged.size(), 0);
-        QCOMPARE(store.layers().first().position, QPointF(8, 9));
+        const Layer& layer = canvas().layers().first();
+        QVERIFY(layer.position == QPointF(3, 4) && layer.rotation == 33.3 && layer.flipVertical);
     }
 
     void stackingOrder_data()
     {
         QTest::addColumn<QList<qint64>>("zIndices");
         QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("move");
+        QTest::addColumn<int>("move"); // forward, backward, to front, to back
         QTest::addColumn<QString>("expectedOrder"); // empty: nothing changes
         const qint64 top = std::numeric_limits<qint64>::max();
         const qint64 bottom = std::numeric_limits<qint64>::min();
-        QTest::newRow("forward swaps with the first of equals") << QList<qint64> { 0, 5, 5 } << 0 << Forward << "1,0,2";
-        QTest::newRow("forward of the top") << QList<qint64> { 0, 1, 2 } << 2 << Forward << "";
-        QTest::newRow("backward swaps with the first of equals")
-            << QList<qint64> { 3, 3, 7 } << 2 << Backward << "1,2,0";
-        QTest::newRow("to front") << QList<qint64> { 0, 1, 2 } << 0 << ToFront << "1,2,0";
-        QTest::newRow("to front when tied at the top") << QList<qint64> { 0, 2, 2 } << 1 << ToFront << "";
-        QTest::newRow("to back with gaps") << QList<qint64> { -4, 9, 30 } << 1 << ToBack << "1,0,2";
-        QTest::newRow("to back of the bottom") << QList<qint64> { 0, 1, 2 } << 0 << ToBack << "";
-        QTest::newRow("to front below the largest integer") << QList<qint64> { 0, top, 5 } << 2 << ToFront << "0,1,2";
-        QTest::newRow("to back above the smallest integer") << QList<qint64> { bottom, 0, 5 } << 1 << ToBack << "1,0,2";
+        QTest::newRow("forward swaps with the first of equals") << QList<qint64> { 0, 5, 5 } << 0 << 0 << "1,0,2";
+        QTest::newRow("forward of the top") << QList<qint64> { 0, 1, 2 } << 2 << 0 << "";
+        QTest::newRow("backward swaps with the first of equals") << QList<qint64> { 3, 3, 7 } << 2 << 1 << "1,2,0";
+        QTest::newRow("to front") << QList<qint64> { 0, 1, 2 } << 0 << 2 << "1,2,0";
+        QTest::newRow("to front when tied at the top") << QList<qint64> { 0, 2, 2 } << 1 << 2 << "";
+        QTest::newRow("to back with gaps") << QList<qint64> { -4, 9, 30 } << 1 << 3 << "1,0,2";
+        QTest::newRow("to back of the bottom") << QList<qint64> { 0, 1, 2 } << 0 << 3 << "";
+        QTest::newRow("to front below the largest integer") << QList<qint64> { 0, top, 5 } << 2 << 2 << "0,1,2";
+        QTest::newRow("to back above the smallest integer") << QList<qint64> { bottom, 0, 5 } << 1 << 3 << "1,0,2";
     }
 
     void stackingOrder()
@@ -251,11 +285,8 @@ private slots:
         QFETCH(int, selected);
         QFETCH(int, move);
         QFETCH(QString, expectedOrder);
-        QList<QJsonObject> entries;
-        for (qsizetype i = 0; i < zIndices.size(); ++i)
-            entries.append(layerEntry(QUuid::createUuid(), 40, 30, zIndices[i], QString::number(i)));
-        writeCanvas(root(), 10, entries);
-        CanvasStore& store = m_folder->reopen();
+        writeCanvas(zIndices);
+        CanvasStore& store = reopen();
         const QUuid selectedId = store.layers().at(selected).id;
         store.setSelectedLayerId(selectedId);
         QSignalSpy layersChanged(&store, &CanvasStore::layersChanged);
@@ -267,146 +298,262 @@ private slots:
         QCOMPARE(store.undoStack().size(), changes ? 1 : 0);
         QCOMPARE(layersChanged.size(), changes ? 1 : 0);
         QCOMPARE(store.selectedLayerId(), std::optional<QUuid>(selectedId));
-        QCOMPARE(namesOf(store.layers()), changes ? expectedOrder : QStringLiteral("0,1,2"));
-        QCOMPARE(zIndicesOf(store.layers()), changes ? QList<qint64>({ 0, 1, 2 }) : zIndices);
+        QStringList expected;
+        for (qsizetype i = 0; i < zIndices.size(); ++i)
+            expected.append(changes ? QStringLiteral("%1:%2@0,0").arg(expectedOrder.split(',')[i]).arg(i)
+                                    : QStringLiteral("%1:%2@0,0").arg(i).arg(zIndices[i]));
+        QCOMPARE(describe(store.layers()), expected.join(QLatin1Char(' ')));
     }
 
     void addingAboveTheLargestIntegerRenumbersInsteadOfOverflowing()
     {
         // Written by hand: a JSON double cannot hold the largest 64-bit integer.
         const QUuid id = QUuid::createUuid();
-        writeFile(layerFile(root(), id), solidPng(4, 4));
-        writeFile(root() + QStringLiteral("/canvas.json"),
+        writeFile(layerFile(id), solidPng(4, 4));
+        writeFile(recordPath(),
             QStringLiteral(R"({"nextLayerNumber": 9223372036854775807, "layers": [
                 {"id": "%1", "clipItemId": "%1", "name": "Top", "positionX": 0, "positionY": 0,
                  "width": 10, "height": 10, "rotation": 0, "flipHorizontal": false, "flipVertical": false,
                  "zIndex": 9223372036854775807}]})")
                 .arg(upperId(id))
                 .toUtf8());
-        CanvasStore& store = m_folder->reopen();
+        CanvasStore& store = reopen();
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
         store.setSelectedLayerId(id);
         store.duplicateSelectedLayer();
-        QCOMPARE(namesOf(store.layers()), QStringLiteral("Top,Layer 9223372036854775807,Layer 9223372036854775807"));
-        QCOMPARE(zIndicesOf(store.layers()), (QList<qint64> { 0, 1, 2 }));
+        QCOMPARE(describe(store.layers()),
+            QStringLiteral("Top:0@0,0 Layer 9223372036854775807:1@0,0 Layer 9223372036854775807:2@15,15"));
     }
 
     void historyKeepsFiveSteps()
     {
         addSelectedLayer();
-        CanvasStore& store = canvas();
         for (int i = 0; i < 6; ++i)
-            store.rotateSelectedLayer(10);
+            canvas().rotateSelectedLayer(10);
         QList<double> afterEachUndo;
         for (int i = 0; i < 6; ++i) {
-            store.undo();
-            afterEachUndo.append(store.layers().first().rotation);
+            canvas().undo();
+            afterEachUndo.append(canvas().layers().first().rotation);
         }
         // The first change (0 -> 10) fell off the stack; the sixth undo does nothing.
         QCOMPARE(afterEachUndo, (QList<double> { 50, 40, 30, 20, 10, 10 }));
-        QCOMPARE(store.redoStack().size(), 5);
+        QCOMPARE(canvas().redoStack().size(), 5);
 
-        store.redo();
-        store.redo();
-        QCOMPARE(store.layers().first().rotation, 30.0);
+        canvas().redo();
+        canvas().redo();
+        QCOMPARE(canvas().layers().first().rotation, 30.0);
         // A new change makes the undone steps unreachable.
-        store.setSelectedLayerId(store.layers().first().id);
-        store.flipSelectedLayerHorizontally();
-        QVERIFY(store.redoStack().isEmpty());
-        store.redo();
-        QCOMPARE(store.layers().first().rotation, 30.0);
+        canvas().setSelectedLayerId(canvas().layers().first().id);
+        canvas().flipSelectedLayerHorizontally();
+        QVERIFY(canvas().redoStack().isEmpty());
+        canvas().redo();
+        QCOMPARE(canvas().layers().first().rotation, 30.0);
     }
 
     void clearingForgetsEverything()
     {
-        CanvasStore& store = canvas();
-        store.setDropOrigin({ 10, 10 });
-        store.addLayersFromPayload(payloadOf({ itemOf(solidPng(4, 4), upperId(QUuid::createUuid())) }));
-        const QUuid id = store.layers().first().id;
-        store.setSelectedLayerId(id);
-        store.clearCanvas();
-        QVERIFY(store.layers().isEmpty());
-        QVERIFY(store.undoStack().isEmpty());
-        QVERIFY(!store.selectedLayerId().has_value());
-        QCOMPARE(store.nextLayerNumber(), 1);
-        QCOMPARE(store.nextStaggerCount(), 0);
-        store.waitForPendingWrites();
-        QVERIFY(!QFile::exists(layerFile(root(), id)));
+        canvas().setDropOrigin({ 10, 10 });
+        canvas().addLayersFromPayload(payloadOf({ itemOf(solidPng(4, 4), upperId(QUuid::createUuid())) }));
+        const QUuid id = canvas().layers().first().id;
+        canvas().setSelectedLayerId(id);
+        canvas().clearCanvas();
+        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty());
+        QVERIFY(!canvas().selectedLayerId().has_value());
+        QVERIFY(canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
+        canvas().waitForPendingWrites();
+        QVERIFY(!QFile::exists(layerFile(id)));
     }
 
-    void undoTakesImagesFromTheFileThenTheGallery()
+    void undoAndRedoTakeBytesFromMemoryBeforeTheDisk_data()
     {
-        CanvasStore& store = canvas();
-        const QByteArray galleryPng = solidPng(20, 20, Qt::blue);
-        const QByteArray layerPng = solidPng(20, 20, Qt::green);
-        const QUuid clipId = QUuid::createUuid();
-        m_folder->gallery.addCutout(ClipItem { clipId, galleryPng, QDateTime::currentDateTimeUtc() });
-        store.pushUndoSnapshot();
-        QVERIFY(!store.addLayer(clipId, layerPng, {}, false));
-        const QUuid id = store.layers().first().id;
-        store.undo();
-        store.waitForPendingWrites();
-        store.redo();
-        QCOMPARE(store.layers().first().imageData, layerPng);
-
-        store.undo();
-        store.waitForPendingWrites();
-        QVERIFY(QFile::remove(layerFile(root(), id)));
-        store.redo();
-        QCOMPARE(store.layers().first().imageData, galleryPng);
-
-        // With the file and the gallery item both gone there is nothing to show.
-        store.undo();
-        store.waitForPendingWrites();
-        QVERIFY(QFile::remove(layerFile(root(), id)));
-        m_folder->gallery.deleteCutout(clipId);
-        m_folder->gallery.waitForPendingWrites();
-        store.redo();
-        QVERIFY(store.layers().isEmpty());
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("staleFile"); // else the file is missing
+        // The gallery item is gone too in every case, so only memory can help.
+        QTest::newRow("undo of a deletion") << 0 << false;
+        QTest::newRow("redo of an undone add whose file is not written yet") << 1 << false;
+        QTest::newRow("undo while a rewrite of the file is queued") << 2 << true;
     }
 
-    void undoOfADeletionBringsTheLayerBackFromMemory()
+    void undoAndRedoTakeBytesFromMemoryBeforeTheDisk()
     {
-        CanvasStore& store = canvas();
+        QFETCH(int, change);
+        QFETCH(bool, staleFile);
         const QByteArray png = solidPng(20, 20, Qt::green);
         const QUuid clipId = QUuid::createUuid();
-        m_folder->gallery.addCutout(ClipItem { clipId, png, QDateTime::currentDateTimeUtc() });
-        store.addLayersFromPayload(payloadOf({ itemOf(png, upperId(clipId)) }));
-        const QUuid id = store.layers().first().id;
-        m_folder->gallery.deleteCutout(clipId);
-        m_folder->gallery.waitForPendingWrites();
-        store.deleteLayer(id);
-        store.waitForPendingWrites();
-        QVERIFY(!QFile::exists(layerFile(root(), id)));
+        m_gallery->addCutout(ClipItem { clipId, png, QDateTime::currentDateTimeUtc() });
+        canvas().pushUndoSnapshot();
+        QVERIFY(!canvas().addLayer(clipId, png, {}, false));
+        const QUuid id = canvas().layers().first().id;
+        canvas().setSelectedLayerId(id);
+        if (change == 0)
+            canvas().deleteLayer(id);
+        else if (change == 1)
+            canvas().undo();
+        else
+            canvas().rotateSelectedLayer(90);
+        canvas().waitForPendingWrites();
+        if (staleFile)
+            writeFile(layerFile(id), solidPng(20, 20, Qt::gray));
+        else
+            QFile::remove(layerFile(id));
+        m_gallery->deleteCutout(clipId);
+        m_gallery->waitForPendingWrites();
 
-        store.undo();
-        QCOMPARE(store.layers().size(), 1);
-        QCOMPARE(store.layers().first().imageData, png);
-        store.waitForPendingWrites();
-        QCOMPARE(readFile(layerFile(root(), id)), png);
+        change == 1 ? canvas().redo() : canvas().undo();
+        QCOMPARE(canvas().layers().size(), 1);
+        QCOMPARE(canvas().layers().first().imageData, png);
+        QCOMPARE(canvas().layers().first().rotation, 0.0);
+        canvas().waitForPendingWrites();
+        QCOMPARE(readFile(layerFile(id)), png);
     }
 
-    void viewsAreToldOfChanges()
+    void deletingTheSelectedLayerClearsTheSelection()
     {
-        CanvasStore& store = canvas();
-        QSignalSpy selection(&store, &CanvasStore::selectedLayerIdChanged);
-        QSignalSpy panel(&store, &CanvasStore::showLayerPanelChanged);
-        const QUuid id = QUuid::createUuid();
-        store.setSelectedLayerId(id);
-        store.setSelectedLayerId(id);
-        store.setShowLayerPanel(true);
-        store.setShowLayerPanel(true);
-        QCOMPARE(panel.size(), 1);
-        store.deleteLayer(id); // clears the selection that named it
-        QCOMPARE(selection.size(), 2);
+        addSelectedLayer();
+        QSignalSpy selection(&canvas(), &CanvasStore::selectedLayerIdChanged);
+        canvas().deleteLayer(*canvas().selectedLayerId());
+        QVERIFY(!canvas().selectedLayerId().has_value());
+        QCOMPARE(selection.size(), 1);
+    }
 
-        DragStatePublisher& drag = store.dragPublisher();
-        QSignalSpy dragChanged(&drag, &DragStatePublisher::stateChanged);
-        const LayerDragState state { id, { 1, 2 }, 3, 4, 5 };
-        drag.setState(state);
-        drag.setState(state);
-        drag.setState(std::nullopt);
-        QCOMPARE(dragChanged.size(), 2);
+    // ---- the canvas on disk
+
+    void roundTripThroughAPrettyPrintedRecord()
+    {
+        canvas().setDropOrigin({ 0.1, 0.2 });
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(30 + i, 20), {}, true));
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(9, 7, Qt::yellow), { 1.0 / 3, 2e-7 }, false));
+        const QList<Layer> layers = canvas().layers();
+        canvas().setSelectedLayerId(layers[0].id);
+        canvas().rotateSelectedLayer(-90);
+        canvas().flipSelectedLayerHorizontally();
+        canvas().bringSelectedLayerToFront();
+        canvas().setSelectedLayerId(layers[1].id);
+        canvas().flipSelectedLayerVertically();
+        canvas().commitRotation(layers[1].id, 33.3);
+        canvas().commitTransform(layers[2].id, { -5.5, 1e-9 }, 0.7, 123.456789);
+        canvas().deleteLayer(layers[3].id);
+        QCOMPARE(writtenLayers().size(), 3);
+
+        // One key per line, in their fixed order; images in files named by the layer ids.
+        const QByteArray text = readFile(recordPath());
+        QVERIFY(text.startsWith("{\n") && text.contains("\n  \"layers\""));
+        qsizetype previous = -1;
+        for (const char* key : { "\"nextLayerNumber\"", "\"layers\"", "\"id\"", "\"clipItemId\"", "\"name\"",
+                 "\"positionX\"", "\"positionY\"", "\"width\"", "\"height\"", "\"rotation\"", "\"flipHorizontal\"",
+                 "\"flipVertical\"", "\"zIndex\"" }) {
+            QVERIFY2(text.indexOf(key) > previous, key);
+            previous = text.indexOf(key);
+        }
+        QCOMPARE(QDir(canvas().canvasLayersFolder()).entryList(QDir::Files).size(), 3);
+        QCOMPARE(readFile(layerFile(layers[2].id)), layers[2].imageData);
+
+        const QList<Layer> before = canvas().layers();
+        CanvasStore& reopened = reopen();
+        QCOMPARE(reopened.nextLayerNumber(), 5);
+        QCOMPARE(reopened.layers().size(), before.size());
+        for (qsizetype i = 0; i < before.size(); ++i)
+            QVERIFY(fieldsOf(reopened.layers()[i]) == fieldsOf(before[i]));
+    }
+
+    void layersThatCannotBeUsedAreLeftOutAtLoad()
+    {
+        // Missing image file; too wide; exactly at the size limit; far too tall; fine.
+        const QList<QUuid> ids = writeCanvas({ 0, 1, 2, 3, 4 }, { 10, 100000.5, 100000, -3e200, 10 });
+        QVERIFY(QFile::remove(layerFile(ids[0])));
+
+        Log::ScopedCapture log;
+        CanvasStore& store = reopen();
+        QCOMPARE(log.lines(),
+            (QStringList {
+                QStringLiteral("[CanvasStore] Missing image file for layer %1, skipping").arg(upperId(ids[0])),
+                QStringLiteral("[CanvasStore] Unusable geometry for layer %1, skipping").arg(upperId(ids[1])),
+                QStringLiteral("[CanvasStore] Unusable geometry for layer %1, skipping").arg(upperId(ids[3])) }));
+        QCOMPARE(describe(store.layers()), QStringLiteral("2:2@0,0 4:4@0,0"));
+        QCOMPARE(store.nextLayerNumber(), 10);
+        store.commitMove(ids[4], { 1, 1 }); // the next write drops what was left out
+        QCOMPARE(writtenLayers().size(), 2);
+    }
+
+    void strictReading_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("valid") << recordWith() << true;
+        QTest::newRow("extra key") << recordWith("\"zIndex\"", "\"note\": 1, \"zIndex\"") << true;
+        QTest::newRow("lower-case id") << recordWith("6B29FC40", "6b29fc40") << true;
+        QTest::newRow("no flipVertical") << recordWith("\"flipVertical\": false,") << false;
+        QTest::newRow("fractional zIndex") << recordWith("\"zIndex\": 2", "\"zIndex\": 2.5") << false;
+        QTest::newRow("zIndex beyond 64 bits")
+            << recordWith("\"zIndex\": 2", "\"zIndex\": 9223372036854775808") << false;
+        QTest::newRow("flip as number") << recordWith("\"flipHorizontal\": true", "\"flipHorizontal\": 1") << false;
+        QTest::newRow("position as text") << recordWith("10.5", "\"10.5\"") << false;
+        QTest::newRow("id that is a path")
+            << recordWith("6B29FC40-CA47-1067-B31D-00DD010662DA", "../../etc/passwd.x") << false;
+        QTest::newRow("no nextLayerNumber") << recordWith().remove(QStringLiteral("\"nextLayerNumber\": 4,")) << false;
+        QTest::newRow("root is a list") << QStringLiteral("[]") << false;
+        QTest::newRow("cut short") << recordWith().left(100) << false;
+        QTest::newRow("number overflow") << recordWith("\"width\": 80", "\"width\": 1e999") << false;
+    }
+
+    void strictReading()
+    {
+        QFETCH(QString, record);
+        QFETCH(bool, loads);
+        writeFile(layerFile(QUuid::fromString(QStringLiteral("6B29FC40-CA47-1067-B31D-00DD010662DA"))), solidPng(8, 6));
+        writeFile(recordPath(), record.toUtf8());
+
+        Log::ScopedCapture log;
+        CanvasStore& store = reopen();
+        QVERIFY(log.lines().isEmpty());
+        QCOMPARE(store.nextLayerNumber(), loads ? 4 : 1);
+        if (loads) {
+            QCOMPARE(describe(store.layers()), QStringLiteral("Layer 3:2@10.5,-4"));
+            const Layer& layer = store.layers().first();
+            QVERIFY(layer.rotation == -90 && layer.flipHorizontal && !layer.flipVertical);
+            return;
+        }
+        // The canvas that could not be read stays until a change, then is kept beside the new one.
+        QVERIFY(store.layers().isEmpty());
+        QCOMPARE(readFile(recordPath()), record.toUtf8());
+        QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
+        QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
+        QCOMPARE(writtenLayers().size(), 2);
+        const QStringList kept = QDir(root()).entryList({ QStringLiteral("canvas.json.unreadable-*") }, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readFile(root() + QLatin1Char('/') + kept.first()), record.toUtf8());
+        QCOMPARE(log.lines().size(), 1);
+    }
+
+    void failedWritesAreLoggedAndTheStoreCarriesOn()
+    {
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
+        const QUuid gone = canvas().layers().first().id;
+        const QUuid kept = canvas().layers().last().id;
+        canvas().waitForPendingWrites();
+        // Deleting a layer whose file is already gone.
+        QVERIFY(QFile::remove(layerFile(gone)));
+        Log::ScopedCapture log;
+        canvas().deleteLayer(gone);
+        QCOMPARE(writtenLayers().size(), 1);
+        QCOMPARE(writtenLayers().first()[QStringLiteral("id")].toString(), upperId(kept));
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY(log.lines().first().startsWith(
+            QStringLiteral("[CanvasStore] Failed to delete layer image ") + upperId(gone) + QStringLiteral(": ")));
+
+        // A folder where the record should be, and a file where the layer folder should be.
+        QVERIFY(QFile::remove(recordPath()) && QDir().mkpath(recordPath()));
+        QVERIFY(QDir(canvas().canvasLayersFolder()).removeRecursively());
+        writeFile(canvas().canvasLayersFolder(), "in the way");
+        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
+        canvas().waitForPendingWrites();
+        const QStringList lines = log.lines().mid(1);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith(QStringLiteral("[CanvasStore] Failed to write layer image ")
+            + upperId(canvas().layers().last().id) + QStringLiteral(": ")));
+        QVERIFY(lines[1].startsWith(QStringLiteral("[CanvasStore] Failed to write canvas.json: ")));
     }
 };
 

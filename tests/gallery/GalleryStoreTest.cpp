@@ -1,47 +1,16 @@
 #include "gallery/GalleryStore.h"
-#include "gallery/GalleryFolders.h"
 #include "platform/Log.h"
-#include "platform/Uuids.h"
+#include "support/TestFiles.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 namespace {
 
 using Index = QList<QPair<QString, QString>>;
-
-QByteArray pngBytes(QSize size)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QString fileIn(const QString& folder, const QUuid& id)
-{
-    return QDir(folder).filePath(Uuids::canonicalText(id) + QStringLiteral(".png"));
-}
 
 // The image files in a folder, as the ids they are named after.
 QSet<QUuid> idsIn(const QString& folder)
@@ -63,13 +32,21 @@ Index indexOnDisk(const QString& path)
 
 QPair<QString, QString> entry(const QUuid& id, const char* section)
 {
-    return { Uuids::canonicalText(id), QString::fromLatin1(section) };
+    return { upperId(id), QString::fromLatin1(section) };
 }
 
-QDateTime at(qint64 unixMSecs)
+QByteArray entryJson(const QString& id, const QByteArray& createdAt, const QString& section)
 {
-    return QDateTime::fromMSecsSinceEpoch(unixMSecs, Qt::UTC);
+    return "{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": " + createdAt + ", \"section\": \"" + section.toUtf8()
+        + "\"}";
 }
+
+QDateTime utc(int year, int month, int day, int hour, int minute, int second, int msec = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec), Qt::UTC);
+}
+
+const QDateTime someDate = utc(2024, 5, 6, 7, 8, 9);
 
 } // namespace
 
@@ -80,7 +57,7 @@ class GalleryStoreTest : public QObject {
     QString m_root;
 
     std::unique_ptr<GalleryStore> makeStore() { return std::make_unique<GalleryStore>(m_root); }
-    QString rootPath(const char* relative) const { return QDir(m_root).filePath(QString::fromLatin1(relative)); }
+    QString rootPath(const char* relative) const { return m_root + QLatin1Char('/') + QString::fromLatin1(relative); }
 
 private slots:
     void init()
@@ -94,21 +71,20 @@ private slots:
     void addedItemsGoFirstInTheListAndTheFiles()
     {
         auto store = makeStore();
-        const ClipItem first { QUuid::createUuid(), QByteArray("first"), at(1) };
-        const ClipItem second { QUuid::createUuid(), QByteArray("second"), at(2) };
-        const CollageItem collage { QUuid::createUuid(), QByteArray("collage"), at(3) };
-        const CollageItem withoutData { QUuid::createUuid(), std::nullopt, at(4) };
+        const ClipItem first { QUuid::createUuid(), QByteArray("first"), someDate };
+        const ClipItem second { QUuid::createUuid(), QByteArray("second"), someDate };
+        const CollageItem collage { QUuid::createUuid(), QByteArray("collage"), someDate };
+        const CollageItem withoutData { QUuid::createUuid(), std::nullopt, someDate };
         // Quick successive changes, no waiting in between: the index must reflect all of them.
         store->addCutout(first);
         store->addCollage(collage);
         store->addCutout(second);
         store->addCollage(withoutData);
-        QCOMPARE(store->cutouts().size(), 2);
         QCOMPARE(store->cutouts()[0].id, second.id);
         QCOMPARE(store->collages()[0].id, withoutData.id);
 
         store->waitForPendingWrites();
-        QCOMPARE(readFile(fileIn(store->cutoutsFolder(), second.id)), QByteArray("second"));
+        QCOMPARE(readFile(pngIn(store->cutoutsFolder(), second.id)), QByteArray("second"));
         QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { first.id, second.id }));
         QCOMPARE(idsIn(store->collagesFolder()), QSet<QUuid> { collage.id });
         QCOMPARE(indexOnDisk(store->indexPath()),
@@ -121,23 +97,18 @@ private slots:
         auto store = makeStore();
         QList<QUuid> cut, col;
         for (int i = 0; i < 3; ++i) {
-            store->addCutout({ cut.emplaceBack(QUuid::createUuid()), QByteArray("c"), at(i) });
-            store->addCollage({ col.emplaceBack(QUuid::createUuid()), QByteArray("m"), at(i) });
+            store->addCutout({ cut.emplaceBack(QUuid::createUuid()), QByteArray("c"), someDate });
+            store->addCollage({ col.emplaceBack(QUuid::createUuid()), QByteArray("m"), someDate });
         }
         store->waitForPendingWrites();
         // A cut-out file carrying a collage's id must survive that collage's deletion;
         // the file of an id no longer listed is still removed.
-        writeFile(fileIn(store->cutoutsFolder(), col[0]), "other");
+        writeFile(pngIn(store->cutoutsFolder(), col[0]), "other");
         const QUuid stray = QUuid::createUuid();
-        writeFile(fileIn(store->collagesFolder(), stray), "stray");
+        writeFile(pngIn(store->collagesFolder(), stray), "stray");
 
         store->deleteCutout(cut[1]);
         store->deleteCollages({ col[0], col[2], stray });
-        QCOMPARE(store->cutouts().size(), 2);
-        QCOMPARE(store->cutouts()[0].id, cut[2]);
-        QCOMPARE(store->cutouts()[1].id, cut[0]);
-        QCOMPARE(store->collages().size(), 1);
-
         store->waitForPendingWrites();
         QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { cut[0], cut[2], col[0] }));
         QCOMPARE(idsIn(store->collagesFolder()), QSet<QUuid> { col[1] });
@@ -145,36 +116,140 @@ private slots:
             (Index { entry(cut[2], "cutouts"), entry(cut[0], "cutouts"), entry(col[1], "collages") }));
     }
 
-    void aNewStoreReadsBackWhatWasWritten()
+    void theIndexIsWrittenInItsFormatAndReadBack()
     {
-        QList<ClipItem> cutouts;
-        QList<CollageItem> collages;
+        const QUuid cutout = QUuid::fromString(QStringLiteral("0A1B2C3D-4E5F-4A6B-8C7D-9E0FA1B2C3D4"));
+        const QUuid collage = QUuid::fromString(QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321"));
+        // Seconds since 2001-01-01 UTC: 2024-01-01 is Unix 1704067200, less 978307200.
+        const QDateTime cutoutDate = utc(2024, 1, 1, 0, 0, 0, 250);
+        const QDateTime collageDate = utc(2000, 12, 31, 23, 59, 49, 500); // before 2001: negative
         {
             auto store = makeStore();
-            store->addCutout({ QUuid::createUuid(), QByteArray("a"), at(1700000000123) });
-            store->addCutout({ QUuid::createUuid(), QByteArray("b"), at(1700000000124) });
-            // Before 2001: a negative number of seconds in the index.
-            store->addCollage({ QUuid::createUuid(), QByteArray("c"), at(900000000999) });
-            cutouts = store->cutouts();
-            collages = store->collages();
+            store->addCollage({ collage, QByteArray("c"), collageDate });
+            store->addCutout({ cutout, std::nullopt, cutoutDate });
             // No wait: destroying the store finishes the writes it scheduled.
         }
+        const QByteArray text = readFile(rootPath("gallery-index.json"));
+        QCOMPARE(QByteArray(text).replace(' ', "").replace('\n', ""),
+            QByteArray("[{\"id\":\"0A1B2C3D-4E5F-4A6B-8C7D-9E0FA1B2C3D4\",\"createdAt\":725760000.25,\"section\":"
+                       "\"cutouts\"},{\"id\":\"FEDCBA98-7654-4321-8FED-CBA987654321\",\"createdAt\":-10.5,"
+                       "\"section\":\"collages\"}]"));
+        int keyLines = 0; // pretty-printed: every key on its own indented line
+        for (const QByteArray& line : text.split('\n'))
+            keyLines += line.startsWith(' ') && line.count(':') == 1;
+        QCOMPARE(keyLines, 6);
+
         Log::ScopedCapture log;
         auto store = makeStore();
-        QCOMPARE(store->cutouts().size(), 2);
-        QCOMPARE(store->collages().size(), 1);
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(store->cutouts()[i].id, cutouts[i].id);
-            QCOMPARE(store->cutouts()[i].createdAt, cutouts[i].createdAt);
-        }
-        QCOMPARE(store->collages()[0].createdAt, collages[0].createdAt);
-        QCOMPARE(store->imageDataFor(collages[0].id), QByteArray("c"));
-
+        QCOMPARE(store->cutouts().size(), 1);
+        QCOMPARE(store->cutouts()[0].createdAt, cutoutDate);
+        QCOMPARE(store->collages()[0].createdAt, collageDate);
+        QVERIFY(!store->collages()[0].imageData.has_value());
+        QCOMPARE(store->imageDataFor(collage), QByteArray("c"));
         // A readable index is replaced without keeping a copy.
-        store->addCutout({ QUuid::createUuid(), std::nullopt, at(1) });
+        store->deleteCutouts({});
         store->waitForPendingWrites();
         QCOMPARE(QDir(m_root).entryList(QDir::Files), QStringList { QStringLiteral("gallery-index.json") });
         QVERIFY(log.lines().isEmpty());
+    }
+
+    void oldAndUnknownSectionsAreMappedAndFileOrderKept()
+    {
+        const QUuid collage = QUuid::createUuid(), cutout = QUuid::createUuid(), other = QUuid::createUuid(),
+                    legacy = QUuid::createUuid();
+        writeFile(pngIn(rootPath("moodboards"), legacy), "old collage");
+        // Any key order, extra keys and whitespace are fine; lower-case ids are still ids.
+        writeFile(rootPath("gallery-index.json"),
+            "\n[\t{\"section\":\"collages\",\"extra\":[1,2],\"createdAt\":1,\"id\":\"" + upperId(collage).toUtf8()
+                + "\"}," + entryJson(upperId(cutout), "2", QStringLiteral("cutouts")) + ","
+                + entryJson(upperId(other), "3", QStringLiteral("other")) + ","
+                + entryJson(upperId(legacy).toLower(), "4", QStringLiteral("moodboards")) + "]  \n");
+        {
+            auto store = makeStore();
+            QCOMPARE(store->cutouts().size(), 1);
+            QCOMPARE(store->collages().size(), 2);
+            QCOMPARE(store->collages()[0].id, collage);
+            QCOMPARE(store->collages()[1].id, legacy);
+            // The old collage folder is renamed when no "collages" folder exists.
+            QVERIFY(!QFile::exists(rootPath("moodboards")));
+            QCOMPARE(store->imageDataFor(legacy), QByteArray("old collage"));
+            store->deleteCutouts({});
+            store->waitForPendingWrites();
+            QCOMPARE(indexOnDisk(store->indexPath()),
+                (Index { entry(cutout, "cutouts"), entry(collage, "collages"), entry(legacy, "collages") }));
+        }
+        // With both folders present the old one stays and "collages" is used.
+        QVERIFY(QDir().mkpath(rootPath("moodboards")));
+        auto store = makeStore();
+        QVERIFY(QFileInfo(rootPath("moodboards")).isDir());
+        QCOMPARE(store->imageDataFor(legacy), QByteArray("old collage"));
+    }
+
+    void anUnreadableIndexStartsEmptyAndIsKeptAside_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        const QString id = QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321");
+        const QByteArray good = entryJson(id, "1.5", QStringLiteral("cutouts"));
+        const auto withGood = [&](const QByteArray& bad) { return "[" + good + "," + bad + "]"; };
+        const auto entry = [&](const QString& entryId, const char* createdAt, const char* section) {
+            return withGood(entryJson(entryId, createdAt, QString::fromLatin1(section)));
+        };
+        QTest::newRow("not json") << QByteArray("[{\"id\": ");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("object at top level") << QByteArray("{\"items\": []}");
+        QTest::newRow("entry not an object") << withGood("42");
+        QTest::newRow("missing id") << withGood("{\"createdAt\": 1, \"section\": \"cutouts\"}");
+        QTest::newRow("missing createdAt") << withGood("{\"id\": \"" + id.toUtf8() + "\", \"section\": \"x\"}");
+        QTest::newRow("missing section") << withGood("{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": 1}");
+        QTest::newRow("id a number") << withGood("{\"id\": 7, \"createdAt\": 1, \"section\": \"cutouts\"}");
+        QTest::newRow("section a number")
+            << withGood("{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": 1, \"section\": 1}");
+        QTest::newRow("createdAt as text") << entry(id, "\"1.5\"", "cutouts");
+        QTest::newRow("createdAt beyond any date") << entry(id, "1e300", "cutouts");
+        QTest::newRow("id a path") << entry(QStringLiteral("../../x"), "1", "cutouts");
+        QTest::newRow("id with braces") << entry(QLatin1Char('{') + id + QLatin1Char('}'), "1", "cutouts");
+        // Well-formed, but too large to be read whole at start.
+        QTest::newRow("over the size cap") << "[" + good + QByteArray(RecordFile::maxBytes, ' ') + "]";
+    }
+
+    void anUnreadableIndexStartsEmptyAndIsKeptAside()
+    {
+        QFETCH(QByteArray, json);
+        writeFile(rootPath("gallery-index.json"), json);
+        Log::ScopedCapture log;
+        auto store = makeStore();
+        QVERIFY(store->cutouts().isEmpty() && store->collages().isEmpty());
+        QCOMPARE(readFile(rootPath("gallery-index.json")), json);
+
+        const ClipItem a { QUuid::createUuid(), std::nullopt, someDate };
+        store->addCutout(a);
+        store->deleteCutouts({});
+        store->waitForPendingWrites();
+        const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
+        QCOMPARE(kept.size(), 1);
+        const QString keptPath = QDir(m_root).filePath(kept[0]);
+        QVERIFY(readFile(keptPath) == json);
+        QCOMPARE(log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
+        QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(a.id, "cutouts") });
+    }
+
+    void aFailedIndexWriteIsLoggedAndTheNextChangeWritesItInFull()
+    {
+        auto store = makeStore();
+        QVERIFY(QDir().mkpath(store->indexPath() + QStringLiteral("/blocker"))); // in the way even for root
+        Log::ScopedCapture log;
+        const ClipItem a { QUuid::createUuid(), std::nullopt, someDate };
+        store->addCutout(a);
+        store->waitForPendingWrites();
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines()[0].startsWith(QStringLiteral("[GalleryStore] Failed to write index: ")),
+            qPrintable(log.lines()[0]));
+
+        QVERIFY(QDir(store->indexPath()).removeRecursively());
+        const ClipItem b { QUuid::createUuid(), std::nullopt, someDate };
+        store->addCutout(b);
+        store->waitForPendingWrites();
+        QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(b.id, "cutouts"), entry(a.id, "cutouts") }));
     }
 
     void imageLookupPrefersMemoryThenTheCutoutFolderThenTheCollageFolder()
@@ -182,11 +257,11 @@ private slots:
         auto store = makeStore();
         const QUuid inBothFolders = QUuid::createUuid(), onlyCollageFile = QUuid::createUuid(),
                     memoryCollage = QUuid::createUuid();
-        writeFile(fileIn(store->cutoutsFolder(), inBothFolders), "cut-out file");
-        writeFile(fileIn(store->collagesFolder(), inBothFolders), "collage file");
-        writeFile(fileIn(store->collagesFolder(), onlyCollageFile), "only collage");
-        writeFile(fileIn(store->cutoutsFolder(), memoryCollage), "stale file");
-        store->addCollage({ memoryCollage, QByteArray("in memory"), at(0) });
+        writeFile(pngIn(store->cutoutsFolder(), inBothFolders), "cut-out file");
+        writeFile(pngIn(store->collagesFolder(), inBothFolders), "collage file");
+        writeFile(pngIn(store->collagesFolder(), onlyCollageFile), "only collage");
+        writeFile(pngIn(store->cutoutsFolder(), memoryCollage), "stale file");
+        store->addCollage({ memoryCollage, QByteArray("in memory"), someDate });
 
         QCOMPARE(store->imageDataFor(inBothFolders), QByteArray("cut-out file"));
         QCOMPARE(store->imageDataFor(onlyCollageFile), QByteArray("only collage"));
@@ -198,7 +273,7 @@ private slots:
     {
         auto store = makeStore();
         const QUuid id = QUuid::createUuid();
-        store->addCollage({ id, std::nullopt, at(0) });
+        store->addCollage({ id, std::nullopt, someDate });
         int calls = 0;
         bool returned = false;
         std::optional<QImage> result;
@@ -213,99 +288,67 @@ private slots:
         QTRY_COMPARE(calls, 1);
         QVERIFY(!result.has_value());
 
-        writeFile(fileIn(store->collagesFolder(), id), pngBytes({ 800, 600 }));
+        writeFile(pngIn(store->collagesFolder(), id), solidPng(800, 600));
         returned = false;
         store->loadThumbnail(id, record);
         returned = true;
         QTRY_COMPARE(calls, 2);
-        QVERIFY(result.has_value());
-        QCOMPARE(result->size(), QSize(360, 270));
+        QCOMPARE(result.value_or(QImage()).size(), QSize(360, 270));
         QCOMPARE(QColor(result->pixel(180, 135)), QColor(Qt::red));
 
         // Served from the cache: synchronously, even with the bytes gone.
-        QVERIFY(QFile::remove(fileIn(store->collagesFolder(), id)));
+        QVERIFY(QFile::remove(pngIn(store->collagesFolder(), id)));
         result.reset();
         store->loadThumbnail(id, [&](std::optional<QImage> thumbnail) { result = std::move(thumbnail); });
-        QVERIFY(result.has_value());
-        QCOMPARE(result->size(), QSize(360, 270));
+        QCOMPARE(result.value_or(QImage()).size(), QSize(360, 270));
     }
 
-    void aFailedIndexWriteIsLoggedAndTheNextChangeWritesItInFull()
+    void withoutADataFolderNothingIsWrittenAndThumbnailsComeFromMemory()
     {
-        auto store = makeStore();
-        QVERIFY(QDir().mkpath(store->indexPath() + QStringLiteral("/blocker"))); // in the way even for root
+        // Started in a folder that holds an old "moodboards" folder: nothing there may change.
+        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("moodboards"))));
+        const QString startFolder = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
         Log::ScopedCapture log;
-        const ClipItem a { QUuid::createUuid(), std::nullopt, at(0) };
-        store->addCutout(a);
-        store->waitForPendingWrites();
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY2(log.lines()[0].startsWith(QStringLiteral("[GalleryStore] Failed to write index: ")),
-            qPrintable(log.lines()[0]));
-
-        QVERIFY(QDir(store->indexPath()).removeRecursively());
-        const ClipItem b { QUuid::createUuid(), std::nullopt, at(1) };
-        store->addCutout(b);
-        store->waitForPendingWrites();
-        QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(b.id, "cutouts"), entry(a.id, "cutouts") }));
-    }
-
-    void anUnreadableIndexIsKeptAsideBeforeTheFirstWrite()
-    {
-        const QByteArray content("[{\"id\": \"../../x\", \"createdAt\": 1, \"section\": \"cutouts\"}]");
-        QVERIFY(QDir().mkpath(m_root));
-        writeFile(rootPath("gallery-index.json"), content);
-        Log::ScopedCapture log;
-        auto store = makeStore();
-        QVERIFY(store->cutouts().isEmpty() && store->collages().isEmpty());
-        QCOMPARE(readFile(rootPath("gallery-index.json")), content);
-
-        const ClipItem a { QUuid::createUuid(), std::nullopt, at(0) };
-        const ClipItem b { QUuid::createUuid(), std::nullopt, at(1) };
-        store->addCutout(a);
-        store->addCutout(b);
-        store->waitForPendingWrites();
-        const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
-        QCOMPARE(kept.size(), 1);
-        const QString keptPath = QDir(m_root).filePath(kept[0]);
-        QCOMPARE(readFile(keptPath), content);
-        QCOMPARE(log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
-        QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(b.id, "cutouts"), entry(a.id, "cutouts") }));
-    }
-
-    void keepNamesNeverReplaceAnEarlierKeptIndex()
-    {
-        const GalleryFolders folders = GalleryFolders::inside(m_root);
-        QVERIFY(QDir().mkpath(m_root));
-        // 12:34:56 in UTC+1 is 11:34:56 UTC.
-        const QDateTime now(QDate(2025, 3, 9), QTime(12, 34, 56), Qt::OffsetFromUTC, 3600);
-        const QString base = rootPath("gallery-index.json.unreadable-20250309-113456");
-        QCOMPARE(folders.unreadableIndexKeepPath(now), base);
-        writeFile(base, "1");
-        writeFile(base + QStringLiteral("-2"), "2");
-        QCOMPARE(folders.unreadableIndexKeepPath(now), base + QStringLiteral("-3"));
-    }
-
-    void legacyCollageFolderIsRenamedOnlyWhenNoCollageFolderExists()
-    {
-        const QUuid id = QUuid::createUuid();
-        QVERIFY(QDir().mkpath(rootPath("moodboards")));
-        writeFile(fileIn(rootPath("moodboards"), id), "old collage");
-        writeFile(rootPath("gallery-index.json"),
-            "[{\"id\": \"" + Uuids::canonicalText(id).toUtf8() + "\", \"createdAt\": 3, \"section\": \"moodboards\"}]");
         {
-            auto store = makeStore();
-            QVERIFY(!QFile::exists(rootPath("moodboards")));
-            QCOMPARE(store->collages().size(), 1);
-            QCOMPARE(store->imageDataFor(id), QByteArray("old collage"));
-            store->deleteCutouts({});
-            store->waitForPendingWrites();
-            QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(id, "collages") }));
+            GalleryStore store { QString() };
+            const QUuid id = QUuid::createUuid();
+            const QByteArray png = solidPng(800, 400, Qt::blue);
+            store.addCutout({ id, png, someDate });
+            store.addCollage({ QUuid::createUuid(), std::nullopt, someDate });
+            store.deleteCollage(QUuid::createUuid());
+            QCOMPARE(store.imageDataFor(id), png);
+            std::optional<QImage> thumbnail;
+            store.loadThumbnail(id, [&](std::optional<QImage> image) { thumbnail = std::move(image); });
+            QTRY_VERIFY(thumbnail.has_value());
+            QCOMPARE(thumbnail->size(), QSize(360, 180));
+            QCOMPARE(QColor(thumbnail->pixel(10, 10)), QColor(Qt::blue));
+            store.waitForPendingWrites();
         }
-        // Both folders present: the old one stays, "collages" is used.
-        QVERIFY(QDir().mkpath(rootPath("moodboards")));
-        auto store = makeStore();
-        QVERIFY(QFileInfo(rootPath("moodboards")).isDir());
-        QCOMPARE(store->imageDataFor(id), QByteArray("old collage"));
+        QVERIFY(QDir::setCurrent(startFolder));
+        QCOMPARE(log.lines(),
+            QStringList { QStringLiteral("[GalleryStore] No data folder found; the gallery will not be saved") });
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList { QStringLiteral("moodboards") });
+    }
+
+    void destroyingTheStoreDuringThumbnailWorkIsSafe()
+    {
+        // Large enough that decoding is still under way, or not yet started, when the store goes.
+        const QByteArray png = solidPng(2500, 2500);
+        int completions = 0;
+        {
+            GalleryStore store { QString() };
+            for (int i = 0; i < 16; ++i) {
+                const QUuid id = QUuid::createUuid();
+                store.addCutout({ id, png, someDate });
+                store.loadThumbnail(id, [&completions](std::optional<QImage>) { ++completions; });
+            }
+        }
+        // Results handed back to the destroyed store are dropped, not delivered.
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        QCOMPARE(completions, 0);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
+#include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/RecordFile.h"
 #include "platform/XdgAutostartLoginItem.h"
 
 #include <QDir>
@@ -63,6 +65,39 @@ private slots:
         });
         worker.join();
         QTRY_COMPARE(order, (QList<int> { 1, 2 }));
+    }
+
+    void anUnreadableRecordIsMovedAsideOnceAndNeverOverAnEarlierOne()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("canvas.json"));
+        RecordFile record(path, QStringLiteral("[Test]"), QStringLiteral("record"));
+        QVERIFY(!record.read().has_value());
+        QVERIFY(record.makeWayForWrite()); // no file is no reason to move anything
+
+        // 12:34:56 in UTC+1 is 11:34:56 UTC.
+        const QDateTime now(QDate(2025, 3, 9), QTime(12, 34, 56), Qt::OffsetFromUTC, 3600);
+        const QString base = path + QStringLiteral(".unreadable-20250309-113456");
+        QCOMPARE(record.keepAsidePath(now), base);
+        QVERIFY(!AtomicFile::write(base, "1") && !AtomicFile::write(base + QStringLiteral("-2"), "2"));
+        QCOMPARE(record.keepAsidePath(now), base + QStringLiteral("-3"));
+
+        QVERIFY(!AtomicFile::write(path, "{ damaged"));
+        QCOMPARE(record.read(), std::optional<QByteArray>("{ damaged"));
+        record.markUnreadable();
+        const RecordFile jobCopy = record; // as a write job carries it
+        Log::ScopedCapture log;
+        QVERIFY(jobCopy.makeWayForWrite());
+        QVERIFY(!QFile::exists(path));
+        const QString prefix = QStringLiteral("[Test] Kept unreadable record as ");
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY(log.lines().first().startsWith(prefix));
+        QCOMPARE(readAll(log.lines().first().mid(prefix.size())), QByteArray("{ damaged"));
+        // Written since: a later write replaces it as usual.
+        QVERIFY(!AtomicFile::write(path, "{}"));
+        QVERIFY(record.makeWayForWrite());
+        QCOMPARE(readAll(path), QByteArray("{}"));
+        QCOMPARE(log.lines().size(), 1);
     }
 };
 
