@@ -1,14 +1,15 @@
 #include "app/AppDelegate.h"
 #include "TestDoubles.h"
+#include "canvas/CanvasStore.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
-#include "gallery_ui/IdeaGalleryWindowController.h"
-#include "moodboard_ui/MoodBoardWindowController.h"
 #include "platform/CommandNames.h"
 #include "platform/Log.h"
 #include "ui/Theme.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -34,23 +35,27 @@ QAction* find(const QMenu* menu, const QString& title)
     return nullptr;
 }
 
+// The top-level window of type `Window` (with `title`, when given), shown or not.
+template <typename Window = QWidget> Window* topLevel(const QString& title = {})
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* window = qobject_cast<Window*>(widget);
+        if (window && (title.isEmpty() || window->windowTitle() == title))
+            return window;
+    }
+    return nullptr;
+}
+
 // The "isOpen" values announced under `name`, read strictly as Booleans.
 QList<bool> isOpenValues(const NotificationRecorder& recorder, const QString& name)
 {
     QList<bool> values;
     for (int i = 0; i < recorder.names.size(); ++i) {
-        const QVariant isOpen = recorder.userInfos[i].value(CommandNames::isOpenKey);
-        if (recorder.names[i] == name && isOpen.metaType() == QMetaType::fromType<bool>())
-            values.append(isOpen.toBool());
+        if (const auto isOpen = NotificationCenter::isOpen(recorder.userInfos[i]); recorder.names[i] == name && isOpen)
+            values.append(*isOpen);
     }
     return values;
 }
-
-// A login item whose changes never take effect.
-class BrokenLoginItem final : public LoginItem {
-public:
-    bool setEnabled(bool) override { return false; }
-};
 
 } // namespace
 
@@ -62,15 +67,21 @@ private Q_SLOTS:
     {
         m_data = std::make_unique<QTemporaryDir>();
         m_platform = std::make_unique<TestPlatform>();
+        m_gallery = std::make_unique<GalleryStore>(m_data->path());
+        m_canvas = std::make_unique<CanvasStore>(*m_gallery, m_data->path());
     }
 
-    void cleanup() { m_app.reset(); }
+    void cleanup()
+    {
+        m_app.reset();
+        m_canvas.reset();
+        m_gallery.reset();
+    }
 
     void menuHasTheItemsInOrder()
     {
         launch();
-        const QMenu* menu = m_app->statusMenu();
-        QCOMPARE(m_app->statusItem()->contextMenu(), menu);
+        const QMenu* menu = statusMenu();
         QCOMPARE(titles(menu),
             (QStringList { "About Scrapwick", "-", "Import to Idea Gallery...", "Settings", "-", "Check for Updates",
                 "Contact Support", "-", "Quit Scrapwick" }));
@@ -81,43 +92,42 @@ private Q_SLOTS:
         QCOMPARE(find(menu, "Quit Scrapwick")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     }
 
-    void checkMarksFollowTheDefaults()
+    void settingsShowAndWriteTheirDefault_data()
     {
-        for (const bool launchAtLogin : { false, true }) {
-            m_platform->defaults.setValue("launchAtLogin", launchAtLogin);
-            m_platform->defaults.setValue("shapeRecognition.enabled", !launchAtLogin);
-            launch();
-            QCOMPARE(settingsItem("Launch at Login")->isChecked(), launchAtLogin);
-            QCOMPARE(settingsItem("Shape Recognition")->isChecked(), !launchAtLogin);
-        }
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("loginItemWorks");
+        QTest::addColumn<bool>("expected");
+        const QString shape = QStringLiteral("Shape Recognition"), login = QStringLiteral("Launch at Login");
+        QTest::newRow("shape recognition on") << shape << "shapeRecognition.enabled" << false << true << true;
+        QTest::newRow("shape recognition off") << shape << "shapeRecognition.enabled" << true << true << false;
+        QTest::newRow("launch at login on") << login << "launchAtLogin" << false << true << true;
+        QTest::newRow("launch at login off") << login << "launchAtLogin" << true << true << false;
+        // The check mark and the preference keep telling the truth.
+        QTest::newRow("login item refuses") << login << "launchAtLogin" << false << false << false;
     }
 
-    void togglesWriteTheirDefault()
+    void settingsShowAndWriteTheirDefault()
     {
+        QFETCH(QString, title);
+        QFETCH(QString, key);
+        QFETCH(bool, stored);
+        QFETCH(bool, loginItemWorks);
+        QFETCH(bool, expected);
+        m_platform->defaults.setValue(key, stored);
+        m_platform->loginItem.works = loginItemWorks;
         launch();
-        for (const auto& [title, key] : { std::pair("Shape Recognition", "shapeRecognition.enabled"),
-                 std::pair("Launch at Login", "launchAtLogin") }) {
-            QAction* item = settingsItem(title);
-            for (const bool expected : { true, false }) {
-                item->trigger();
-                QCOMPARE(item->isChecked(), expected);
-                QCOMPARE(m_platform->defaults.value(key), QVariant(expected));
-            }
-        }
-        QCOMPARE(m_platform->loginItem.calls, (QList<bool> { true, false })); // only Launch at Login
-    }
-
-    void launchAtLoginThatFailsLeavesMarkAndDefaultUnchanged()
-    {
-        BrokenLoginItem broken;
-        TestPlatform& p = *m_platform;
-        launch({ p.notifications, p.defaults, p.pasteboard, p.filePanels, p.urlOpener, broken, p.captureAccess });
+        QAction* item = find(find(statusMenu(), QStringLiteral("Settings"))->menu(), title);
+        QCOMPARE(item->isChecked(), stored);
         Log::ScopedCapture log;
-        QAction* item = settingsItem("Launch at Login");
         item->trigger();
-        QVERIFY(!item->isChecked());
-        QVERIFY(!p.defaults.value("launchAtLogin").isValid());
-        QCOMPARE(log.lines(), QStringList { "[Settings] Could not add the login item" });
+        QCOMPARE(item->isChecked(), expected);
+        QCOMPARE(m_platform->defaults.value(key), QVariant(expected));
+        // Only "Launch at Login" asks the login item, for the state the user chose.
+        QCOMPARE(m_platform->loginItem.calls, key == "launchAtLogin" ? QList<bool> { !stored } : QList<bool> {});
+        QCOMPARE(log.lines(),
+            loginItemWorks ? QStringList() : QStringList { QStringLiteral("[Settings] Could not add the login item") });
     }
 
     void togglesShowAndHideAndAnnounce()
@@ -126,17 +136,14 @@ private Q_SLOTS:
         NotificationRecorder recorder(m_platform->notifications,
             { CommandNames::galleryVisibilityChanged, CommandNames::moodBoardVisibilityChanged });
         for (const QString& toggle : { CommandNames::toggleIdeaGallery, CommandNames::toggleMoodBoard }) {
-            const auto window = [&] {
-                return toggle == CommandNames::toggleMoodBoard ? m_app->moodBoardController()->window()
-                                                               : m_app->ideaGalleryController()->window();
-            };
+            const QString title = toggle == CommandNames::toggleMoodBoard ? "Mood Board" : "Idea Gallery";
             m_platform->notifications.post(toggle);
-            QWidget* shown = window();
-            QVERIFY(shown->isVisible());
+            QWidget* shown = topLevel(title);
+            QVERIFY(shown && shown->isVisible());
             m_platform->notifications.post(toggle);
             QVERIFY(!shown->isVisible());
             m_platform->notifications.post(toggle);
-            QCOMPARE(window(), shown); // hidden, not thrown away
+            QCOMPARE(topLevel(title), shown); // hidden, not thrown away
             QVERIFY(shown->isVisible());
         }
         // Closing the mood board announces twice: once from the window as it
@@ -152,10 +159,10 @@ private Q_SLOTS:
         NotificationRecorder recorder(m_platform->notifications, { CommandNames::cropDidComplete });
         Log::ScopedCapture log;
         m_platform->notifications.post(CommandNames::enterCropMode);
-        CropOverlayWindow* overlay = m_app->cropOverlayWindow();
+        CropOverlayWindow* overlay = topLevel<CropOverlayWindow>();
         QVERIFY(overlay && overlay->isVisible());
         m_platform->notifications.post(CommandNames::enterCropMode);
-        QCOMPARE(m_app->cropOverlayWindow(), overlay);
+        QCOMPARE(topLevel<CropOverlayWindow>(), overlay);
 
         m_platform->notifications.post(CommandNames::exitCropMode);
         QVERIFY(!overlay->isVisible());
@@ -177,7 +184,7 @@ private Q_SLOTS:
         Log::ScopedCapture log;
         m_platform->notifications.post(CommandNames::enterCropMode);
         QCOMPARE(m_platform->captureAccess.requests, 1);
-        QVERIFY(!m_app->cropOverlayWindow());
+        QVERIFY(!topLevel<CropOverlayWindow>());
         QVERIFY(recorder.names.isEmpty());
         // Without an overlay, exitCropMode still answers, once.
         m_platform->notifications.post(CommandNames::exitCropMode);
@@ -187,53 +194,56 @@ private Q_SLOTS:
         QCOMPARE(recorder.names, QStringList { CommandNames::cropDidComplete });
     }
 
-    void importAddsPicturesNewestFirstAndReportsTheRest()
+    void importOffersEveryImageTypeAndTakesAMixedPick()
     {
         launch();
         QTemporaryDir files;
-        const QString png = files.filePath("wide.png");
-        const QString jpeg = files.filePath("tall.jpeg");
-        const QString text = files.filePath("notes.txt");
         QImage wide(6, 2, QImage::Format_ARGB32);
         wide.fill(Qt::red);
-        QVERIFY(wide.save(png) && wide.transformed(QTransform().rotate(90)).save(jpeg));
-        QFile notes(text);
+        QVERIFY(wide.save(files.filePath("wide.png")));
+        QVERIFY(wide.transformed(QTransform().rotate(90)).save(files.filePath("tall.jpeg")));
+        QFile notes(files.filePath("notes.png"));
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a picture") > 0);
         notes.close();
 
         Log::ScopedCapture log;
-        find(m_app->statusMenu(), "Import to Idea Gallery...")->trigger();
-        const OpenPanelRequest& request = m_platform->filePanels.lastOpenRequest;
-        QCOMPARE(request.title, QStringLiteral("Import to Idea Gallery"));
-        QCOMPARE(request.prompt, QStringLiteral("Choose images to import"));
-        QVERIFY(request.allowsMultipleSelection);
-        m_platform->filePanels.answerOpen(QStringList { png, text, jpeg });
+        find(statusMenu(), "Import to Idea Gallery...")->trigger();
+        auto* dialog = topLevel<QFileDialog>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Import to Idea Gallery"));
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose images to import"));
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+        // One filter shows every importable type at once, and it is the one selected.
+        const QString images = QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)");
+        QCOMPARE(dialog->nameFilters(), (QStringList { images, QStringLiteral("All files (*)") }));
+        QCOMPARE(dialog->selectedNameFilter(), images);
 
-        const QList<ClipItem>& cutouts = m_app->galleryStore().cutouts();
+        dialog->setDirectory(files.path());
+        dialog->selectFile(QStringLiteral("\"wide.png\" \"notes.png\" \"tall.jpeg\""));
+        static_cast<QDialog*>(dialog)->accept(); // as the Open button does
+        const QList<ClipItem>& cutouts = m_gallery->cutouts();
         QTRY_COMPARE(cutouts.size(), 2);
-        QTRY_COMPARE(log.lines(), QStringList { "[Import] Failed to import 1 file(s): notes.txt" });
+        QTRY_COMPARE(log.lines(), QStringList { "[Import] Failed to import 1 file(s): notes.png" });
         // Each addition goes first, so the picture chosen last leads.
         QCOMPARE(QImage::fromData(*cutouts[0].imageData, "png").size(), QSize(2, 6));
         QCOMPARE(QImage::fromData(*cutouts[1].imageData, "png").size(), QSize(6, 2));
     }
 
 private:
-    void launch() { launch(m_platform->services()); }
-
-    void launch(const PlatformServices& services)
+    void launch()
     {
-        m_app = std::make_unique<AppDelegate>(services, m_data->path(), m_theme);
+        m_app = std::make_unique<AppDelegate>(m_platform->services(), *m_gallery, *m_canvas, m_theme);
         m_app->applicationDidFinishLaunching();
     }
 
-    QAction* settingsItem(const QString& title) const
-    {
-        return find(find(m_app->statusMenu(), QStringLiteral("Settings"))->menu(), title);
-    }
+    // The tray icon's menu, as the user opens it.
+    [[nodiscard]] QMenu* statusMenu() const { return m_app->findChild<QSystemTrayIcon*>()->contextMenu(); }
 
     Theme m_theme;
     std::unique_ptr<QTemporaryDir> m_data;
     std::unique_ptr<TestPlatform> m_platform;
+    std::unique_ptr<GalleryStore> m_gallery;
+    std::unique_ptr<CanvasStore> m_canvas;
     std::unique_ptr<AppDelegate> m_app;
 };
 
