@@ -36,8 +36,6 @@ private Q_SLOTS:
         // helper sees black windows: XWayland is used instead.
         QTest::newRow("wayland with xwayland")
             << Env(":7") << Env("wayland-0") << none << true << QString() << xcb << seven;
-        QTest::newRow("wayland, xwayland silent")
-            << Env(":7") << Env("wayland-0") << none << false << silent << none << seven;
         QTest::newRow("wayland only") << none << Env("wayland-0") << none << true << waylandOnly << none
                                       << QStringList {};
         QTest::newRow("wayland chosen") << Env(":7") << Env("wayland-0") << Env("wayland") << false << QString() << none

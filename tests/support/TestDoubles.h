@@ -18,14 +18,9 @@ public:
     QList<QImage> images;
 };
 
-class RecordingUrlOpener final : public UrlOpener {
+class IgnoringUrlOpener final : public UrlOpener {
 public:
-    bool openUrl(const QUrl& url) override
-    {
-        urls.append(url);
-        return true;
-    }
-    QList<QUrl> urls;
+    bool openUrl(const QUrl&) override { return true; }
 };
 
 // A login item whose changes take effect unless `works` is false.
@@ -55,7 +50,7 @@ struct TestPlatform {
     MemoryUserDefaults defaults;
     RecordingPasteboard pasteboard;
     DialogFilePanels filePanels;
-    RecordingUrlOpener urlOpener;
+    IgnoringUrlOpener urlOpener;
     RecordingLoginItem loginItem;
     FixedCaptureAccess captureAccess;
 
