@@ -51,20 +51,8 @@ class AppDelegateTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_data = std::make_unique<QTemporaryDir>();
-        m_platform = std::make_unique<TestPlatform>();
-        m_gallery = std::make_unique<GalleryStore>(m_data->path());
-        m_canvas = std::make_unique<CanvasStore>(*m_gallery, m_data->path());
-    }
-
-    void cleanup()
-    {
-        m_app.reset();
-        m_canvas.reset();
-        m_gallery.reset();
-    }
+    void init() { m = std::make_unique<Fixture>(); }
+    void cleanup() { m.reset(); }
 
     void menuHasTheItemsInOrder()
     {
@@ -103,17 +91,17 @@ private Q_SLOTS:
         QFETCH(bool, stored);
         QFETCH(bool, loginItemWorks);
         QFETCH(bool, expected);
-        m_platform->defaults.setValue(key, stored);
-        m_platform->loginItem.works = loginItemWorks;
+        m->platform.defaults.setValue(key, stored);
+        m->platform.loginItem.works = loginItemWorks;
         launch();
         QAction* item = find(find(statusMenu(), QStringLiteral("Settings"))->menu(), title);
         QCOMPARE(item->isChecked(), stored);
         Log::ScopedCapture log;
         item->trigger();
         QCOMPARE(item->isChecked(), expected);
-        QCOMPARE(m_platform->defaults.value(key), QVariant(expected));
+        QCOMPARE(m->platform.defaults.value(key), QVariant(expected));
         // Only "Launch at Login" asks the login item, for the state the user chose.
-        QCOMPARE(m_platform->loginItem.calls, key == "launchAtLogin" ? QList<bool> { !stored } : QList<bool> {});
+        QCOMPARE(m->platform.loginItem.calls, key == "launchAtLogin" ? QList<bool> { !stored } : QList<bool> {});
         QCOMPARE(log.lines(),
             loginItemWorks ? QStringList() : QStringList { QStringLiteral("[Settings] Could not add the login item") });
     }
@@ -138,20 +126,20 @@ private Q_SLOTS:
     {
         QFETCH(bool, allowed);
         QFETCH(QStringList, expectedLog);
-        m_platform->captureAccess.allowed = allowed;
+        m->platform.captureAccess.allowed = allowed;
         launch();
-        m_app->applicationDidFinishLaunching(); // launching twice must not double the handlers
-        NotificationRecorder recorder(m_platform->notifications, { CommandNames::cropDidComplete });
+        m->app->applicationDidFinishLaunching(); // launching twice must not double the handlers
+        NotificationRecorder recorder(m->platform.notifications, { CommandNames::cropDidComplete });
         Log::ScopedCapture log;
-        m_platform->notifications.post(CommandNames::enterCropMode);
+        m->platform.notifications.post(CommandNames::enterCropMode);
         CropOverlayWindow* overlay = topLevel<CropOverlayWindow>();
         QCOMPARE(overlay && overlay->isVisible(), allowed);
-        m_platform->notifications.post(CommandNames::enterCropMode);
+        m->platform.notifications.post(CommandNames::enterCropMode);
         QCOMPARE(topLevel<CropOverlayWindow>(), overlay);
-        QCOMPARE(m_platform->captureAccess.requests, allowed ? 0 : 2);
+        QCOMPARE(m->platform.captureAccess.requests, allowed ? 0 : 2);
         QVERIFY(recorder.names.isEmpty());
 
-        m_platform->notifications.post(CommandNames::exitCropMode);
+        m->platform.notifications.post(CommandNames::exitCropMode);
         QVERIFY(!overlay || !overlay->isVisible());
         QCOMPARE(log.lines().join('\n'),
             expectedLog.join('\n').replace("%1", QString::number(reinterpret_cast<quintptr>(overlay), 16)));
@@ -176,21 +164,26 @@ private Q_SLOTS:
     }
 
 private:
+    // Everything a test needs, destroyed in reverse order: the delegate first.
+    struct Fixture {
+        QTemporaryDir data;
+        TestPlatform platform;
+        GalleryStore gallery { data.path() };
+        CanvasStore canvas { gallery, data.path() };
+        std::unique_ptr<AppDelegate> app;
+    };
+
     void launch()
     {
-        m_app = std::make_unique<AppDelegate>(m_platform->services(), *m_gallery, *m_canvas, m_theme);
-        m_app->applicationDidFinishLaunching();
+        m->app = std::make_unique<AppDelegate>(m->platform.services(), m->gallery, m->canvas, m_theme);
+        m->app->applicationDidFinishLaunching();
     }
 
     // The tray icon's menu, as the user opens it.
-    [[nodiscard]] QMenu* statusMenu() const { return m_app->findChild<QSystemTrayIcon*>()->contextMenu(); }
+    [[nodiscard]] QMenu* statusMenu() const { return m->app->findChild<QSystemTrayIcon*>()->contextMenu(); }
 
     Theme m_theme;
-    std::unique_ptr<QTemporaryDir> m_data;
-    std::unique_ptr<TestPlatform> m_platform;
-    std::unique_ptr<GalleryStore> m_gallery;
-    std::unique_ptr<CanvasStore> m_canvas;
-    std::unique_ptr<AppDelegate> m_app;
+    std::unique_ptr<Fixture> m;
 };
 
 QTEST_MAIN(AppDelegateTest)
