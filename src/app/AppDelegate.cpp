@@ -49,14 +49,14 @@ template <typename Object> QString optionalDescription(const Object* object)
 
 } // namespace
 
-AppDelegate::AppDelegate(
-    const PlatformServices& services, const QString& dataFolder, const Theme& theme, QObject* parent)
+AppDelegate::AppDelegate(const PlatformServices& services, GalleryStore& galleryStore, CanvasStore& canvasStore,
+    const Theme& theme, QObject* parent)
     : QObject(parent)
     , m_services(services)
     , m_theme(theme)
     , m_trayIcon(theme.icon(QStringLiteral("icon-menubar")))
-    , m_galleryStore(std::make_unique<GalleryStore>(dataFolder))
-    , m_canvasStore(std::make_unique<CanvasStore>(*m_galleryStore, dataFolder))
+    , m_galleryStore(galleryStore)
+    , m_canvasStore(canvasStore)
 {
 }
 
@@ -91,11 +91,6 @@ void AppDelegate::observeCommands()
     }
 }
 
-FloatingPanelView* AppDelegate::hostingView() const
-{
-    return m_hostingView;
-}
-
 void AppDelegate::createFloatingPanel(QScreen& screen)
 {
     m_floatingPanel = std::make_unique<FloatingPanel>();
@@ -109,7 +104,6 @@ void AppDelegate::createFloatingPanel(QScreen& screen)
     });
     view->setStatusMenu(m_statusMenu.get(), [] { return QSystemTrayIcon::isSystemTrayAvailable(); });
     m_floatingPanel->setContentView(view);
-    m_hostingView = view;
     m_floatingPanel->show();
     m_floatingPanel->raise();
 }
@@ -158,7 +152,7 @@ void AppDelegate::setupStatusItem()
     // on light and dark panels alike.
     QIcon icon = m_trayIcon;
     icon.setIsMask(true);
-    m_statusItem = std::make_unique<QSystemTrayIcon>(icon);
+    m_statusItem = std::make_unique<QSystemTrayIcon>(icon, this);
     m_statusItem->setToolTip(QStringLiteral("Scrapwick"));
     m_statusItem->setContextMenu(m_statusMenu.get());
     // A left click opens the same menu as a right click.
@@ -200,7 +194,7 @@ void AppDelegate::enterCropMode()
         m_cropOverlayWindow->hide();
         m_cropOverlayWindow.reset();
     }
-    m_cropOverlayWindow = std::make_unique<CropOverlayWindow>(*m_galleryStore, m_services);
+    m_cropOverlayWindow = std::make_unique<CropOverlayWindow>(m_galleryStore, m_services);
     m_cropOverlayWindow->show();
     m_cropOverlayWindow->raise();
     m_cropOverlayWindow->activateWindow();
@@ -224,7 +218,7 @@ void AppDelegate::toggleIdeaGallery()
     Log::line(QStringLiteral("toggleIdeaGallery notification received"));
     if (!m_ideaGalleryController)
         m_ideaGalleryController
-            = std::make_unique<IdeaGalleryWindowController>(*m_galleryStore, *m_canvasStore, m_services);
+            = std::make_unique<IdeaGalleryWindowController>(m_galleryStore, m_canvasStore, m_services);
     Log::line(QStringLiteral("controller: ") + optionalDescription(m_ideaGalleryController.get()));
 
     QWidget* window = m_ideaGalleryController->window();
@@ -243,8 +237,7 @@ void AppDelegate::toggleMoodBoard()
 {
     Log::line(QStringLiteral("toggleMoodBoard notification received"));
     if (!m_moodBoardController)
-        m_moodBoardController
-            = std::make_unique<MoodBoardWindowController>(*m_galleryStore, *m_canvasStore, m_services);
+        m_moodBoardController = std::make_unique<MoodBoardWindowController>(m_galleryStore, m_canvasStore, m_services);
 
     QWidget* window = m_moodBoardController->window();
     if (window && window->isVisible()) {
@@ -264,8 +257,10 @@ void AppDelegate::importToIdeaGallery()
     request.title = QStringLiteral("Import to Idea Gallery");
     request.prompt = QStringLiteral("Choose images to import");
     request.allowsMultipleSelection = true;
-    request.mimeTypeFilters = { QStringLiteral("image/png"), QStringLiteral("image/jpeg"), QStringLiteral("image/heic"),
-        QStringLiteral("image/heif"), QStringLiteral("image/webp"), QStringLiteral("image/gif") };
+    // One filter for every type the importer reads, so that a mixed pick is
+    // possible; "All files" lets a misnamed picture be chosen too.
+    request.nameFilters
+        = { QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)"), QStringLiteral("All files (*)") };
     QPointer<AppDelegate> weakThis(this);
     m_services.filePanels.runOpenPanel(request, [weakThis](std::optional<QStringList> chosenPaths) {
         if (!chosenPaths || !weakThis)
@@ -279,7 +274,7 @@ void AppDelegate::finishImport(const ImportResult& result)
 {
     // Each addition goes to the front, so the last file chosen ends up first.
     for (const ImportedImage& image : result.images)
-        m_galleryStore->addCutout(ClipItem { image.id, image.pngData, QDateTime::currentDateTime() });
+        m_galleryStore.addCutout(ClipItem { image.id, image.pngData, QDateTime::currentDateTime() });
     if (!result.failedNames.isEmpty())
         Log::line(QStringLiteral("[Import] Failed to import %1 file(s): %2")
                       .arg(result.failedNames.size())

@@ -11,7 +11,6 @@
 class CanvasStore;
 class CropOverlayWindow;
 class FloatingPanel;
-class FloatingPanelView;
 class GalleryStore;
 class IdeaGalleryWindowController;
 class MoodBoardWindowController;
@@ -23,7 +22,7 @@ class QWidget;
 class Theme;
 struct ImportResult;
 
-// The hub of the process. It owns the two stores for the whole run, puts the
+// The hub of the process. It hands the two stores to the windows, puts the
 // tray icon and its menu up, starts and ends crop mode, shows and hides the
 // Idea Gallery and the Mood Board, imports image files and keeps the two
 // preferences. Windows never call each other: they post command notifications,
@@ -32,11 +31,10 @@ class AppDelegate : public QObject {
     Q_OBJECT
 
 public:
-    // Creates the gallery store on `dataFolder` (the "Scrapwick" folder), then
-    // the canvas store on top of it. `theme` gives the tray icon and the
-    // floating panel's look; it must outlive the delegate.
-    AppDelegate(
-        const PlatformServices& services, const QString& dataFolder, const Theme& theme, QObject* parent = nullptr);
+    // The stores, the services and `theme` (the tray icon and the floating
+    // panel's look) must outlive the delegate.
+    AppDelegate(const PlatformServices& services, GalleryStore& galleryStore, CanvasStore& canvasStore,
+        const Theme& theme, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     AppDelegate(const AppDelegate&) = delete;
@@ -63,30 +61,11 @@ public:
     void openOfficialWebsite();
     void checkForUpdates();
 
-    [[nodiscard]] GalleryStore& galleryStore() const { return *m_galleryStore; }
-    [[nodiscard]] CanvasStore& canvasStore() const { return *m_canvasStore; }
-    [[nodiscard]] const PlatformServices& services() const { return m_services; }
-
-    // The tray menu. Null until launch. Where there is no system tray, the
-    // floating panel offers it on a right click.
-    [[nodiscard]] QMenu* statusMenu() const { return m_statusMenu.get(); }
-    [[nodiscard]] QSystemTrayIcon* statusItem() const { return m_statusItem.get(); }
-
+private:
     // Makes the menu's key equivalents (Ctrl+I, Ctrl+Q) work while `window` is
     // the active window. Qt only honours a shortcut through a visible widget
     // that carries the action, and the tray menu is hidden most of the time.
     void installMenuShortcuts(QWidget* window) const;
-
-    // The overlay of the current or most recent crop mode, or null.
-    [[nodiscard]] CropOverlayWindow* cropOverlayWindow() const { return m_cropOverlayWindow.get(); }
-    [[nodiscard]] IdeaGalleryWindowController* ideaGalleryController() const { return m_ideaGalleryController.get(); }
-    [[nodiscard]] MoodBoardWindowController* moodBoardController() const { return m_moodBoardController.get(); }
-    // The always-on-top palette and its content; null until launch, and when
-    // there was no screen to put them on.
-    [[nodiscard]] FloatingPanel* floatingPanel() const { return m_floatingPanel.get(); }
-    [[nodiscard]] FloatingPanelView* hostingView() const;
-
-private:
     void setupStatusItem();
     void observeCommands();
     // The always-on-top palette with the crop, gallery and mood-board buttons,
@@ -97,18 +76,19 @@ private:
     PlatformServices m_services;
     const Theme& m_theme;
     QIcon m_trayIcon;
-    // Declared before everything that refers to them, so they are destroyed last.
-    std::unique_ptr<GalleryStore> m_galleryStore;
-    std::unique_ptr<CanvasStore> m_canvasStore;
+    GalleryStore& m_galleryStore;
+    CanvasStore& m_canvasStore;
 
     std::unique_ptr<CropOverlayWindow> m_cropOverlayWindow;
     std::unique_ptr<IdeaGalleryWindowController> m_ideaGalleryController;
     std::unique_ptr<MoodBoardWindowController> m_moodBoardController;
+    // The tray menu; where there is no system tray, the floating panel offers
+    // it on a right click.
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     QPointer<QAction> m_importAction;
     QPointer<QAction> m_quitAction;
-    // Destroyed first: its view refers to the status menu.
+    // Destroyed first: its view refers to the status menu. Null until launch,
+    // and when there was no screen to put it on.
     std::unique_ptr<FloatingPanel> m_floatingPanel;
-    QPointer<FloatingPanelView> m_hostingView;
 };

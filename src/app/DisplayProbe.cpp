@@ -14,11 +14,6 @@ std::optional<std::string> variable(const char* name)
     return std::string(value);
 }
 
-std::string howToRun(const std::string& programPath)
-{
-    return " Run it from a desktop session, or under Xvfb: xvfb-run " + programPath;
-}
-
 } // namespace
 
 DisplayEnvironment DisplayEnvironment::current()
@@ -36,26 +31,30 @@ bool x11DisplayAnswers(const std::string& display)
     return answered;
 }
 
-std::optional<std::string> problem(const DisplayEnvironment& environment, const std::string& programPath,
+DisplayChoice choose(const DisplayEnvironment& environment, const std::string& programPath,
     const std::function<bool(const std::string&)>& x11Answers)
 {
-    const bool xcbChosen = environment.qpaPlatform && environment.qpaPlatform->rfind("xcb", 0) == 0;
-    if (environment.qpaPlatform && !xcbChosen)
-        return std::nullopt;
+    const bool chosen = environment.qpaPlatform.has_value();
+    if (chosen && environment.qpaPlatform->rfind("xcb", 0) != 0)
+        return {};
 
+    const auto refuse = [&](const std::string& reason) {
+        return DisplayChoice { reason + " under Xvfb: xvfb-run " + programPath, std::nullopt };
+    };
     if (!environment.display) {
-        if (environment.waylandDisplay && !xcbChosen)
-            return std::nullopt;
-        return "Scrapwick needs a graphical desktop: no X11 or Wayland display found (DISPLAY is not set)."
-            + howToRun(programPath);
+        if (environment.waylandDisplay && !chosen)
+            return refuse("Scrapwick needs an X11 display: this Wayland session offers none (DISPLAY is not set)."
+                          " Enable XWayland, or run it");
+        return refuse("Scrapwick needs a graphical desktop: no X11 or Wayland display found (DISPLAY is not set)."
+                      " Run it from a desktop session, or");
     }
-    // In a Wayland session Qt may prefer Wayland; only a plain X11 start is probed.
-    if (environment.waylandDisplay && !xcbChosen)
-        return std::nullopt;
     if (!x11Answers(*environment.display))
-        return "Scrapwick needs a graphical desktop: cannot connect to the X server on display \""
-            + *environment.display + "\" (from DISPLAY)." + howToRun(programPath);
-    return std::nullopt;
+        return refuse("Scrapwick needs a graphical desktop: cannot connect to the X server on display \""
+            + *environment.display + "\" (from DISPLAY). Run it from a desktop session, or");
+    // Left alone, Qt may pick Wayland; a user who chose xcb already has it.
+    if (chosen)
+        return {};
+    return { std::nullopt, "xcb" };
 }
 
 } // namespace DisplayProbe

@@ -29,6 +29,15 @@ bool looksLikeHeif(const QString& path)
     return verdict == heif_filetype_yes_supported || verdict == heif_filetype_yes_unsupported;
 }
 
+// QImageReader refuses a picture whose image would need more than its
+// allocation limit, counting at least 4 bytes a pixel; HEIC pictures get the
+// same budget, checked before anything is decoded.
+bool withinAllocationLimit(int width, int height)
+{
+    const qint64 limitMegabytes = QImageReader::allocationLimit();
+    return width > 0 && height > 0 && (limitMegabytes == 0 || qint64(width) * height <= limitMegabytes << 18);
+}
+
 QImage decodeHeif(const QString& path)
 {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), heif_context_free);
@@ -43,6 +52,11 @@ QImage decodeHeif(const QString& path)
         return {};
     const std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(
         rawHandle, heif_image_handle_release);
+    // The header's sizes: as shown, and as coded before cropping and rotation.
+    if (!withinAllocationLimit(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()))
+        || !withinAllocationLimit(
+            heif_image_handle_get_ispe_width(handle.get()), heif_image_handle_get_ispe_height(handle.get())))
+        return {};
 
     const bool hasAlpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     heif_image* rawImage = nullptr;
@@ -52,16 +66,19 @@ QImage decodeHeif(const QString& path)
             .code
         != heif_error_Ok)
         return {};
-    const std::unique_ptr<heif_image, decltype(&heif_image_release)> image(rawImage, heif_image_release);
+    std::unique_ptr<heif_image, decltype(&heif_image_release)> image(rawImage, heif_image_release);
 
     int stride = 0;
     const uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (!pixels || width <= 0 || height <= 0)
+    const int channels = hasAlpha ? 4 : 3;
+    if (!pixels || width <= 0 || height <= 0 || stride < width * channels)
         return {};
-    // The QImage only borrows libheif's buffer, so copy before it is released.
-    return QImage(pixels, width, height, stride, hasAlpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888).copy();
+    // The picture is read in place; libheif's buffer goes with the last copy of the QImage.
+    return QImage(
+        pixels, width, height, stride, hasAlpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
+        [](void* decoded) { heif_image_release(static_cast<heif_image*>(decoded)); }, image.release());
 }
 
 QImage decodeWithQt(const QString& path)

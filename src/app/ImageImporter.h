@@ -25,7 +25,8 @@ struct ImportResult {
 // reader for it here); every other format through QImageReader, with the
 // file's orientation applied. Touches no shared state, so it runs anywhere.
 namespace ImageImporter {
-// The picture in `path` as PNG bytes, or nothing when it cannot be decoded.
+// The picture in `path` as PNG bytes, or nothing when it cannot be decoded or
+// needs more memory than QImageReader::allocationLimit() allows.
 [[nodiscard]] std::optional<QByteArray> pngDataFromFile(const QString& path);
 
 // Converts every path in order; each picture gets a new identifier.

@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/AppVersion.h"
 #include "app/DisplayProbe.h"
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
 #include "platform/ClipboardPasteboard.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/DialogFilePanels.h"
@@ -19,10 +21,13 @@
 int main(int argc, char* argv[])
 {
     // Before Qt starts: without a display it would abort with a plugin error.
-    if (const auto problem = DisplayProbe::problem(DisplayEnvironment::current(), argc > 0 ? argv[0] : "scrapwick")) {
-        std::fprintf(stderr, "%s\n", problem->c_str());
+    const DisplayChoice display = DisplayProbe::choose(DisplayEnvironment::current(), argc > 0 ? argv[0] : "scrapwick");
+    if (display.problem) {
+        std::fprintf(stderr, "%s\n", display.problem->c_str());
         return EXIT_FAILURE;
     }
+    if (display.platform)
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*display.platform));
 
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Scrapwick"));
@@ -46,7 +51,11 @@ int main(int argc, char* argv[])
     const Theme theme;
     QApplication::setWindowIcon(theme.applicationIcon());
 
-    AppDelegate appDelegate(services, StorageLocation::scrapwickFolder(), theme);
+    // Both stores live until the process ends; the canvas store reads through the gallery's.
+    const QString dataFolder = StorageLocation::scrapwickFolder();
+    GalleryStore galleryStore(dataFolder);
+    CanvasStore canvasStore(galleryStore, dataFolder);
+    AppDelegate appDelegate(services, galleryStore, canvasStore, theme);
     appDelegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

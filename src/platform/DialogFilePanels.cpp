@@ -5,14 +5,12 @@
 namespace {
 
 // The dialog deletes itself once answered; the completion runs exactly once.
-QFileDialog* makeDialog(const QString& title, const QString& prompt, const QStringList& mimeTypes)
+QFileDialog* makeDialog(const QString& title, const QString& prompt)
 {
     auto* dialog = new QFileDialog(nullptr, title);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     if (!prompt.isEmpty())
         dialog->setLabelText(QFileDialog::Accept, prompt);
-    if (!mimeTypes.isEmpty())
-        dialog->setMimeTypeFilters(mimeTypes);
     return dialog;
 }
 
@@ -20,7 +18,9 @@ QFileDialog* makeDialog(const QString& title, const QString& prompt, const QStri
 
 void DialogFilePanels::runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion)
 {
-    QFileDialog* dialog = makeDialog(request.title, request.prompt, request.mimeTypeFilters);
+    QFileDialog* dialog = makeDialog(request.title, request.prompt);
+    if (!request.nameFilters.isEmpty())
+        dialog->setNameFilters(request.nameFilters); // selects the first
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
@@ -36,7 +36,9 @@ void DialogFilePanels::runOpenPanel(const OpenPanelRequest& request, OpenComplet
 
 void DialogFilePanels::runSavePanel(const SavePanelRequest& request, SaveCompletion completion)
 {
-    QFileDialog* dialog = makeDialog(request.title, request.prompt, request.mimeTypeFilters);
+    QFileDialog* dialog = makeDialog(request.title, request.prompt);
+    if (!request.mimeTypeFilters.isEmpty())
+        dialog->setMimeTypeFilters(request.mimeTypeFilters);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     if (!request.defaultSuffix.isEmpty())

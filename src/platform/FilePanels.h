@@ -11,7 +11,9 @@ struct OpenPanelRequest
     QString title;
     QString prompt; // the confirm button's text
     bool allowsMultipleSelection = false;
-    QStringList mimeTypeFilters; // in the order they are offered
+    // Name filters ("Images (*.png *.jpg)") in the order they are offered; the
+    // first is selected.
+    QStringList nameFilters;
 };
 
 struct SavePanelRequest

@@ -1,14 +1,15 @@
 #include "app/AppDelegate.h"
 #include "TestDoubles.h"
+#include "canvas/CanvasStore.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
-#include "gallery_ui/IdeaGalleryWindowController.h"
-#include "moodboard_ui/MoodBoardWindowController.h"
 #include "platform/CommandNames.h"
 #include "platform/Log.h"
 #include "ui/Theme.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -34,23 +35,15 @@ QAction* find(const QMenu* menu, const QString& title)
     return nullptr;
 }
 
-// The "isOpen" values announced under `name`, read strictly as Booleans.
-QList<bool> isOpenValues(const NotificationRecorder& recorder, const QString& name)
+// The top-level window of type `Window`, shown or not.
+template <typename Window> Window* topLevel()
 {
-    QList<bool> values;
-    for (int i = 0; i < recorder.names.size(); ++i) {
-        const QVariant isOpen = recorder.userInfos[i].value(CommandNames::isOpenKey);
-        if (recorder.names[i] == name && isOpen.metaType() == QMetaType::fromType<bool>())
-            values.append(isOpen.toBool());
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Window*>(widget))
+            return window;
     }
-    return values;
+    return nullptr;
 }
-
-// A login item whose changes never take effect.
-class BrokenLoginItem final : public LoginItem {
-public:
-    bool setEnabled(bool) override { return false; }
-};
 
 } // namespace
 
@@ -58,19 +51,13 @@ class AppDelegateTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_data = std::make_unique<QTemporaryDir>();
-        m_platform = std::make_unique<TestPlatform>();
-    }
-
-    void cleanup() { m_app.reset(); }
+    void init() { m = std::make_unique<Fixture>(); }
+    void cleanup() { m.reset(); }
 
     void menuHasTheItemsInOrder()
     {
         launch();
-        const QMenu* menu = m_app->statusMenu();
-        QCOMPARE(m_app->statusItem()->contextMenu(), menu);
+        const QMenu* menu = statusMenu();
         QCOMPARE(titles(menu),
             (QStringList { "About Scrapwick", "-", "Import to Idea Gallery...", "Settings", "-", "Check for Updates",
                 "Contact Support", "-", "Quit Scrapwick" }));
@@ -81,160 +68,122 @@ private Q_SLOTS:
         QCOMPARE(find(menu, "Quit Scrapwick")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     }
 
-    void checkMarksFollowTheDefaults()
+    void settingsShowAndWriteTheirDefault_data()
     {
-        for (const bool launchAtLogin : { false, true }) {
-            m_platform->defaults.setValue("launchAtLogin", launchAtLogin);
-            m_platform->defaults.setValue("shapeRecognition.enabled", !launchAtLogin);
-            launch();
-            QCOMPARE(settingsItem("Launch at Login")->isChecked(), launchAtLogin);
-            QCOMPARE(settingsItem("Shape Recognition")->isChecked(), !launchAtLogin);
-        }
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("loginItemWorks");
+        QTest::addColumn<bool>("expected");
+        const QString shape = QStringLiteral("Shape Recognition"), login = QStringLiteral("Launch at Login");
+        QTest::newRow("shape recognition on") << shape << "shapeRecognition.enabled" << false << true << true;
+        QTest::newRow("shape recognition off") << shape << "shapeRecognition.enabled" << true << true << false;
+        QTest::newRow("launch at login on") << login << "launchAtLogin" << false << true << true;
+        QTest::newRow("launch at login off") << login << "launchAtLogin" << true << true << false;
+        // The check mark and the preference keep telling the truth.
+        QTest::newRow("login item refuses") << login << "launchAtLogin" << false << false << false;
     }
 
-    void togglesWriteTheirDefault()
+    void settingsShowAndWriteTheirDefault()
     {
+        QFETCH(QString, title);
+        QFETCH(QString, key);
+        QFETCH(bool, stored);
+        QFETCH(bool, loginItemWorks);
+        QFETCH(bool, expected);
+        m->platform.defaults.setValue(key, stored);
+        m->platform.loginItem.works = loginItemWorks;
         launch();
-        for (const auto& [title, key] : { std::pair("Shape Recognition", "shapeRecognition.enabled"),
-                 std::pair("Launch at Login", "launchAtLogin") }) {
-            QAction* item = settingsItem(title);
-            for (const bool expected : { true, false }) {
-                item->trigger();
-                QCOMPARE(item->isChecked(), expected);
-                QCOMPARE(m_platform->defaults.value(key), QVariant(expected));
-            }
-        }
-        QCOMPARE(m_platform->loginItem.calls, (QList<bool> { true, false })); // only Launch at Login
-    }
-
-    void launchAtLoginThatFailsLeavesMarkAndDefaultUnchanged()
-    {
-        BrokenLoginItem broken;
-        TestPlatform& p = *m_platform;
-        launch({ p.notifications, p.defaults, p.pasteboard, p.filePanels, p.urlOpener, broken, p.captureAccess });
+        QAction* item = find(find(statusMenu(), QStringLiteral("Settings"))->menu(), title);
+        QCOMPARE(item->isChecked(), stored);
         Log::ScopedCapture log;
-        QAction* item = settingsItem("Launch at Login");
         item->trigger();
-        QVERIFY(!item->isChecked());
-        QVERIFY(!p.defaults.value("launchAtLogin").isValid());
-        QCOMPARE(log.lines(), QStringList { "[Settings] Could not add the login item" });
-    }
-
-    void togglesShowAndHideAndAnnounce()
-    {
-        launch();
-        NotificationRecorder recorder(m_platform->notifications,
-            { CommandNames::galleryVisibilityChanged, CommandNames::moodBoardVisibilityChanged });
-        for (const QString& toggle : { CommandNames::toggleIdeaGallery, CommandNames::toggleMoodBoard }) {
-            const auto window = [&] {
-                return toggle == CommandNames::toggleMoodBoard ? m_app->moodBoardController()->window()
-                                                               : m_app->ideaGalleryController()->window();
-            };
-            m_platform->notifications.post(toggle);
-            QWidget* shown = window();
-            QVERIFY(shown->isVisible());
-            m_platform->notifications.post(toggle);
-            QVERIFY(!shown->isVisible());
-            m_platform->notifications.post(toggle);
-            QCOMPARE(window(), shown); // hidden, not thrown away
-            QVERIFY(shown->isVisible());
-        }
-        // Closing the mood board announces twice: once from the window as it
-        // closes, once from the toggle.
-        QCOMPARE(isOpenValues(recorder, CommandNames::galleryVisibilityChanged), (QList<bool> { true, false, true }));
-        QCOMPARE(isOpenValues(recorder, CommandNames::moodBoardVisibilityChanged),
-            (QList<bool> { true, false, false, true }));
-    }
-
-    void cropModeStartsOnceAndEndsWithCropDidComplete()
-    {
-        launch();
-        NotificationRecorder recorder(m_platform->notifications, { CommandNames::cropDidComplete });
-        Log::ScopedCapture log;
-        m_platform->notifications.post(CommandNames::enterCropMode);
-        CropOverlayWindow* overlay = m_app->cropOverlayWindow();
-        QVERIFY(overlay && overlay->isVisible());
-        m_platform->notifications.post(CommandNames::enterCropMode);
-        QCOMPARE(m_app->cropOverlayWindow(), overlay);
-
-        m_platform->notifications.post(CommandNames::exitCropMode);
-        QVERIFY(!overlay->isVisible());
+        QCOMPARE(item->isChecked(), expected);
+        QCOMPARE(m->platform.defaults.value(key), QVariant(expected));
+        // Only "Launch at Login" asks the login item, for the state the user chose.
+        QCOMPARE(m->platform.loginItem.calls, key == "launchAtLogin" ? QList<bool> { !stored } : QList<bool> {});
         QCOMPARE(log.lines(),
-            (QStringList { "enterCropMode called", "enterCropMode called",
-                "already in crop mode, ignoring duplicate call",
-                QStringLiteral("exitCropMode called, window: Optional(CropOverlayWindow(0x%1))")
-                    .arg(reinterpret_cast<quintptr>(overlay), 0, 16),
-                "crop mode exited" }));
-        QCOMPARE(recorder.names, QStringList { CommandNames::cropDidComplete });
+            loginItemWorks ? QStringList() : QStringList { QStringLiteral("[Settings] Could not add the login item") });
     }
 
-    void refusedCaptureAccessAsksAndStops()
+    void cropModeStartsOnceOrAsksForAccess_data()
     {
-        m_platform->captureAccess.allowed = false;
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<QStringList>("expectedLog"); // %1: the overlay's address
+        QTest::newRow("allowed") << true
+                                 << QStringList { "enterCropMode called", "enterCropMode called",
+                                        "already in crop mode, ignoring duplicate call",
+                                        "exitCropMode called, window: Optional(CropOverlayWindow(0x%1))",
+                                        "crop mode exited" };
+        // Without an overlay, exitCropMode still answers.
+        const QString asking = QStringLiteral("Scrapwick: requesting screen capture permission");
+        QTest::newRow("refused") << false
+                                 << QStringList { "enterCropMode called", asking, "enterCropMode called", asking,
+                                        "exitCropMode called, window: nil", "crop mode exited" };
+    }
+
+    void cropModeStartsOnceOrAsksForAccess()
+    {
+        QFETCH(bool, allowed);
+        QFETCH(QStringList, expectedLog);
+        m->platform.captureAccess.allowed = allowed;
         launch();
-        m_app->applicationDidFinishLaunching(); // launching twice must not double the handlers
-        NotificationRecorder recorder(m_platform->notifications, { CommandNames::cropDidComplete });
+        m->app->applicationDidFinishLaunching(); // launching twice must not double the handlers
+        NotificationRecorder recorder(m->platform.notifications, { CommandNames::cropDidComplete });
         Log::ScopedCapture log;
-        m_platform->notifications.post(CommandNames::enterCropMode);
-        QCOMPARE(m_platform->captureAccess.requests, 1);
-        QVERIFY(!m_app->cropOverlayWindow());
+        m->platform.notifications.post(CommandNames::enterCropMode);
+        CropOverlayWindow* overlay = topLevel<CropOverlayWindow>();
+        QCOMPARE(overlay && overlay->isVisible(), allowed);
+        m->platform.notifications.post(CommandNames::enterCropMode);
+        QCOMPARE(topLevel<CropOverlayWindow>(), overlay);
+        QCOMPARE(m->platform.captureAccess.requests, allowed ? 0 : 2);
         QVERIFY(recorder.names.isEmpty());
-        // Without an overlay, exitCropMode still answers, once.
-        m_platform->notifications.post(CommandNames::exitCropMode);
-        QCOMPARE(log.lines(),
-            (QStringList { "enterCropMode called", "Scrapwick: requesting screen capture permission",
-                "exitCropMode called, window: nil", "crop mode exited" }));
+
+        m->platform.notifications.post(CommandNames::exitCropMode);
+        QVERIFY(!overlay || !overlay->isVisible());
+        QCOMPARE(log.lines().join('\n'),
+            expectedLog.join('\n').replace("%1", QString::number(reinterpret_cast<quintptr>(overlay), 16)));
         QCOMPARE(recorder.names, QStringList { CommandNames::cropDidComplete });
     }
 
-    void importAddsPicturesNewestFirstAndReportsTheRest()
+    void importOffersEveryImageTypeInOneFilter()
     {
         launch();
-        QTemporaryDir files;
-        const QString png = files.filePath("wide.png");
-        const QString jpeg = files.filePath("tall.jpeg");
-        const QString text = files.filePath("notes.txt");
-        QImage wide(6, 2, QImage::Format_ARGB32);
-        wide.fill(Qt::red);
-        QVERIFY(wide.save(png) && wide.transformed(QTransform().rotate(90)).save(jpeg));
-        QFile notes(text);
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a picture") > 0);
-        notes.close();
-
-        Log::ScopedCapture log;
-        find(m_app->statusMenu(), "Import to Idea Gallery...")->trigger();
-        const OpenPanelRequest& request = m_platform->filePanels.lastOpenRequest;
-        QCOMPARE(request.title, QStringLiteral("Import to Idea Gallery"));
-        QCOMPARE(request.prompt, QStringLiteral("Choose images to import"));
-        QVERIFY(request.allowsMultipleSelection);
-        m_platform->filePanels.answerOpen(QStringList { png, text, jpeg });
-
-        const QList<ClipItem>& cutouts = m_app->galleryStore().cutouts();
-        QTRY_COMPARE(cutouts.size(), 2);
-        QTRY_COMPARE(log.lines(), QStringList { "[Import] Failed to import 1 file(s): notes.txt" });
-        // Each addition goes first, so the picture chosen last leads.
-        QCOMPARE(QImage::fromData(*cutouts[0].imageData, "png").size(), QSize(2, 6));
-        QCOMPARE(QImage::fromData(*cutouts[1].imageData, "png").size(), QSize(6, 2));
+        find(statusMenu(), "Import to Idea Gallery...")->trigger();
+        auto* dialog = topLevel<QFileDialog>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Import to Idea Gallery"));
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose images to import"));
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+        // One filter shows every importable type at once, so a mixed pick is
+        // possible, and it is the one selected. (The pick itself: ImportE2ETest.)
+        const QString images = QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)");
+        QCOMPARE(dialog->nameFilters(), (QStringList { images, QStringLiteral("All files (*)") }));
+        QCOMPARE(dialog->selectedNameFilter(), images);
+        dialog->reject();
     }
 
 private:
-    void launch() { launch(m_platform->services()); }
+    // Everything a test needs, destroyed in reverse order: the delegate first.
+    struct Fixture {
+        QTemporaryDir data;
+        TestPlatform platform;
+        GalleryStore gallery { data.path() };
+        CanvasStore canvas { gallery, data.path() };
+        std::unique_ptr<AppDelegate> app;
+    };
 
-    void launch(const PlatformServices& services)
+    void launch()
     {
-        m_app = std::make_unique<AppDelegate>(services, m_data->path(), m_theme);
-        m_app->applicationDidFinishLaunching();
+        m->app = std::make_unique<AppDelegate>(m->platform.services(), m->gallery, m->canvas, m_theme);
+        m->app->applicationDidFinishLaunching();
     }
 
-    QAction* settingsItem(const QString& title) const
-    {
-        return find(find(m_app->statusMenu(), QStringLiteral("Settings"))->menu(), title);
-    }
+    // The tray icon's menu, as the user opens it.
+    [[nodiscard]] QMenu* statusMenu() const { return m->app->findChild<QSystemTrayIcon*>()->contextMenu(); }
 
     Theme m_theme;
-    std::unique_ptr<QTemporaryDir> m_data;
-    std::unique_ptr<TestPlatform> m_platform;
-    std::unique_ptr<AppDelegate> m_app;
+    std::unique_ptr<Fixture> m;
 };
 
 QTEST_MAIN(AppDelegateTest)

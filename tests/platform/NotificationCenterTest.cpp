@@ -19,7 +19,7 @@ class NotificationCenterTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void deliversSynchronouslyInRegistrationOrder()
+    void deliversInRegistrationOrderUntilRemoved()
     {
         NotificationCenter center;
         QObject a, b, c;
@@ -31,33 +31,19 @@ private slots:
             received = info;
         });
         center.addObserver(&c, QStringLiteral("other"), recordAs(calls, "c"));
-        center.addObserver(&a, n, recordAs(calls, "a2"));
+        center.addObserver(&a, QStringLiteral("m"), recordAs(calls, "m"));
         center.post(n, { { CommandNames::isOpenKey, true } });
-        QCOMPARE(calls, (QStringList { QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("a2") }));
         QCOMPARE(received.value(CommandNames::isOpenKey), QVariant(true));
-    }
-
-    void removingByNameOrEntirelyAndAddingAgainMovesToTheEnd()
-    {
-        NotificationCenter center;
-        QObject first, second;
-        QStringList calls;
-        center.addObserver(&first, n, recordAs(calls, "first"));
-        center.addObserver(&first, QStringLiteral("m"), recordAs(calls, "m"));
-        center.addObserver(&second, n, recordAs(calls, "second"));
         // The controller re-registers with "remove, then add": one delivery, after
         // the observers that registered in between.
-        center.removeObserver(&first, n);
-        center.addObserver(&first, n, recordAs(calls, "first"));
+        center.removeObserver(&a, n);
+        center.addObserver(&a, n, recordAs(calls, "a again"));
         center.post(n);
         center.post(QStringLiteral("m"));
-        QCOMPARE(calls, (QStringList { QStringLiteral("second"), QStringLiteral("first"), QStringLiteral("m") }));
-
-        calls.clear();
-        center.removeObserver(&first);
+        center.removeObserver(&a);
         center.post(n);
         center.post(QStringLiteral("m"));
-        QCOMPARE(calls, QStringList { QStringLiteral("second") });
+        QCOMPARE(calls, (QStringList { "b", "a", "b", "a again", "m", "b" }));
     }
 
     void destroyedObserversAreSkippedAndAdditionsWaitForTheNextPost()
@@ -102,8 +88,7 @@ private slots:
         QFETCH(int, expected);
         const auto result = NotificationCenter::isOpen(userInfo);
         QCOMPARE(result.has_value(), expected >= 0);
-        if (result)
-            QCOMPARE(*result, expected == 1);
+        QCOMPARE(result.value_or(false), expected == 1);
     }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FilePanels.h"
+#include "platform/DialogFilePanels.h"
 #include "platform/LoginItem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
@@ -12,59 +12,30 @@
 #include <QList>
 #include <QUrl>
 
-// Open and save panels answered by the test: the request is recorded, and the
-// completion waits until the test calls answerOpen / answerSave.
-class ScriptedFilePanels final : public FilePanels
-{
-public:
-    void runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion) override;
-    void runSavePanel(const SavePanelRequest& request, SaveCompletion completion) override;
-
-    [[nodiscard]] bool hasPendingOpen() const { return static_cast<bool>(m_openCompletion); }
-    [[nodiscard]] bool hasPendingSave() const { return static_cast<bool>(m_saveCompletion); }
-    // Answers the open panel that is showing; nothing means the user cancelled.
-    void answerOpen(std::optional<QStringList> paths);
-    void answerSave(std::optional<QString> path);
-
-    OpenPanelRequest lastOpenRequest;
-    SavePanelRequest lastSaveRequest;
-
-private:
-    OpenCompletion m_openCompletion;
-    SaveCompletion m_saveCompletion;
-};
-
-class RecordingPasteboard final : public Pasteboard
-{
+class RecordingPasteboard final : public Pasteboard {
 public:
     void setImage(const QImage& image) override { images.append(image); }
     QList<QImage> images;
 };
 
-class RecordingUrlOpener final : public UrlOpener
-{
+class IgnoringUrlOpener final : public UrlOpener {
 public:
-    bool openUrl(const QUrl& url) override
-    {
-        urls.append(url);
-        return true;
-    }
-    QList<QUrl> urls;
+    bool openUrl(const QUrl&) override { return true; }
 };
 
-class RecordingLoginItem final : public LoginItem
-{
+// A login item whose changes take effect unless `works` is false.
+class RecordingLoginItem final : public LoginItem {
 public:
     bool setEnabled(bool enabled) override
     {
         calls.append(enabled);
-        return true;
+        return works;
     }
     QList<bool> calls;
+    bool works = true;
 };
 
-class FixedCaptureAccess final : public ScreenCaptureAccess
-{
+class FixedCaptureAccess final : public ScreenCaptureAccess {
 public:
     [[nodiscard]] bool preflight() const override { return allowed; }
     void request() override { ++requests; }
@@ -72,26 +43,25 @@ public:
     int requests = 0;
 };
 
-// Every platform service as a double, wired into one PlatformServices.
-struct TestPlatform
-{
+// Every platform service as a double, wired into one PlatformServices. The file
+// panels are the real dialogs: a test finds the QFileDialog and answers it.
+struct TestPlatform {
     NotificationCenter notifications;
     MemoryUserDefaults defaults;
     RecordingPasteboard pasteboard;
-    ScriptedFilePanels filePanels;
-    RecordingUrlOpener urlOpener;
+    DialogFilePanels filePanels;
+    IgnoringUrlOpener urlOpener;
     RecordingLoginItem loginItem;
     FixedCaptureAccess captureAccess;
 
     [[nodiscard]] PlatformServices services()
     {
-        return {notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess};
+        return { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess };
     }
 };
 
 // Collects what observers of `name` received, in order.
-class NotificationRecorder
-{
+class NotificationRecorder {
 public:
     NotificationRecorder(NotificationCenter& center, const QStringList& names);
     ~NotificationRecorder();
