@@ -11,7 +11,9 @@ struct OpenPanelRequest
     QString title;
     QString prompt; // the confirm button's text
     bool allowsMultipleSelection = false;
+    bool choosesDirectories = false; // folders only, instead of files
     QStringList mimeTypeFilters; // in the order they are offered
+    QString directory; // where the panel starts; empty: the platform's choice
 };
 
 struct SavePanelRequest
@@ -21,6 +23,7 @@ struct SavePanelRequest
     QString suggestedFileName;
     QStringList mimeTypeFilters;
     QString defaultSuffix;
+    QString directory; // where the panel starts; empty: the platform's choice
 };
 
 // Open and save panels that never block the event loop: the answer arrives
