@@ -19,10 +19,11 @@ BorderlessResizableWindow::BorderlessResizableWindow(const QString& title, QWidg
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setMouseTracking(true);
-    // Whole pixels that never fall below the fractional design minimum.
-    setMinimumSize(int(std::ceil(GalleryWindowGeometry::minimumSize.width())),
-        int(std::ceil(GalleryWindowGeometry::minimumSize.height())));
-    setMaximumSize(GalleryWindowGeometry::maximumSize.toSize());
+    // The window manager keeps every resize within these; whole pixels that
+    // never fall below the fractional design minimum.
+    const QSizeF smallest = GalleryWindowGeometry::clampedSize({ 0, 0 });
+    setMinimumSize(int(std::ceil(smallest.width())), int(std::ceil(smallest.height())));
+    setMaximumSize(GalleryWindowGeometry::clampedSize({ 1e9, 1e9 }).toSize());
     // Every mouse event of the window passes the native window first, before
     // it is handed to the widget under the pointer.
     winId();

@@ -46,11 +46,11 @@ void GalleryThumbnails::accept(const QUuid& id, const QImage& image, qreal devic
 {
     const QSizeF size = image.size();
     const QSizeF shown = GalleryGridLayout::cellSize(size);
-    // The hover tilt enlarges by 3 %; scaled for that, the picture stays sharp.
-    const QSize pixels(std::max(1, int(std::ceil(shown.width() * devicePixelRatio * 1.03))),
-        std::max(1, int(std::ceil(shown.height() * devicePixelRatio * 1.03))));
+    // Exactly the cell's pixels, so painting a cell at rest is a plain copy.
+    const QSize pixels(std::max(1, int(std::lround(shown.width() * devicePixelRatio))),
+        std::max(1, int(std::lround(shown.height() * devicePixelRatio))));
     QPixmap pixmap = QPixmap::fromImage(image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    pixmap.setDevicePixelRatio(devicePixelRatio * 1.03);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
     m_pixmaps.insert(id, pixmap);
     const auto previous = m_sizes.constFind(id);
     const bool sizeChanged = previous == m_sizes.cend() || *previous != size;

@@ -109,6 +109,11 @@ private Q_SLOTS:
         QVERIFY(run.shows({ 130, 240 }, Qt::white));
         QVERIFY(run.gallery.click(upArrow));
         QVERIFY(run.shows({ 130, 240 }, run.items[0].colour));
+        // One wheel notch is the same 40-point step, while the gallery is active.
+        QVERIFY(run.gallery.click(firstCell, 5));
+        QVERIFY(run.shows({ 130, 240 }, Qt::white));
+        QVERIFY(run.gallery.click(firstCell, 4));
+        QVERIFY(run.shows({ 130, 240 }, run.items[0].colour));
 
         QVERIFY(run.gallery.click(firstCell, 3));
         QVERIFY(run.shows(copyRow + QPoint(60, 0), Qt::white));
