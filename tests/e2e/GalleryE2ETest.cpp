@@ -61,6 +61,13 @@ public:
         return X11Session::waitUntil([&] { return gallery.showsColour(point, colour); });
     }
 
+    // Presses a menu's Delete row once the menu shows, then the confirmation's button.
+    [[nodiscard]] bool deleteThroughMenu(QPoint row) const
+    {
+        return shows(row + QPoint(60, 0), Qt::white) && gallery.click(row)
+            && shows(confirmDelete + QPoint(30, 0), Qt::white) && gallery.click(confirmDelete);
+    }
+
     X11Session session;
     GalleryDriver gallery;
     const QList<SeedItem> items = GallerySeed::sample();
@@ -127,10 +134,7 @@ private Q_SLOTS:
         }));
 
         QVERIFY(run.gallery.click(firstCell, 3));
-        QVERIFY(run.shows(deleteRow + QPoint(60, 0), Qt::white));
-        QVERIFY(run.gallery.click(deleteRow));
-        QVERIFY(run.shows(confirmDelete + QPoint(30, 0), Qt::white));
-        QVERIFY(run.gallery.click(confirmDelete));
+        QVERIFY(run.deleteThroughMenu(deleteRow));
         QVERIFY(X11Session::waitUntil([&] {
             return !QFile::exists(pathOf(run.session, run.items[0])) && !indexMentions(run.session, run.items[0]);
         }));
@@ -147,10 +151,7 @@ private Q_SLOTS:
         // From the bottom-right of the first row to its top-left.
         QVERIFY(run.gallery.drag({ 540, 250 }, { 30, 120 }));
         QVERIFY(run.gallery.click(firstCell, 3));
-        QVERIFY(run.shows(selectionDeleteRow + QPoint(60, 0), Qt::white));
-        QVERIFY(run.gallery.click(selectionDeleteRow));
-        QVERIFY(run.shows(confirmDelete + QPoint(30, 0), Qt::white));
-        QVERIFY(run.gallery.click(confirmDelete));
+        QVERIFY(run.deleteThroughMenu(selectionDeleteRow));
         QVERIFY(X11Session::waitUntil([&] {
             return !QFile::exists(pathOf(run.session, run.items[0]))
                 && !QFile::exists(pathOf(run.session, run.items[1]))
