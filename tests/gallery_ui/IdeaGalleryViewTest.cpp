@@ -6,7 +6,6 @@
 #include "gallery_ui/DeleteConfirmDialog.h"
 #include "gallery_ui/GalleryGridView.h"
 #include "gallery_ui/GalleryMenuOverlay.h"
-#include "gallery_ui/GalleryScrollbar.h"
 #include "gallery_ui/GalleryThumbnails.h"
 #include "gallery_ui/IdeaGalleryViewState.h"
 #include "platform/CommandNames.h"
@@ -63,17 +62,6 @@ class IdeaGalleryViewTest : public QObject {
         QTest::mouseClick(target, button, {}, target->mapFrom(m_view.get(), point));
     }
 
-    void drag(QPoint from, QPoint to)
-    {
-        QWidget* grid = m_view->grid();
-        const QPoint offset = grid->pos();
-        QTest::mousePress(grid, Qt::LeftButton, {}, from - offset);
-        QMouseEvent move(QEvent::MouseMove, QPointF(to - offset), grid->mapToGlobal(QPointF(to - offset)), Qt::NoButton,
-            Qt::LeftButton, {});
-        QApplication::sendEvent(grid, &move);
-        QTest::mouseRelease(grid, Qt::LeftButton, {}, to - offset);
-    }
-
 private Q_SLOTS:
     void initTestCase() { m_theme = std::make_unique<Theme>(); }
 
@@ -104,30 +92,6 @@ private Q_SLOTS:
         QVERIFY(m_view->thumbnails().pixmap(m_view->grid()->idAt(0)).isNull());
     }
 
-    void wheelArrowsAndSectionsMoveTheOffset()
-    {
-        showWith(30, 2);
-        // 10 rows: 40 + 10 * 125 + 9 * 30 = 1560 high; the card of 599 x 470 shows 358.
-        QCOMPARE(m_view->maxOffset(), 1202.0);
-        m_state->setPendingScrollDelta(-50);
-        QCOMPARE(m_view->fields().contentOffset, 50.0);
-        QCOMPARE(m_state->pendingScrollDelta(), 0.0);
-        m_state->setPendingScrollDelta(-5000);
-        QCOMPARE(m_view->fields().contentOffset, m_view->maxOffset());
-        m_state->setPendingScrollDelta(80);
-        QCOMPARE(m_view->fields().contentOffset, m_view->maxOffset() - 80);
-
-        // The scrollbar's up arrow is its top 28 points.
-        const QRect bar = m_view->scrollbar()->geometry();
-        press(Qt::LeftButton, bar.topLeft() + QPoint(14, 14));
-        QCOMPARE(m_view->fields().contentOffset, m_view->maxOffset() - 120);
-
-        press(Qt::LeftButton, { 121, 41 }); // the "Collages" tab
-        QCOMPARE(m_view->fields().selectedSection, GallerySection::collages);
-        QCOMPARE(m_view->fields().contentOffset, 0.0);
-        QCOMPARE(m_view->maxOffset(), 0.0);
-    }
-
     void rightClickOpensTheMenuForTheSection()
     {
         showWith(3, 1);
@@ -156,32 +120,6 @@ private Q_SLOTS:
         QCOMPARE(rowLabels(menu), (QStringList { "Download (disabled)", "Delete (disabled)" }));
         menu.rows()[1]->click();
         QVERIFY(!m_view->deleteDialog()->isVisible());
-    }
-
-    void marqueeAndTapsSelectInSelectMode()
-    {
-        showWith(6);
-        // Outside select mode a drag never draws or selects.
-        drag({ 40, 130 }, { 560, 250 });
-        QVERIFY(m_view->fields().selectedItemIDs.isEmpty());
-
-        press(Qt::LeftButton, { 560, 73 });
-        // From bottom-right to top-left across the first row only.
-        drag({ 560, 250 }, { 40, 130 });
-        QCOMPARE(m_view->fields().selectedItemIDs.size(), 3);
-        QVERIFY(!m_view->fields().marqueeStart);
-        // A 4-point drag is a tap on the cell: it toggles that cell off.
-        drag(firstRowCell(0), firstRowCell(0) + QPoint(4, 0));
-        QCOMPARE(m_view->fields().selectedItemIDs.size(), 2);
-        // The marquee only adds: the second row joins, the first stays.
-        drag({ 40, 400 }, { 560, 300 });
-        QCOMPARE(m_view->fields().selectedItemIDs.size(), 5);
-
-        press(Qt::RightButton, firstRowCell(1));
-        m_view->menu()->rows().last()->click(); // Delete
-        QVERIFY(m_view->deleteDialog()->isVisible());
-        press(Qt::LeftButton, { 16 + 52 + 62, 98 + 40 + 62 }); // the dimmed card ignores clicks
-        QCOMPARE(m_view->fields().selectedItemIDs.size(), 5);
     }
 
     void closeButtonCallsOnClose()
