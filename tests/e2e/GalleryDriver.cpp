@@ -18,11 +18,16 @@ bool GalleryDriver::open()
 {
     if (!X11Session::waitUntil([&] { return (m_panel = findWindow(QSize(78, 87))) != 0; }, 10000))
         return false;
-    const auto panel = WindowGrab::geometry(m_session.display(), m_panel);
-    // The heart's centre on the panel.
-    if (!panel || !m_session.clickAt(panel->topLeft() + QPoint(53, 34)))
+    if (!clickHeart())
         return false;
     return X11Session::waitUntil([&] { return (m_window = findWindow(openingSize)) != 0; }, 10000);
+}
+
+bool GalleryDriver::clickHeart() const
+{
+    const auto panel = WindowGrab::geometry(m_session.display(), m_panel);
+    // The heart's centre on the panel.
+    return panel && m_session.clickAt(panel->topLeft() + QPoint(53, 34));
 }
 
 QRect GalleryDriver::frame() const

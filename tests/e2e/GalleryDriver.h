@@ -20,6 +20,8 @@ public:
 
     // Clicks the panel's heart and waits for a viewable 601 x 472 window.
     [[nodiscard]] bool open();
+    // Clicks the panel's heart again (after open): hides or shows the gallery.
+    [[nodiscard]] bool clickHeart() const;
     [[nodiscard]] XWindow window() const { return m_window; }
     [[nodiscard]] QRect frame() const;
     [[nodiscard]] QImage image() const;

@@ -102,6 +102,25 @@ private Q_SLOTS:
         QVERIFY(run.shows({ 130, 230 }, Qt::white));
     }
 
+    void titleBarMovesCornerResizesAndShowingAgainResets()
+    {
+        REQUIRE_XVFB();
+        GallerySession run;
+        QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
+        const QRect opened = run.gallery.frame();
+        QVERIFY(run.gallery.drag({ 300, 12 }, { 400, 62 }));
+        QVERIFY(X11Session::waitUntil([&] { return run.gallery.frame() == opened.translated(100, 50); }));
+        // The bottom-right corner square resizes through the window manager.
+        QVERIFY(run.gallery.drag({ 597, 468 }, { 697, 548 }));
+        QVERIFY2(X11Session::waitUntil([&] { return run.gallery.frame().size() == QSize(701, 552); }),
+            qPrintable(QString("%1x%2").arg(run.gallery.frame().width()).arg(run.gallery.frame().height())));
+        // Hidden and shown again: back to the opening size, centred.
+        QVERIFY(run.gallery.clickHeart());
+        QVERIFY(X11Session::waitUntil([&] { return !run.session.isViewable(run.gallery.window()); }));
+        QVERIFY(run.gallery.clickHeart());
+        QVERIFY(X11Session::waitUntil([&] { return run.gallery.frame() == opened; }));
+    }
+
     void arrowsScrollAndTheMenuCopiesAndDeletesAnItem()
     {
         REQUIRE_XVFB();
