@@ -218,7 +218,7 @@ void AppDelegate::toggleIdeaGallery()
     Log::line(QStringLiteral("toggleIdeaGallery notification received"));
     if (!m_ideaGalleryController)
         m_ideaGalleryController
-            = std::make_unique<IdeaGalleryWindowController>(m_galleryStore, m_canvasStore, m_services);
+            = std::make_unique<IdeaGalleryWindowController>(m_galleryStore, m_canvasStore, m_services, m_theme);
     Log::line(QStringLiteral("controller: ") + optionalDescription(m_ideaGalleryController.get()));
 
     QWidget* window = m_ideaGalleryController->window();

@@ -1,25 +1,89 @@
 #include "gallery_ui/IdeaGalleryWindowController.h"
 
+#include "gallery_ui/BorderlessResizableWindow.h"
+#include "gallery_ui/GalleryWindowGeometry.h"
+#include "gallery_ui/IdeaGalleryView.h"
+#include "gallery_ui/IdeaGalleryViewState.h"
+#include "platform/CommandNames.h"
+#include "platform/NotificationCenter.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWheelEvent>
+
 IdeaGalleryWindowController::IdeaGalleryWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore,
-                                                         const PlatformServices& services, QObject* parent)
+    const PlatformServices& services, const Theme& theme, QObject* parent)
     : QObject(parent)
     , m_galleryStore(galleryStore)
     , m_canvasStore(canvasStore)
     , m_services(services)
+    , m_theme(theme)
+    , m_viewState(std::make_unique<IdeaGalleryViewState>())
 {
+    m_liveResizeEnd.setSingleShot(true);
+    m_liveResizeEnd.setInterval(300);
+    connect(&m_liveResizeEnd, &QTimer::timeout, this, [this] { m_viewState->setInLiveResize(false); });
 }
 
-IdeaGalleryWindowController::~IdeaGalleryWindowController() = default;
+IdeaGalleryWindowController::~IdeaGalleryWindowController()
+{
+    if (m_scrollMonitorInstalled)
+        qApp->removeEventFilter(this);
+}
+
+QWidget* IdeaGalleryWindowController::window() const
+{
+    return m_window.get();
+}
 
 void IdeaGalleryWindowController::show()
 {
-    if (!m_window) {
-        m_window = std::make_unique<QWidget>();
-        m_window->setObjectName(QStringLiteral("IdeaGalleryWindow"));
-        m_window->setWindowTitle(QStringLiteral("Idea Gallery"));
-        m_window->resize(560, 420);
-    }
+    if (!m_window)
+        createWindow();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    // Size and place are reset on every showing, and a minimised window comes back.
+    m_window->setWindowState(Qt::WindowNoState);
+    m_window->setGeometry(GalleryWindowGeometry::openingFrame(available));
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void IdeaGalleryWindowController::createWindow()
+{
+    m_window = std::make_unique<BorderlessResizableWindow>(QStringLiteral("Idea Gallery"));
+    m_window->setObjectName(QStringLiteral("IdeaGalleryWindow"));
+    NotificationCenter& notifications = m_services.notifications;
+    const QPointer<QWidget> window = m_window.get();
+    auto* view = new IdeaGalleryView(
+        *m_viewState, m_galleryStore, m_canvasStore, m_services, m_theme,
+        [&notifications] { notifications.post(CommandNames::toggleIdeaGallery); },
+        [window] {
+            if (window)
+                window->showMinimized();
+        });
+    m_window->setContentView(view);
+    m_view = view;
+    connect(m_window.get(), &BorderlessResizableWindow::liveResizeStarted, this, [this] {
+        m_viewState->setInLiveResize(true);
+        m_liveResizeEnd.start();
+    });
+    connect(m_window.get(), &BorderlessResizableWindow::resized, this, [this] {
+        if (m_viewState->inLiveResize())
+            m_liveResizeEnd.start();
+    });
+    qApp->installEventFilter(this);
+    m_scrollMonitorInstalled = true;
+}
+
+bool IdeaGalleryWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every wheel event of the application passes here once, on its way to its
+    // target; it is never consumed.
+    if (event->type() == QEvent::Wheel && m_window && m_window->isActiveWindow() && watched->isWindowType()) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        m_viewState->setPendingScrollDelta(GalleryWindowGeometry::wheelDelta(wheel->pixelDelta(), wheel->angleDelta()));
+    }
+    return false;
 }

@@ -22,7 +22,14 @@ void DialogFilePanels::runOpenPanel(const OpenPanelRequest& request, OpenComplet
     if (!request.nameFilters.isEmpty())
         dialog->setNameFilters(request.nameFilters); // selects the first
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (request.choosesDirectories) {
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog->setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    }
+    if (!request.directory.isEmpty())
+        dialog->setDirectory(request.directory);
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
         if (result == QDialog::Accepted)
             completion(dialog->selectedFiles());
@@ -43,6 +50,8 @@ void DialogFilePanels::runSavePanel(const SavePanelRequest& request, SaveComplet
     dialog->setFileMode(QFileDialog::AnyFile);
     if (!request.defaultSuffix.isEmpty())
         dialog->setDefaultSuffix(request.defaultSuffix);
+    if (!request.directory.isEmpty())
+        dialog->setDirectory(request.directory);
     if (!request.suggestedFileName.isEmpty())
         dialog->selectFile(request.suggestedFileName);
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {

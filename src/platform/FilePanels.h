@@ -14,6 +14,8 @@ struct OpenPanelRequest
     // Name filters ("Images (*.png *.jpg)") in the order they are offered; the
     // first is selected.
     QStringList nameFilters;
+    bool choosesDirectories = false; // folders only, instead of files
+    QString directory; // where the panel starts; empty: the platform's choice
 };
 
 struct SavePanelRequest
@@ -23,6 +25,7 @@ struct SavePanelRequest
     QString suggestedFileName;
     QStringList mimeTypeFilters;
     QString defaultSuffix;
+    QString directory; // where the panel starts; empty: the platform's choice
 };
 
 // Open and save panels that never block the event loop: the answer arrives

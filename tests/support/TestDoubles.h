@@ -12,6 +12,9 @@
 #include <QList>
 #include <QUrl>
 
+#include <optional>
+#include <utility>
+
 class RecordingPasteboard final : public Pasteboard {
 public:
     void setImage(const QImage& image) override { images.append(image); }
@@ -43,13 +46,52 @@ public:
     int requests = 0;
 };
 
-// Every platform service as a double, wired into one PlatformServices. The file
-// panels are the real dialogs: a test finds the QFileDialog and answers it.
-struct TestPlatform {
+// File panels that a test answers by calling answerOpen / answerSave, for
+// flows with several panels in a row where finding each real dialog would
+// drown the test.
+class ScriptedFilePanels final : public FilePanels {
+public:
+    void runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion) override
+    {
+        lastOpenRequest = request;
+        m_openCompletion = std::move(completion);
+    }
+    void runSavePanel(const SavePanelRequest& request, SaveCompletion completion) override
+    {
+        lastSaveRequest = request;
+        m_saveCompletion = std::move(completion);
+    }
+    [[nodiscard]] bool hasPendingOpen() const { return static_cast<bool>(m_openCompletion); }
+    [[nodiscard]] bool hasPendingSave() const { return static_cast<bool>(m_saveCompletion); }
+    // Nothing means the user cancelled.
+    void answerOpen(std::optional<QStringList> paths)
+    {
+        if (auto completion = std::exchange(m_openCompletion, nullptr))
+            completion(std::move(paths));
+    }
+    void answerSave(std::optional<QString> path)
+    {
+        if (auto completion = std::exchange(m_saveCompletion, nullptr))
+            completion(std::move(path));
+    }
+
+    OpenPanelRequest lastOpenRequest;
+    SavePanelRequest lastSaveRequest;
+
+private:
+    OpenCompletion m_openCompletion;
+    SaveCompletion m_saveCompletion;
+};
+
+// Every platform service as a double, wired into one PlatformServices. By
+// default the file panels are the real dialogs: a test finds the QFileDialog
+// and answers it.
+template <class Panels>
+struct TestPlatformWith {
     NotificationCenter notifications;
     MemoryUserDefaults defaults;
     RecordingPasteboard pasteboard;
-    DialogFilePanels filePanels;
+    Panels filePanels;
     IgnoringUrlOpener urlOpener;
     RecordingLoginItem loginItem;
     FixedCaptureAccess captureAccess;
@@ -59,6 +101,8 @@ struct TestPlatform {
         return { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess };
     }
 };
+
+using TestPlatform = TestPlatformWith<DialogFilePanels>;
 
 // Collects what observers of `name` received, in order.
 class NotificationRecorder {

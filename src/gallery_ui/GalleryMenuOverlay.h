@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QRectF>
+#include <QWidget>
+
+#include <functional>
+
+class MenuItemRow;
+class Theme;
+
+// A pop-up menu over the gallery's card: a nearly transparent layer across the
+// whole card that closes the menu on a click, and the white menu with its
+// black outline and rows. `ContextMenuView` (one item) and
+// `MultiSelectContextMenuView` (the selection) are this overlay with different rows.
+class GalleryMenuOverlay : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Row {
+        QString label;
+        bool disabled = false;
+        std::function<void()> action;
+    };
+
+    GalleryMenuOverlay(const Theme& theme, std::function<void()> onDismiss, QWidget* parent = nullptr);
+
+    // Replaces the rows and places the menu at `menuRect` (card coordinates;
+    // the overlay covers the card from its origin).
+    void showMenu(const QList<Row>& rows, const QRectF& menuRect);
+    [[nodiscard]] QRect menuGeometry() const { return m_menuRect; }
+    [[nodiscard]] QList<MenuItemRow*> rows() const { return m_rows; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    const Theme& m_theme;
+    std::function<void()> m_onDismiss;
+    QList<MenuItemRow*> m_rows;
+    QRect m_menuRect;
+};

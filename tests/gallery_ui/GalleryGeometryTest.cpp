@@ -1,0 +1,240 @@
+// The gallery window's geometry, worked out by hand from its design numbers:
+// a window opens at 600.6 x 471.9 (card 598.6 x 469.9, viewport 357.9).
+#include "gallery_ui/DownloadNames.h"
+#include "gallery_ui/GalleryGridLayout.h"
+#include "gallery_ui/GalleryMenuGeometry.h"
+#include "gallery_ui/GalleryScrollbarGeometry.h"
+#include "gallery_ui/GalleryWindowGeometry.h"
+#include "gallery_ui/MarqueeSelection.h"
+
+#include <QtTest>
+
+using Arrow = GalleryScrollbarGeometry::ArrowDirection;
+
+class GalleryGeometryTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowSizeIsClampedAndOpensCentred()
+    {
+        using namespace GalleryWindowGeometry;
+        const struct {
+            QSizeF proposed, expected;
+        } sizes[] = {
+            { { 5000, 100 }, { 2462, 471.9 } },
+            { { 100, 5000 }, { 600.6, 2510 } },
+            { { 800, 600 }, { 800, 600 } },
+            { { 600, 471 }, { 600.6, 471.9 } },
+        };
+        for (const auto& row : sizes) {
+            QCOMPARE(clampedSize(row.proposed).width(), row.expected.width());
+            QCOMPARE(clampedSize(row.proposed).height(), row.expected.height());
+        }
+        // (1920 - 600.6) / 2 = 659.7 -> 660; (1080 - 471.9) / 2 = 304.05 -> 304.
+        QCOMPARE(openingFrame(QRect(0, 0, 1920, 1080)), QRect(660, 304, 601, 472));
+        // 24 + (744 - 471.9) / 2 = 160.05 -> 160; (1366 - 600.6) / 2 = 382.7 -> 383.
+        QCOMPARE(openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
+    }
+
+    void framePressesMoveOrResizeAndCornersShowDiagonalCursors_data()
+    {
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<bool>("moves");
+        QTest::addColumn<int>("edges");
+        QTest::addColumn<int>("cursor");
+        const int none = 0;
+        const int arrow = Qt::ArrowCursor;
+        const int falling = Qt::SizeFDiagCursor;
+        const int rising = Qt::SizeBDiagCursor;
+        // A 601 x 472 window: the close button spans x 567 to 583, y 6 to 22.
+        QTest::newRow("title bar, 10 below the top") << QPointF(300, 10) << true << none << arrow;
+        QTest::newRow("30 below the top") << QPointF(300, 30) << false << none << arrow;
+        QTest::newRow("close button") << QPointF(575, 14) << false << none << arrow;
+        QTest::newRow("close button's edge") << QPointF(583, 22) << false << none << arrow;
+        QTest::newRow("minimise button") << QPointF(20, 20) << false << none << arrow;
+        QTest::newRow("minimise button in the corner square") << QPointF(14, 6) << false << none << falling;
+        QTest::newRow("beside the close button") << QPointF(565, 14) << true << none << arrow;
+        QTest::newRow("top edge") << QPointF(300, 2) << false << int(Qt::TopEdge) << arrow;
+        QTest::newRow("left edge") << QPointF(5, 240) << false << int(Qt::LeftEdge) << arrow;
+        QTest::newRow("right edge") << QPointF(596, 240) << false << int(Qt::RightEdge) << arrow;
+        QTest::newRow("bottom edge") << QPointF(300, 467) << false << int(Qt::BottomEdge) << arrow;
+        QTest::newRow("just inside the left margin") << QPointF(6, 240) << false << none << arrow;
+        QTest::newRow("top-left square") << QPointF(10, 3) << false << int(Qt::TopEdge | Qt::LeftEdge) << falling;
+        QTest::newRow("top-right square") << QPointF(590, 10) << false << int(Qt::TopEdge | Qt::RightEdge) << rising;
+        QTest::newRow("bottom-left square")
+            << QPointF(10, 460) << false << int(Qt::BottomEdge | Qt::LeftEdge) << rising;
+        QTest::newRow("bottom-right square")
+            << QPointF(590, 460) << false << int(Qt::BottomEdge | Qt::RightEdge) << falling;
+        QTest::newRow("18 from the left is outside") << QPointF(18, 460) << false << none << arrow;
+    }
+
+    void framePressesMoveOrResizeAndCornersShowDiagonalCursors()
+    {
+        QFETCH(QPointF, point);
+        const QSizeF window(601, 472);
+        QTEST(GalleryWindowGeometry::startsWindowMove(point, window), "moves");
+        QTEST(int(GalleryWindowGeometry::resizeEdges(point, window)), "edges");
+        QTEST(int(GalleryWindowGeometry::cursorAt(point, window)), "cursor");
+    }
+
+    void columnsAndCellSizes()
+    {
+        const struct {
+            qreal cardWidth;
+            int columns;
+        } columns[] = { { 598.6, 3 }, { 1000, 6 }, { 400, 3 }, { 686, 4 }, { 685.9, 3 }, { 2460, 15 } };
+        for (const auto& row : columns)
+            QCOMPARE(GalleryGridLayout::columnCount(row.cardWidth), row.columns);
+
+        const struct {
+            std::optional<QSizeF> image;
+            QSizeF shown;
+        } cells[] = {
+            { std::nullopt, { 125, 125 } },
+            { QSizeF(100, 400), { 45, 180 } },
+            { QSizeF(400, 100), { 125, 31.25 } },
+            { QSizeF(125, 180), { 125, 180 } }, // exactly the cap: not narrowed
+            { QSizeF(360, 360), { 125, 125 } },
+            { QSizeF(0, 100), { 125, 125 } },
+        };
+        for (const auto& row : cells)
+            QCOMPARE(GalleryGridLayout::cellSize(row.image), row.shown);
+    }
+
+    void gridRowsFollowTheirTallestCell()
+    {
+        GalleryGridLayout layout;
+        layout.rebuild(598.6, {});
+        QCOMPARE(layout.contentHeight(), 40.0);
+        QCOMPARE(layout.itemsBetween(0, 357.9), (std::pair<qsizetype, qsizetype>(0, 0)));
+
+        // Row 0: 125, 180, 31.25 -> 180 high at 40; row 1: one cell at 250.
+        layout.rebuild(598.6, { 125, 180, 31.25, 125 });
+        QCOMPARE(layout.rowCount(), 2);
+        QCOMPARE(layout.contentHeight(), 375.0);
+        // Columns start at 18 + (502.6 - 435) / 2 = 51.8, 155 apart.
+        QCOMPARE(layout.cellFrame(0), QRectF(51.8, 67.5, 125, 125));
+        QCOMPARE(layout.cellFrame(2), QRectF(361.8, 114.375, 125, 31.25));
+        QCOMPARE(layout.cellFrame(3), QRectF(51.8, 250, 125, 125));
+        QCOMPARE(layout.itemsBetween(0, 40), (std::pair<qsizetype, qsizetype>(0, 0)));
+        QCOMPARE(layout.itemsBetween(219.9, 250), (std::pair<qsizetype, qsizetype>(0, 3)));
+        QCOMPARE(layout.itemsBetween(220, 251), (std::pair<qsizetype, qsizetype>(3, 4)));
+        QCOMPARE(layout.itemAt({ 400, 120 }), std::optional<qsizetype>(2));
+        QCOMPARE(layout.itemAt({ 400, 100 }), std::nullopt); // beside the short cell
+        QCOMPARE(layout.itemsIntersecting({ 100, 100, 200, 200 }), (QList<qsizetype> { 0, 1, 3 }));
+
+        // The tall picture turns out square: row 0 shrinks to 125.
+        layout.setCellHeight(1, 125);
+        QCOMPARE(layout.cellFrame(3).top(), 195.0);
+        QCOMPARE(layout.contentHeight(), 320.0);
+    }
+
+    void wheelAndArrowsStopAtBothEnds()
+    {
+        const struct {
+            qreal offset, delta, maxOffset, expected;
+        } wheel[] = {
+            { 0, -120, 0, 0 }, // content shorter than the viewport
+            { 0, -50, 100, 50 },
+            { 80, -50, 100, 100 },
+            { 30, 50, 100, 0 },
+            { 30, 10, 100, 20 },
+        };
+        for (const auto& row : wheel)
+            QCOMPARE(GalleryGridLayout::offsetAfterWheel(row.offset, row.delta, row.maxOffset), row.expected);
+        QCOMPARE(GalleryGridLayout::maxOffset(321, 357.9), 0.0);
+        QCOMPARE(GalleryGridLayout::maxOffset(1000, 357.9), 642.1);
+
+        GalleryScrollbarGeometry bar { 357.9, 100 };
+        qreal offset = 0;
+        QList<qreal> steps;
+        for (int i = 0; i < 3; ++i)
+            steps.append(offset = bar.offsetAfterArrow(offset, Arrow::down));
+        QCOMPARE(steps, (QList<qreal> { 40, 80, 100 }));
+        QCOMPARE(bar.offsetAfterArrow(20, Arrow::up), 0.0);
+        bar.maxScroll = 0;
+        QCOMPARE(bar.offsetAfterArrow(0, Arrow::down), 0.0);
+    }
+
+    void thumbTravelsWithThePointer()
+    {
+        // A fresh window: L = 357.9 - 56 = 301.9, T = 28, R = 273.9.
+        GalleryScrollbarGeometry bar { 357.9, 642.1 };
+        QCOMPARE(bar.trackLength(), 301.9);
+        QCOMPARE(bar.travel(), 273.9);
+        QCOMPARE(bar.thumbPosition(0), 0.0);
+        QCOMPARE(bar.thumbPosition(642.1), 273.9);
+        QCOMPARE(bar.thumbRect(321.05), QRectF(0, 28 + 136.95, 28, 28));
+        const struct {
+            qreal start, translation, expected;
+        } drags[] = {
+            { 0, 273.9, 642.1 }, // to the bottom of the track
+            { 0, 400, 642.1 }, // beyond it
+            { 321.05, -500, 0 }, // back above the top
+            { 0, 27.39, 64.21 }, // a tenth of the travel
+        };
+        for (const auto& row : drags)
+            QCOMPARE(bar.offsetForDrag(row.start, row.translation), row.expected);
+
+        bar.maxScroll = 0;
+        QCOMPARE(bar.thumbPosition(0), 0.0);
+        QCOMPARE(bar.offsetForDrag(0, 50), 0.0);
+        // A track shorter than the thumb: R = max(4 - 28, 1) = 1.
+        const GalleryScrollbarGeometry tiny { 60, 100 };
+        QCOMPARE(tiny.travel(), 1.0);
+        QCOMPARE(tiny.offsetForDrag(0, 0.5), 50.0);
+    }
+
+    void menusOpenBesideTheCellAndStayOnTheCard()
+    {
+        using namespace GalleryMenuGeometry;
+        QCOMPARE(menuHeight(false, GallerySection::cutouts), 99.0);
+        QCOMPARE(menuHeight(false, GallerySection::collages), 78.0);
+        QCOMPARE(menuHeight(true, GallerySection::cutouts), 78.0);
+        QCOMPARE(menuHeight(true, GallerySection::collages), 57.0);
+
+        const QSizeF card(598.6, 469.9);
+        const struct {
+            QRectF cell;
+            qreal height;
+            QSizeF card;
+            QPointF centre;
+        } rows[] = {
+            // Top-left 4 points inside the cell's bottom-right corner.
+            { { 51.8, 138, 125, 125 }, 99, card, { 253.8, 308.5 } },
+            // At the right edge: pushed left to end at the card's edge.
+            { { 361.8, 138, 125, 125 }, 99, { 500, 469.9 }, { 419, 308.5 } },
+            // At the bottom: pushed up to end at the card's bottom.
+            { { 51.8, 325, 125, 125 }, 78, card, { 253.8, 430.9 } },
+            // A cell scrolled above the card: the menu stays below its top.
+            { { 51.8, -150, 125, 125 }, 57, card, { 253.8, 28.5 } },
+        };
+        for (const auto& row : rows)
+            QCOMPARE(menuCentre(row.cell, row.height, row.card), row.centre);
+        QCOMPARE(menuRect({ 361.8, 138, 125, 125 }, 99, { 500, 469.9 }).right(), 500.0);
+    }
+
+    void marqueeSpansBothDragDirections()
+    {
+        const QRectF expected(10, 5, 50, 15);
+        QCOMPARE(MarqueeSelection::rect({ 10, 20 }, { 60, 5 }), expected);
+        QCOMPARE(MarqueeSelection::rect({ 60, 5 }, { 10, 20 }), expected);
+        QCOMPARE(MarqueeSelection::rect({ 60, 20 }, { 10, 5 }), expected);
+        QVERIFY(MarqueeSelection::isMarquee({ 0, 0 }, { 3, 4 }));
+        QVERIFY(!MarqueeSelection::isMarquee({ 0, 0 }, { 3, 3.9 }));
+    }
+
+    void downloadNamesGiveSameSecondItemsSuffixes()
+    {
+        const QDateTime t(QDate(2026, 3, 5), QTime(14, 7, 9));
+        QCOMPARE(DownloadNames::fileName(t), QStringLiteral("scrapwick_20260305_140709.png"));
+        const QStringList names = DownloadNames::batchFileNames(
+            { t.addMSecs(900), t, t.addSecs(1), t.addMSecs(300), QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)) });
+        QCOMPARE(names,
+            (QStringList { "scrapwick_20260305_140709.png", "scrapwick_20260305_140709_2.png",
+                "scrapwick_20260305_140710.png", "scrapwick_20260305_140709_3.png", "scrapwick_20251231_235959.png" }));
+    }
+};
+
+QTEST_GUILESS_MAIN(GalleryGeometryTest)
+#include "GalleryGeometryTest.moc"
