@@ -7,10 +7,16 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <xcb/xcb.h>
+
 #include <cmath>
 #include <numbers>
 
 namespace {
+
+#define REQUIRE_XVFB()                                                                                                 \
+    if (!X11Session::xvfbAvailable())                                                                                  \
+    QSKIP("Xvfb is not installed; scripts/install-deps installs it")
 
 // Where the pattern window sits on the 1920 × 1080 screen.
 const QRect patternArea(300, 200, 900, 600);
@@ -47,26 +53,21 @@ QList<QPoint> roughRectangle()
     return points;
 }
 
-// The app's viewable window of exactly this size.
-std::optional<QRect> appWindow(const X11Session& session, QSize size)
+QRect panel(const X11Session& session)
 {
-    for (const XWindow window : session.windowsOfProcess(session.appPid()))
-        if (const QRect geometry = session.screenGeometry(window);
-            session.isViewable(window) && geometry.size() == size)
-            return geometry;
-    return std::nullopt;
+    return session.screenGeometry(session.appWindow([](QRect r) { return r.size() == panelSize; }));
 }
 
 bool overlayShown(const X11Session& session)
 {
-    return appWindow(session, { 1920, 1080 }) == QRect(0, 0, 1920, 1080);
+    return session.appWindow([](QRect r) { return r == QRect(0, 0, 1920, 1080); }) != 0;
 }
 
 // Presses the panel's crop button and waits until the overlay is up.
 bool enterCropMode(const X11Session& session)
 {
-    return X11Session::waitUntil([&] { return appWindow(session, panelSize).has_value(); }, 10000)
-        && session.clickAt(appWindow(session, panelSize)->topLeft() + cropButtonCentre)
+    return X11Session::waitUntil([&] { return panel(session).isValid(); }, 10000)
+        && session.clickAt(panel(session).topLeft() + cropButtonCentre)
         && X11Session::waitUntil([&] { return overlayShown(session); });
 }
 
@@ -79,12 +80,10 @@ QImage screenshot(const X11Session& session)
     return QImage(file);
 }
 
-// The crop button's face, away from its icon: black while selected.
-std::optional<QRgb> cropButtonFace(const X11Session& session)
+// The crop button's face, away from its icon, as the screen shows it.
+QRgb cropButtonFace(const X11Session& session)
 {
-    if (const std::optional<QRect> panel = appWindow(session, panelSize))
-        return screenshot(session).pixel(panel->topLeft() + cropButtonCentre + QPoint(-9, -7));
-    return std::nullopt;
+    return screenshot(session).pixel(panel(session).topLeft() + cropButtonCentre + QPoint(-9, -7));
 }
 
 bool drag(const X11Session& session, const QList<QPoint>& points)
@@ -103,12 +102,9 @@ bool drag(const X11Session& session, const QList<QPoint>& points)
 
 QImage clipboardImage(const X11Session& session)
 {
-    QProcess xclip;
-    xclip.setProcessEnvironment(session.environment());
-    xclip.start("xclip", { "-selection", "clipboard", "-t", "image/png", "-o" });
-    if (!xclip.waitForFinished(5000) || xclip.exitCode() != 0)
-        return {};
-    return QImage::fromData(xclip.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_ARGB32);
+    const CommandResult png = session.run("sh", { "-c", "xclip -selection clipboard -t image/png -o | base64 -w0" });
+    return QImage::fromData(QByteArray::fromBase64(png.output.toLatin1()), "PNG")
+        .convertToFormat(QImage::Format_ARGB32);
 }
 
 std::optional<QSizeF> cropCompleteSize(X11Session& session)
@@ -158,6 +154,30 @@ void verifyFreehandCutout(const QImage& image, const QList<QPoint>& loop)
     QVERIFY2(inside > 60000 && outside > 5000, qPrintable(QStringLiteral("%1 in, %2 out").arg(inside).arg(outside)));
 }
 
+// Paints 32- or 16-bit pixel words in a row from the screen's top-left
+// corner, as the X server stores them (least significant byte first).
+bool paintRootPixels(const QString& display, int depth, const QList<quint32>& words)
+{
+    if (words.isEmpty())
+        return true;
+    xcb_connection_t* c = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    const auto disconnect = qScopeGuard([c] { xcb_disconnect(c); });
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const int bytes = depth == 16 ? 2 : 4;
+    QByteArray data;
+    for (const quint32 word : words)
+        for (int b = 0; b < bytes; ++b)
+            data.append(char(word >> (8 * b)));
+    data.append((4 - data.size() % 4) % 4, '\0'); // rows are padded to 32 bits
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, root, 0, nullptr);
+    const xcb_void_cookie_t put = xcb_put_image_checked(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, gc, uint16_t(words.size()),
+        1, 0, 0, 0, uint8_t(depth), uint32_t(data.size()), reinterpret_cast<const uint8_t*>(data.constData()));
+    xcb_generic_error_t* error = xcb_request_check(c, put);
+    free(error);
+    return error == nullptr;
+}
+
 } // namespace
 
 class CaptureE2ETest : public QObject {
@@ -176,8 +196,7 @@ private slots:
     {
         QFETCH(bool, compositor);
         QFETCH(bool, recognition);
-        if (!X11Session::xvfbAvailable())
-            QSKIP("Xvfb is not installed; scripts/install-deps installs it");
+        REQUIRE_XVFB();
         X11Session session({ .windowManager = true, .compositor = compositor, .trayHost = true });
         QVERIFY2(session.start(), qPrintable(session.lastError()));
         if (recognition) { // "Shape Recognition" switched on, as the menu stores it
@@ -201,10 +220,9 @@ private slots:
         const QImage before = screenshot(session);
 
         QVERIFY2(enterCropMode(session), qPrintable(session.diagnostics()));
-        // The button turns black behind a transparent overlay; without a
-        // compositor the overlay shows the screen as it was just before.
-        if (compositor)
-            QCOMPARE(cropButtonFace(session), std::optional<QRgb>(qRgb(0, 0, 0)));
+        // The button is black, whether seen through the overlay or, without a
+        // compositor, in the overlay's picture of the screen.
+        QCOMPARE(cropButtonFace(session), qRgb(0, 0, 0));
         QVERIFY2(X11Session::waitUntil(
                      [&] { return screenshot(session).copy(patternArea) == before.copy(patternArea); }, 2000),
             "the overlay shows something other than the screen");
@@ -258,6 +276,93 @@ private slots:
         QCOMPARE(session.appOutputLines().count("crop mode exited"), 2);
         QVERIFY(X11Session::waitUntil([&] { return cropButtonFace(session) == qRgb(255, 255, 255); }, 2000));
         QVERIFY(!overlayShown(session));
+    }
+
+    void quittingWhileTheHelperRunsEndsTheCaptureAndExitsCleanly()
+    {
+        REQUIRE_XVFB();
+        // A copy of the app with a stand-in helper beside it that would take
+        // 30 s and noted its process id.
+        QTemporaryDir app;
+        const QString helperPid = app.filePath("helper.pid");
+        QFile helper(app.filePath("scrapwick-screencapture"));
+        QVERIFY(
+            QFile::copy(X11Session::scrapwickPath(), app.filePath("scrapwick")) && helper.open(QIODevice::WriteOnly));
+        helper.write(("#!/bin/sh\necho $$ > '" + helperPid + "'\nexec sleep 30\n").toUtf8());
+        helper.close();
+        helper.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        X11Session session({ .windowManager = true });
+        QVERIFY2(
+            session.start() && session.launchApp({}, {}, app.filePath("scrapwick")), qPrintable(session.lastError()));
+        QVERIFY2(enterCropMode(session), qPrintable(session.diagnostics()));
+        QVERIFY(drag(session, freehandLoop()));
+        QVERIFY2(X11Session::waitUntil([&] { return QFile::exists(helperPid); }), qPrintable(session.diagnostics()));
+
+        // "Quit Scrapwick", the last row of the menu a right click on the panel opens.
+        QVERIFY(session.clickAt(panel(session).topLeft() + QPoint(40, 8), 3));
+        QVERIFY(X11Session::waitUntil([&] { return session.viewableTopLevelsOfApp().size() == 2; }));
+        QVERIFY(session.pressKeys({ "Up", "Return" }));
+        QVERIFY2(X11Session::waitUntil([&] { return session.app()->state() == QProcess::NotRunning; }),
+            qPrintable(session.diagnostics()));
+        QCOMPARE(session.app()->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(session.app()->exitCode(), 0);
+
+        // The helper was stopped, and neither a cut-out nor the capture's
+        // temporary folder is left behind.
+        QFile pidFile(helperPid);
+        QVERIFY(pidFile.open(QIODevice::ReadOnly));
+        QFile stat("/proc/" + pidFile.readAll().trimmed() + "/stat");
+        QVERIFY(X11Session::waitUntil([&] {
+            stat.close();
+            return !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        }));
+        QVERIFY(storedCutouts(session).isEmpty());
+        QCOMPARE(QDir(session.runtimeDir()).entryList({ "scrapwick_cap_*" }, QDir::AllEntries), QStringList());
+        QVERIFY(!session.appOutputLines().contains("screencapture failed"));
+    }
+
+    // The helper turns each true-colour layout the X server may use into 8-bit
+    // RGB; channel values v of n bits become round(v · 255 / (2ⁿ − 1)).
+    void helperReadsTheScreensColourLayout_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QList<quint32>>("pixels");
+        QTest::addColumn<QList<QRgb>>("expected"); // empty: the helper refuses the screen
+        QTest::newRow("24 bits") << 24 << QList<quint32> { 0xff8001, 0x00ff00, 0x0000ff }
+                                 << QList<QRgb> { qRgb(255, 128, 1), qRgb(0, 255, 0), qRgb(0, 0, 255) };
+        // Red 0x3ff00000, green 0xffc00, blue 0x3ff: 512 → 127.6, 700 → 174.5, 300 → 74.8.
+        QTest::newRow("30 bits") << 30
+                                 << QList<quint32> { 1023u << 20 | 512 << 10 | 4, 1000u << 20 | 700 << 10 | 300, 0x3ff }
+                                 << QList<QRgb> { qRgb(255, 128, 1), qRgb(249, 174, 75), qRgb(0, 0, 255) };
+        // 5-6-5: 32 of 63 → 129.5, 16 of 31 → 131.6, 1 of 31 → 8.2.
+        QTest::newRow("16 bits") << 16 << QList<quint32> { 31 << 11 | 32 << 5 | 1, 16 << 11 | 63 << 5 | 31 }
+                                 << QList<QRgb> { qRgb(255, 130, 8), qRgb(132, 255, 255) };
+        QTest::newRow("8-bit colour map") << 8 << QList<quint32>() << QList<QRgb>();
+    }
+    void helperReadsTheScreensColourLayout()
+    {
+        QFETCH(int, depth);
+        QFETCH(QList<quint32>, pixels);
+        QFETCH(QList<QRgb>, expected);
+        REQUIRE_XVFB();
+        X11Session session({ .screenSize = { 64, 16 }, .depth = depth });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QVERIFY(paintRootPixels(session.display(), depth, pixels));
+        QTemporaryDir folder;
+        const QString file = folder.filePath("screen.png");
+        const CommandResult result = session.run(SCREEN_CAPTURE_HELPER, { "-x", "-m", file });
+        if (expected.isEmpty()) {
+            QCOMPARE(result.exitCode, 1);
+            QVERIFY2(result.errors.contains("unsupported screen pixel format"), qPrintable(result.errors));
+            QVERIFY(!QFile::exists(file));
+            return;
+        }
+        QVERIFY2(result.succeeded(), qPrintable(result.errors));
+        const QImage image(file);
+        QCOMPARE(image.size(), QSize(64, 16));
+        for (int x = 0; x < expected.size(); ++x)
+            QCOMPARE(QString::number(image.pixel(x, 0), 16), QString::number(expected[x], 16));
     }
 };
 
