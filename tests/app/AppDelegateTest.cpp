@@ -111,7 +111,8 @@ private Q_SLOTS:
     {
         BrokenLoginItem broken;
         TestPlatform& p = *m_platform;
-        launch({ p.notifications, p.defaults, p.pasteboard, p.filePanels, p.urlOpener, broken, p.captureAccess });
+        launch({ p.notifications, p.defaults, p.pasteboard, p.filePanels, p.urlOpener, broken, p.captureAccess,
+            p.screenCapture });
         Log::ScopedCapture log;
         QAction* item = settingsItem("Launch at Login");
         item->trigger();

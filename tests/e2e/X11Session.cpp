@@ -9,10 +9,6 @@
 
 #include <xcb/xcb.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -39,6 +35,7 @@ void endProcess(QProcess& process)
 struct X11Session::Connection {
     explicit Connection(const QString& display)
         : c(xcb_connect(display.toLocal8Bit().constData(), &screenNumber))
+        , netWmPid(atom("_NET_WM_PID"))
     {
     }
     ~Connection() { xcb_disconnect(c); }
@@ -56,16 +53,6 @@ struct X11Session::Connection {
         auto reply
             = owned(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(name.size()), name.data()), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    }
-
-    // The first 32-bit value of a property, or 0.
-    [[nodiscard]] quint32 cardinal(xcb_window_t window, const QByteArray& property, xcb_atom_t type) const
-    {
-        auto reply
-            = owned(xcb_get_property_reply(c, xcb_get_property(c, 0, window, atom(property), type, 0, 1), nullptr));
-        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
-            return 0;
-        return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
     }
 
     [[nodiscard]] bool ownsSelection(const QByteArray& prefix) const
@@ -90,10 +77,19 @@ struct X11Session::Connection {
         return QList<XWindow>(first, first + xcb_query_tree_children_length(reply.get()));
     }
 
-    [[nodiscard]] qint64 pid(xcb_window_t window) const { return cardinal(window, "_NET_WM_PID", XCB_ATOM_CARDINAL); }
+    // The process id a window carries in _NET_WM_PID, or 0.
+    [[nodiscard]] qint64 pid(xcb_window_t window) const
+    {
+        auto reply = owned(
+            xcb_get_property_reply(c, xcb_get_property(c, 0, window, netWmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+            return 0;
+        return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    }
 
-    xcb_connection_t* c;
     int screenNumber = 0;
+    xcb_connection_t* c;
+    xcb_atom_t netWmPid;
 };
 
 X11Session::X11Session(X11SessionOptions options)
@@ -114,7 +110,7 @@ X11Session::~X11Session()
 
 bool X11Session::xvfbAvailable()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty();
+    return !QStandardPaths::findExecutable("Xvfb").isEmpty();
 }
 
 QString X11Session::scrapwickPath()
@@ -131,93 +127,73 @@ bool X11Session::fail(const QString& message)
 bool X11Session::start()
 {
     if (!m_home.isValid())
-        return fail(QStringLiteral("cannot create a temporary folder"));
+        return fail("cannot create a temporary folder");
     if (!startXServer())
         return false;
-    if (m_options.windowManager && !startHelper(QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }, [this] {
-            return m_connection->cardinal(m_connection->root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
-        }))
-        return false;
-    if (m_options.compositor
-        && !startHelper(QStringLiteral("picom"), { QStringLiteral("--backend"), QStringLiteral("xrender") },
-            [this] { return m_connection->ownsSelection("_NET_WM_CM_S"); }))
-        return false;
-    return !m_options.trayHost || startTrayHost();
+    // Each helper is ready once it owns its selection on the screen.
+    return (!m_options.windowManager || startHelper("openbox --sm-disable", "WM_S"))
+        && (!m_options.compositor || startHelper("picom --backend xrender", "_NET_WM_CM_S"))
+        && (!m_options.trayHost || startTrayHost());
 }
 
 bool X11Session::startTrayHost()
 {
-    return startHelper(QStringLiteral("trayer"),
-        QStringLiteral("--edge top --align right --widthtype request --height 24 --transparent false")
-            .split(QLatin1Char(' ')),
-        [this] { return m_connection->ownsSelection("_NET_SYSTEM_TRAY_S"); });
+    return startHelper(
+        "trayer --edge top --align right --widthtype request --height 24 --transparent false", "_NET_SYSTEM_TRAY_S");
 }
 
 bool X11Session::startXServer()
 {
-    // Xvfb picks a free display itself and writes its number to this pipe.
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return fail(QStringLiteral("cannot create a pipe for Xvfb"));
-    fcntl(pipeEnds[1], F_SETFD, 0); // the write end is inherited by Xvfb
+    // Xvfb picks a free display itself and writes its number to standard output.
     m_xserver = std::make_unique<QProcess>();
-    m_xserver->setProcessChannelMode(QProcess::MergedChannels);
-    const QString screen = QStringLiteral("%1x%2x%3")
-                               .arg(m_options.screenSize.width())
-                               .arg(m_options.screenSize.height())
-                               .arg(m_options.depth);
-    m_xserver->start(QStringLiteral("Xvfb"),
-        { QStringLiteral("-displayfd"), QString::number(pipeEnds[1]), QStringLiteral("-screen"), QStringLiteral("0"),
-            screen, QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
-    const bool started = m_xserver->waitForStarted(5000);
-    ::close(pipeEnds[1]);
-
-    QByteArray number;
-    QDeadlineTimer deadline(readyTimeoutMs);
-    pollfd readable { pipeEnds[0], POLLIN, 0 };
-    char buffer[16];
-    ssize_t got = 0;
-    while (started && !number.endsWith('\n') && poll(&readable, 1, int(deadline.remainingTime())) > 0
-        && (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
-        number.append(buffer, got);
-    ::close(pipeEnds[0]);
-    if (!number.endsWith('\n'))
-        return fail(QStringLiteral("Xvfb reported no display: ") + m_xserver->errorString() + QLatin1Char(' ')
-            + QString::fromLocal8Bit(m_xserver->readAll()));
-
-    m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+    m_xserver->start("Xvfb",
+        { "-displayfd", "1", "-screen", "0",
+            QString("%1x%2x%3")
+                .arg(m_options.screenSize.width())
+                .arg(m_options.screenSize.height())
+                .arg(m_options.depth),
+            "-nolisten", "tcp", "-noreset" });
+    (void)waitUntil(
+        [&] { return m_xserver->canReadLine() || m_xserver->state() == QProcess::NotRunning; }, readyTimeoutMs);
+    const QByteArray number = m_xserver->readLine().trimmed();
+    if (number.isEmpty())
+        return fail("Xvfb reported no display: " + m_xserver->errorString() + ' '
+            + QString::fromLocal8Bit(m_xserver->readAllStandardError()));
+    m_display = ':' + QString::fromLatin1(number);
     m_connection = std::make_unique<Connection>(m_display);
     if (xcb_connection_has_error(m_connection->c))
-        return fail(QStringLiteral("cannot connect to Xvfb on ") + m_display);
+        return fail("cannot connect to Xvfb on " + m_display);
     return true;
 }
 
-bool X11Session::startHelper(const QString& program, const QStringList& arguments, const std::function<bool()>& ready)
+bool X11Session::startHelper(const QString& command, const QByteArray& selection)
 {
+    QStringList arguments = command.split(' ');
+    const QString program = arguments.takeFirst();
     auto& process = *m_helpers.emplace_back(std::make_unique<QProcess>());
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
-    if (!process.waitForStarted(5000))
-        return fail(program + QStringLiteral(" did not start: ") + process.errorString());
-    const bool isReady = waitUntil([&] { return process.state() == QProcess::NotRunning || ready(); }, readyTimeoutMs);
+    const bool ready
+        = waitUntil([&] { return process.state() == QProcess::NotRunning || m_connection->ownsSelection(selection); },
+            readyTimeoutMs);
     if (process.state() == QProcess::NotRunning)
-        return fail(program + QStringLiteral(" exited early: ") + QString::fromLocal8Bit(process.readAll()));
-    return isReady || fail(program + QStringLiteral(" did not become ready in time"));
+        return fail(
+            program + " did not run: " + process.errorString() + ' ' + QString::fromLocal8Bit(process.readAll()));
+    return ready || fail(program + " did not become ready in time");
 }
 
 QProcessEnvironment X11Session::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), m_display);
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("XAUTHORITY"));
+    environment.insert("DISPLAY", m_display);
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("XAUTHORITY");
     // The tests run offscreen; Qt programs started here must not.
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert("QT_QPA_PLATFORM", "xcb");
     // Off any session bus of the machine: a desktop's StatusNotifier host
     // would take the tray icon away from the session's own tray.
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-        QStringLiteral("unix:path=") + m_home.filePath(QStringLiteral("no-bus")));
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_home.filePath("no-bus"));
     return environment;
 }
 
@@ -225,30 +201,30 @@ bool X11Session::launchApp(
     const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& program)
 {
     if (m_display.isEmpty())
-        return fail(QStringLiteral("the session was not started"));
-    const QString dataHome = m_home.filePath(QStringLiteral("data"));
+        return fail("the session was not started");
+    const QString dataHome = m_home.filePath("data");
     for (const QString& folder : { dataHome, configHome(), runtimeDir() })
         if (!QDir().mkpath(folder))
-            return fail(QStringLiteral("cannot create ") + folder);
+            return fail("cannot create " + folder);
     QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QProcessEnvironment environment = this->environment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    environment.insert("XDG_DATA_HOME", dataHome);
+    environment.insert("XDG_CONFIG_HOME", configHome());
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
     environment.insert(extraEnvironment);
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
     m_app->setProcessEnvironment(environment);
     m_app->start(program, arguments);
-    return m_app->waitForStarted(5000) || fail(QStringLiteral("scrapwick did not start: ") + m_app->errorString());
+    return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
 
 QStringList X11Session::appOutputLines()
 {
     if (m_app)
         m_appOutput.append(m_app->readAllStandardOutput());
-    return QString::fromUtf8(m_appOutput).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
 }
 
 bool X11Session::waitForAppLine(const QString& line, int timeoutMs)
@@ -258,15 +234,14 @@ bool X11Session::waitForAppLine(const QString& line, int timeoutMs)
 
 QString X11Session::diagnostics()
 {
-    QString text = QStringLiteral("display %1\n").arg(m_display);
+    QString text = QString("display %1\n").arg(m_display);
     if (m_xserver)
-        text += QStringLiteral("[Xvfb] ") + QString::fromLocal8Bit(m_xserver->readAll()) + QLatin1Char('\n');
+        text += "[Xvfb] " + QString::fromLocal8Bit(m_xserver->readAllStandardError()) + '\n';
     for (const auto& helper : m_helpers)
-        text += QStringLiteral("[%1] %2\n").arg(helper->program(), QString::fromLocal8Bit(helper->readAll()));
+        text += QString("[%1] %2\n").arg(helper->program(), QString::fromLocal8Bit(helper->readAll()));
     if (m_app)
-        text += QStringLiteral("[scrapwick stdout] %1\n[scrapwick stderr] %2")
-                    .arg(appOutputLines().join(QLatin1Char('\n')),
-                        QString::fromLocal8Bit(m_app->readAllStandardError()));
+        text += QString("[scrapwick stdout] %1\n[scrapwick stderr] %2")
+                    .arg(appOutputLines().join('\n'), QString::fromLocal8Bit(m_app->readAllStandardError()));
     return text;
 }
 
@@ -286,25 +261,25 @@ CommandResult X11Session::run(const QString& program, const QStringList& argumen
     result.output = QString::fromUtf8(process.readAllStandardOutput());
     result.errors = QString::fromLocal8Bit(process.readAllStandardError());
     if (!result.finished)
-        result.errors.prepend(process.errorString() + QLatin1Char(' '));
+        result.errors.prepend(process.errorString() + ' ');
     return result;
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const
 {
-    return run(QStringLiteral("xdotool"), arguments);
+    return run("xdotool", arguments);
 }
 
 bool X11Session::clickAt(QPoint position, int button) const
 {
-    return xdotool({ QStringLiteral("mousemove"), QString::number(position.x()), QString::number(position.y()),
-                       QStringLiteral("click"), QString::number(button) })
+    return xdotool(
+        { "mousemove", QString::number(position.x()), QString::number(position.y()), "click", QString::number(button) })
         .succeeded();
 }
 
 bool X11Session::pressKeys(const QStringList& keys) const
 {
-    return xdotool(QStringList { QStringLiteral("key") } + keys).succeeded();
+    return xdotool(QStringList { "key" } + keys).succeeded();
 }
 
 bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)

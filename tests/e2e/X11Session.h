@@ -113,7 +113,8 @@ public:
 private:
     struct Connection;
     bool startXServer();
-    bool startHelper(const QString& program, const QStringList& arguments, const std::function<bool()>& ready);
+    // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` + screen number.
+    bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
     [[nodiscard]] XWindow trayIconWindow() const;
 

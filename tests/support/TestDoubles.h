@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/PlatformServices.h"
+#include "platform/ScreenCapture.h"
 #include "platform/ScreenCaptureAccess.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
@@ -72,6 +73,17 @@ public:
     int requests = 0;
 };
 
+// A capture tool that does not exist, so captures fail at once, unless a test
+// names a stand-in; a composited desktop unless a test says otherwise.
+class StandInScreenCapture final : public ScreenCapture
+{
+public:
+    [[nodiscard]] QString toolProgram() const override { return program; }
+    [[nodiscard]] bool desktopIsComposited() const override { return composited; }
+    QString program = QStringLiteral("/nonexistent/scrapwick-screencapture");
+    bool composited = true;
+};
+
 // Every platform service as a double, wired into one PlatformServices.
 struct TestPlatform
 {
@@ -82,10 +94,11 @@ struct TestPlatform
     RecordingUrlOpener urlOpener;
     RecordingLoginItem loginItem;
     FixedCaptureAccess captureAccess;
+    StandInScreenCapture screenCapture;
 
     [[nodiscard]] PlatformServices services()
     {
-        return {notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess};
+        return {notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess, screenCapture};
     }
 };
 
