@@ -15,7 +15,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 
 #include <cmath>
 #include <memory>
@@ -123,8 +122,7 @@ private slots:
     {
         m_window.reset();
         m_posts.reset();
-        if (m_store)
-            m_store->waitForPendingWrites();
+        m_store->waitForPendingWrites();
         m_store.reset();
         m_platform.reset();
     }
@@ -307,26 +305,6 @@ private slots:
         QVERIFY(m_platform->pasteboard.images.isEmpty());
         QVERIFY(m_store->cutouts().isEmpty());
         QCOMPARE(log.lines(), logged.isEmpty() ? QStringList() : QStringList { logged });
-    }
-
-    // Quitting destroys the store while the helper may still run for a while;
-    // the application then waits for the pool. The capture must give up at
-    // once: helper killed, nothing delivered, stored or logged.
-    void aCaptureEndsWithItsStore()
-    {
-        Log::ScopedCapture log;
-        const QString pidFile = m_work.filePath(QStringLiteral("helper.pid"));
-        pipeline(helperScript(QStringLiteral("echo $$ > '%1'\nexec sleep 30").arg(pidFile)))
-            .hideAndCapture(nullptr, polygon({ { 10, 10 }, { 60, 10 }, { 60, 60 } }), 2.0, 300);
-        QTRY_VERIFY(QFile::exists(pidFile) && QFileInfo(pidFile).size() > 0);
-        m_store.reset();
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
-        QFile pid(pidFile);
-        QVERIFY(pid.open(QIODevice::ReadOnly));
-        QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/") + pid.readAll().trimmed()));
-        QTest::qWait(50);
-        QVERIFY(m_posts->names.isEmpty() && m_platform->pasteboard.images.isEmpty());
-        QCOMPARE(log.lines(), QStringList());
     }
 };
 
