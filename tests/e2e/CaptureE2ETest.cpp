@@ -17,7 +17,7 @@ namespace {
     if (!X11Session::xvfbAvailable())                                                                                  \
     QSKIP("Xvfb is not installed; scripts/install-deps installs it")
 
-// Where the pattern window sits on the 1920 × 1080 screen.
+// Where the pattern lies on the 1920 × 1080 screen.
 const QRect patternArea(300, 200, 900, 600);
 // The floating panel's size, and its crop button's face centre inside it.
 const QSize panelSize(78, 87);
@@ -134,28 +134,39 @@ void verifyFreehandCutout(const QImage& image, const QList<QPoint>& loop)
         QCOMPARE(qAlpha(image.pixel(corner)), 0);
 }
 
-// Paints 32- or 16-bit pixel words in a row from the screen's top-left
-// corner, as the X server stores them (least significant byte first).
-bool paintRootPixels(const QString& display, int depth, const QList<quint32>& words)
+// Makes `pixels` (rows of server pixel words, least significant byte first,
+// each row a multiple of 4 bytes) the desktop background within `area`, black
+// elsewhere, as wallpaper setters do: the X server, or the compositor through
+// _XROOTPMAP_ID, redraws it at once wherever it is uncovered.
+bool setBackground(const QString& display, int depth, const QRect& area, const QByteArray& pixels)
 {
-    if (words.isEmpty())
-        return true;
     xcb_connection_t* c = xcb_connect(display.toLocal8Bit().constData(), nullptr);
     const auto disconnect = qScopeGuard([c] { xcb_disconnect(c); });
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const int bytes = depth == 16 ? 2 : 4;
-    QByteArray data;
-    for (const quint32 word : words)
-        for (int b = 0; b < bytes; ++b)
-            data.append(char(word >> (8 * b)));
-    data.append((4 - data.size() % 4) % 4, '\0'); // rows are padded to 32 bits
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
     const xcb_gcontext_t gc = xcb_generate_id(c);
-    xcb_create_gc(c, gc, root, 0, nullptr);
-    const xcb_void_cookie_t put = xcb_put_image_checked(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, gc, uint16_t(words.size()),
-        1, 0, 0, 0, uint8_t(depth), uint32_t(data.size()), reinterpret_cast<const uint8_t*>(data.constData()));
-    xcb_generic_error_t* error = xcb_request_check(c, put);
+    xcb_create_pixmap(c, uint8_t(depth), pixmap, screen->root, screen->width_in_pixels, screen->height_in_pixels);
+    xcb_create_gc(c, gc, pixmap, 0, nullptr);
+    const xcb_rectangle_t whole { 0, 0, screen->width_in_pixels, screen->height_in_pixels };
+    xcb_poly_fill_rectangle(c, pixmap, gc, 1, &whole);
+    const int rowBytes = int(pixels.size()) / std::max(area.height(), 1);
+    for (int y = 0; y < area.height(); y += 32) { // requests well under the size limit
+        const int rows = std::min(32, area.height() - y);
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(area.width()), uint16_t(rows),
+            int16_t(area.x()), int16_t(area.y() + y), 0, uint8_t(depth), uint32_t(rows * rowBytes),
+            reinterpret_cast<const uint8_t*>(pixels.constData()) + y * rowBytes);
+    }
+    xcb_set_close_down_mode(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT); // the pixmap outlives this connection
+    xcb_change_window_attributes(c, screen->root, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(c, 0, screen->root, 0, 0, 0, 0);
+    for (const QByteArray name : { "_XROOTPMAP_ID", "_XSETROOT_ID" }) {
+        const auto atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(name.size()), name.data()), nullptr);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, atom->atom, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+        free(atom);
+    }
+    const auto error = xcb_request_check(c, xcb_free_gc_checked(c, gc));
     free(error);
-    return error == nullptr;
+    return !error && !xcb_connection_has_error(c);
 }
 
 } // namespace
@@ -185,17 +196,9 @@ private slots:
             QVERIFY(settings.open(QIODevice::WriteOnly));
             settings.write("[General]\nshapeRecognition.enabled=true\n");
         }
-        QProcess pattern;
-        pattern.setProcessEnvironment(session.environment());
-        pattern.start(CAPTURE_PATTERN_WINDOW,
-            { QString::number(patternArea.x()), QString::number(patternArea.y()), QString::number(patternArea.width()),
-                QString::number(patternArea.height()) });
-        const auto stopPattern = qScopeGuard([&] {
-            pattern.kill();
-            pattern.waitForFinished();
-        });
-        QVERIFY2(X11Session::waitUntil([&] { return pattern.canReadLine() && pattern.readLine().startsWith("ready"); }),
-            "the pattern window did not show");
+        const QImage pattern = CapturePattern::image(patternArea.width(), patternArea.height());
+        QVERIFY(setBackground(session.display(), 24, patternArea,
+            QByteArray::fromRawData(reinterpret_cast<const char*>(pattern.constBits()), pattern.sizeInBytes())));
         QVERIFY2(session.launchApp(), qPrintable(session.lastError()));
         const QImage before = screenshot(session);
 
@@ -328,7 +331,10 @@ private slots:
         REQUIRE_XVFB();
         X11Session session({ .screenSize = { 64, 16 }, .depth = depth });
         QVERIFY2(session.start(), qPrintable(session.lastError()));
-        QVERIFY(paintRootPixels(session.display(), depth, pixels));
+        QByteArray words;
+        for (const quint32 word : pixels)
+            words.append(reinterpret_cast<const char*>(&word), depth == 16 ? 2 : 4);
+        QVERIFY(pixels.isEmpty() || setBackground(session.display(), depth, QRect(0, 0, int(pixels.size()), 1), words));
         QTemporaryDir folder;
         const QString file = folder.filePath("screen.png");
         const CommandResult result = session.run(SCREEN_CAPTURE_HELPER, { "-x", "-m", file });
