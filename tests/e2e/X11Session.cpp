@@ -32,21 +32,15 @@ void endProcess(QProcess& process)
 
 } // namespace
 
+// Xvfb serves one screen, number 0, so its root is the first.
 struct X11Session::Connection {
     explicit Connection(const QString& display)
-        : c(xcb_connect(display.toLocal8Bit().constData(), &screenNumber))
+        : c(xcb_connect(display.toLocal8Bit().constData(), nullptr))
+        , root(xcb_connection_has_error(c) ? 0 : xcb_setup_roots_iterator(xcb_get_setup(c)).data->root)
         , netWmPid(atom("_NET_WM_PID"))
     {
     }
     ~Connection() { xcb_disconnect(c); }
-
-    [[nodiscard]] xcb_window_t root() const
-    {
-        xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-        for (int i = 0; i < screenNumber && screens.rem; ++i)
-            xcb_screen_next(&screens);
-        return screens.rem ? screens.data->root : 0;
-    }
 
     [[nodiscard]] xcb_atom_t atom(const QByteArray& name) const
     {
@@ -57,7 +51,7 @@ struct X11Session::Connection {
 
     [[nodiscard]] bool ownsSelection(const QByteArray& prefix) const
     {
-        const xcb_atom_t selection = atom(prefix + QByteArray::number(screenNumber));
+        const xcb_atom_t selection = atom(prefix + '0');
         auto reply = owned(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
         return reply && reply->owner != XCB_NONE;
     }
@@ -87,8 +81,8 @@ struct X11Session::Connection {
         return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
     }
 
-    int screenNumber = 0;
     xcb_connection_t* c;
+    xcb_window_t root;
     xcb_atom_t netWmPid;
 };
 
@@ -298,7 +292,7 @@ bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs
 QList<XWindow> X11Session::windowsOfProcess(qint64 pid) const
 {
     QList<XWindow> found;
-    QList<XWindow> pending = m_connection ? m_connection->children(m_connection->root()) : QList<XWindow>();
+    QList<XWindow> pending = m_connection ? m_connection->children(m_connection->root) : QList<XWindow>();
     while (!pending.isEmpty()) {
         const XWindow window = pending.takeLast();
         if (m_connection->pid(window) == pid)
@@ -320,7 +314,7 @@ QRect X11Session::screenGeometry(XWindow window) const
     xcb_connection_t* c = m_connection->c;
     auto geometry = owned(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
     auto origin = owned(
-        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, m_connection->root(), 0, 0), nullptr));
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, m_connection->root, 0, 0), nullptr));
     return geometry && origin ? QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height) : QRect();
 }
 
@@ -356,7 +350,7 @@ XWindow X11Session::trayIconWindow() const
     if (tray == m_helpers.end() || appPid() == 0)
         return 0;
     // An embedded icon is reparented into the tray host's panel.
-    const xcb_window_t root = m_connection->root();
+    const xcb_window_t root = m_connection->root;
     for (const XWindow window : windowsOfProcess(appPid()))
         for (XWindow up = m_connection->parent(window); up != 0 && up != root; up = m_connection->parent(up))
             if (m_connection->pid(up) == (*tray)->processId())
@@ -377,7 +371,7 @@ QList<XWindow> X11Session::viewableTopLevelsOfApp() const
         // Managed windows sit in a window-manager frame; menus and other
         // override-redirect windows sit directly on the root.
         const XWindow parent = m_connection->parent(window);
-        const bool topLevel = parent == m_connection->root() || m_connection->pid(parent) != appPid();
+        const bool topLevel = parent == m_connection->root || m_connection->pid(parent) != appPid();
         if (topLevel && isViewable(window) && window != trayIcon)
             found.append(window);
     }

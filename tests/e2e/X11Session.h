@@ -113,7 +113,7 @@ public:
 private:
     struct Connection;
     bool startXServer();
-    // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` + screen number.
+    // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` of screen 0.
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
     [[nodiscard]] XWindow trayIconWindow() const;
