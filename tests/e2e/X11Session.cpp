@@ -276,6 +276,16 @@ bool X11Session::pressKeys(const QStringList& keys) const
     return xdotool(QStringList { "key" } + keys).succeeded();
 }
 
+bool X11Session::typeText(const QString& text) const
+{
+    return xdotool({ "type", "--delay", "5", text }).succeeded();
+}
+
+QString X11Session::focusedWindowName() const
+{
+    return xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed();
+}
+
 bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
 {
     const QDeadlineTimer deadline(timeoutMs);

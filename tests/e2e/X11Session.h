@@ -89,9 +89,13 @@ public:
     // Runs a program on the session's display and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
-    // Real input: a click at a screen position, keys by X name ("ctrl+i").
+    // Real input: a click at a screen position, keys by X name ("ctrl+i"), text
+    // typed into the focus.
     [[nodiscard]] bool clickAt(QPoint position, int button = 1) const;
     [[nodiscard]] bool pressKeys(const QStringList& keys) const;
+    [[nodiscard]] bool typeText(const QString& text) const;
+    // The title of the window that has the keyboard focus.
+    [[nodiscard]] QString focusedWindowName() const;
 
     // Polls `condition`, letting Qt deliver events (so process output keeps
     // arriving), until it holds or `timeoutMs` has passed.
