@@ -25,6 +25,7 @@
 #include "platform/LoginItem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
+#include "platform/ScreenCapture.h"
 #include "platform/ScreenCaptureAccess.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
@@ -48,7 +49,7 @@ QTextStream& out()
 }
 
 // Services the window never calls during the measurement.
-struct Unused final : FilePanels, Pasteboard, UrlOpener, LoginItem, ScreenCaptureAccess {
+struct Unused final : FilePanels, Pasteboard, UrlOpener, LoginItem, ScreenCaptureAccess, ScreenCapture {
     void runOpenPanel(const OpenPanelRequest&, OpenCompletion) override { }
     void runSavePanel(const SavePanelRequest&, SaveCompletion) override { }
     void setImage(const QImage&) override { }
@@ -56,6 +57,8 @@ struct Unused final : FilePanels, Pasteboard, UrlOpener, LoginItem, ScreenCaptur
     bool setEnabled(bool) override { return false; }
     [[nodiscard]] bool preflight() const override { return true; }
     void request() override { }
+    [[nodiscard]] QString toolProgram() const override { return {}; }
+    [[nodiscard]] bool desktopIsComposited() const override { return true; }
 };
 
 // CPU time of the calling thread, in milliseconds: the frame's own work,
@@ -105,7 +108,7 @@ int runChild(int argc, char** argv, const QString& dataFolder)
     NotificationCenter notifications;
     MemoryUserDefaults defaults;
     Unused unused;
-    const PlatformServices services { notifications, defaults, unused, unused, unused, unused, unused };
+    const PlatformServices services { notifications, defaults, unused, unused, unused, unused, unused, unused };
 
     QElapsedTimer clock;
     clock.start();

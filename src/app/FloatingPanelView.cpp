@@ -56,7 +56,18 @@ FloatingPanelView::FloatingPanelView(
 
     m_buttons.emplace_back(
         22, 20, field + QPointF(21, 18),
-        [this] { m_notifications.post(m_isCropActive ? CommandNames::exitCropMode : CommandNames::enterCropMode); },
+        [this] {
+            if (m_isCropActive) {
+                m_notifications.post(CommandNames::exitCropMode);
+                return;
+            }
+            // Without a compositor the overlay shows a picture of the screen
+            // taken as crop mode starts, so the button must be on the screen
+            // selected before the post, not at the next paint.
+            setCropActive(true);
+            repaint();
+            m_notifications.post(CommandNames::enterCropMode);
+        },
         icon(QStringLiteral("icon-scissors")));
     m_buttons.emplace_back(
         22, 20, field + QPointF(49, 18), [this] { m_notifications.post(CommandNames::toggleIdeaGallery); },

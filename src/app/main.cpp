@@ -7,6 +7,7 @@
 #include "platform/DesktopUrlOpener.h"
 #include "platform/DialogFilePanels.h"
 #include "platform/DisplayServerCaptureAccess.h"
+#include "platform/HelperScreenCapture.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/StorageLocation.h"
@@ -45,8 +46,9 @@ int main(int argc, char* argv[])
     DesktopUrlOpener urlOpener;
     XdgAutostartLoginItem loginItem(QApplication::applicationFilePath());
     DisplayServerCaptureAccess captureAccess;
+    HelperScreenCapture screenCapture;
     const PlatformServices services { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem,
-        captureAccess };
+        captureAccess, screenCapture };
 
     const Theme theme;
     QApplication::setWindowIcon(theme.applicationIcon());

@@ -10,8 +10,8 @@
 #include "platform/Pasteboard.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -21,6 +21,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <memory>
+#include <mutex>
 
 using namespace std::chrono_literals;
 
@@ -30,6 +32,8 @@ namespace {
 constexpr auto captureDelay = 100ms;
 // A helper that hangs must not hold a pool thread for ever.
 constexpr int helperTimeoutMs = 30000;
+// How soon a running helper notices that its capture was abandoned.
+constexpr int cancelPollMs = 50;
 
 // A double as the log shows it: shortest exact form, with ".0" when whole.
 QString decimal(double value)
@@ -49,6 +53,39 @@ QString captureFolderBase()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     return !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
 }
+
+// What a capture's pool thread shares with the main thread. The result is
+// posted only while `receiver` is set, and under the lock, so it is never
+// posted to an object that is being destroyed; `cancelled` stops the helper.
+struct Handoff {
+    std::mutex mutex;
+    QObject* receiver = nullptr;
+    std::atomic_bool cancelled = false;
+};
+
+// The main-thread end of one capture. A child of the gallery store, so it
+// goes when the store goes, and then abandons the capture. The application
+// object, which outlives the store, waits for the pool thread at exit; it
+// finds the helper killed and nothing more to deliver.
+class CaptureReceiver final : public QObject {
+public:
+    CaptureReceiver(QObject& store, std::shared_ptr<Handoff> handoff)
+        : QObject(&store)
+        , m_handoff(std::move(handoff))
+    {
+        const std::lock_guard lock(m_handoff->mutex);
+        m_handoff->receiver = this;
+    }
+    ~CaptureReceiver() override
+    {
+        const std::lock_guard lock(m_handoff->mutex);
+        m_handoff->receiver = nullptr;
+        m_handoff->cancelled = true;
+    }
+
+private:
+    std::shared_ptr<Handoff> m_handoff;
+};
 } // namespace
 
 CapturePipeline::CapturePipeline(
@@ -58,11 +95,6 @@ CapturePipeline::CapturePipeline(
     , m_notifications(notifications)
     , m_screenCaptureProgram(std::move(screenCaptureProgram))
 {
-}
-
-QString CapturePipeline::defaultScreenCaptureProgram()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("scrapwick-screencapture"));
 }
 
 void CapturePipeline::startCapture(
@@ -80,19 +112,28 @@ void CapturePipeline::hideAndCapture(
     if (overlay)
         overlay->hide();
     const CapturePipeline pipeline = *this;
-    MainQueue::after(captureDelay, &m_galleryStore, [pipeline, lasso = std::move(lasso), scale, screenHeight] {
-        (void)QtConcurrent::run([pipeline, lasso, scale, screenHeight] {
+    const auto handoff = std::make_shared<Handoff>();
+    auto* receiver = new CaptureReceiver(m_galleryStore, handoff);
+    MainQueue::after(captureDelay, receiver, [pipeline, handoff, lasso = std::move(lasso), scale, screenHeight] {
+        (void)QtConcurrent::run([pipeline, handoff, lasso, scale, screenHeight] {
             std::optional<CutoutResult> result
-                = captureRegion(pipeline.m_screenCaptureProgram, lasso, scale, screenHeight);
-            MainQueue::async(
-                &pipeline.m_galleryStore, [pipeline, result = std::move(result)] { pipeline.completeCapture(result); });
+                = captureRegion(pipeline.m_screenCaptureProgram, lasso, scale, screenHeight, &handoff->cancelled);
+            const std::lock_guard lock(handoff->mutex);
+            if (!handoff->receiver)
+                return;
+            QObject* receiver = handoff->receiver;
+            MainQueue::async(receiver, [pipeline, receiver, result = std::move(result)] {
+                receiver->deleteLater();
+                pipeline.completeCapture(result);
+            });
         });
     });
 }
 
-std::optional<CutoutResult> CapturePipeline::captureRegion(
-    const QString& program, const std::optional<QPainterPath>& lasso, double scale, double screenHeight)
+std::optional<CutoutResult> CapturePipeline::captureRegion(const QString& program,
+    const std::optional<QPainterPath>& lasso, double scale, double screenHeight, const std::atomic_bool* cancelled)
 {
+    const auto isCancelled = [cancelled] { return cancelled && cancelled->load(); };
     // Only the lasso's pixels are read back; without a lasso the file is still
     // checked, so a failed screenshot is reported either way.
     const QRect wanted
@@ -104,20 +145,29 @@ std::optional<CutoutResult> CapturePipeline::captureRegion(
         // share it. Removed with its content when this scope ends, whatever
         // happened.
         QTemporaryDir folder(QDir(captureFolderBase()).filePath(QStringLiteral("scrapwick_cap_XXXXXX")));
-        if (folder.isValid()) {
+        if (folder.isValid() && !isCancelled()) {
             const QString file
                 = folder.filePath(QStringLiteral("scrapwick_cap_%1.png").arg(QDateTime::currentSecsSinceEpoch()));
             QProcess helper;
             helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             helper.start(program, { QStringLiteral("-x"), QStringLiteral("-m"), file });
             // The exit status is not trusted: the file either holds an image or not.
-            if (helper.waitForStarted() && !helper.waitForFinished(helperTimeoutMs)) {
-                helper.kill();
-                helper.waitForFinished();
+            const QDeadlineTimer deadline(helperTimeoutMs);
+            if (helper.waitForStarted()) {
+                while (!helper.waitForFinished(cancelPollMs) && helper.state() != QProcess::NotRunning) {
+                    if (deadline.hasExpired() || isCancelled()) {
+                        helper.kill();
+                        helper.waitForFinished();
+                        break;
+                    }
+                }
             }
-            screen = ScreenImageFile::read(file, wanted);
+            if (!isCancelled())
+                screen = ScreenImageFile::read(file, wanted);
         }
     }
+    if (isCancelled())
+        return std::nullopt;
     if (!screen || screen->screenSize.isEmpty()) {
         Log::line(QStringLiteral("screencapture failed"));
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
 #include <optional>
 
 class GalleryStore;
@@ -18,18 +19,14 @@ class Pasteboard;
 // clipboard and the gallery and end crop mode.
 //
 // A capture keeps going when the overlay that started it is destroyed (a new
-// crop mode replaces it): it holds only the stores and services, which live as
-// long as the application, and does its main-thread work in the gallery
-// store's context.
+// crop mode replaces it): it holds only the stores and services. It does not
+// outlive the gallery store: when the store goes (the application quitting),
+// a capture still under way is abandoned, its helper killed, nothing stored.
 class CapturePipeline {
 public:
+    // `screenCaptureProgram` is run as "PROGRAM -x -m FILE".
     CapturePipeline(GalleryStore& galleryStore, Pasteboard& pasteboard, NotificationCenter& notifications,
-        QString screenCaptureProgram = defaultScreenCaptureProgram());
-
-    // "scrapwick-screencapture" beside the running executable.
-    [[nodiscard]] static QString defaultScreenCaptureProgram();
-    void setScreenCaptureProgram(const QString& program) { m_screenCaptureProgram = program; }
-    [[nodiscard]] const QString& screenCaptureProgram() const { return m_screenCaptureProgram; }
+        QString screenCaptureProgram);
 
     // Main thread: runs hideAndCapture on the next turn of the event loop.
     void startCapture(
@@ -43,9 +40,11 @@ public:
     // Any thread, blocking: runs the helper and cuts the lasso out of its image.
     // Logs "screencapture failed" or "cropping failed" when those steps fail. The
     // temporary screen image lies in a folder private to this user and to this
-    // capture, and is removed with it before returning.
-    [[nodiscard]] static std::optional<CutoutResult> captureRegion(
-        const QString& program, const std::optional<QPainterPath>& lasso, double scale, double screenHeight);
+    // capture, and is removed with it before returning. Once `cancelled` turns
+    // true the helper is killed and nothing is returned or logged.
+    [[nodiscard]] static std::optional<CutoutResult> captureRegion(const QString& program,
+        const std::optional<QPainterPath>& lasso, double scale, double screenHeight,
+        const std::atomic_bool* cancelled = nullptr);
 
     // Main thread: clipboard, log line, gallery, end of crop mode.
     void finishCapture(const QImage& cutout, const QRectF& box) const;

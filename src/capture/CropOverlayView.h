@@ -35,8 +35,6 @@ public:
     [[nodiscard]] SnapKind snapKind() const { return m_snapKind; }
     [[nodiscard]] bool isSnapping() const { return m_animationTimer.isActive(); }
 
-    [[nodiscard]] CapturePipeline& capturePipeline() { return m_pipeline; }
-
     // Scale and height of the screen under the overlay, as the capture uses them.
     [[nodiscard]] static double screenScale(const QScreen* screen);
     [[nodiscard]] static double screenHeight(const QScreen* screen);

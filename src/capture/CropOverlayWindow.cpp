@@ -3,8 +3,8 @@
 #include "capture/CapturePipeline.h"
 #include "capture/CropOverlayView.h"
 #include "platform/CommandNames.h"
-#include "platform/DesktopCompositor.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ScreenCapture.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -20,7 +20,7 @@ CropOverlayWindow::CropOverlayWindow(GalleryStore& galleryStore, const PlatformS
     , m_services(services)
 {
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (DesktopCompositor::isRunning()) {
+    if (services.screenCapture.desktopIsComposited()) {
         setAttribute(Qt::WA_TranslucentBackground);
     } else if (screen) {
         // Taken before the overlay is shown, so it holds what the user sees now.
@@ -34,8 +34,10 @@ CropOverlayWindow::CropOverlayWindow(GalleryStore& galleryStore, const PlatformS
         setGeometry(QRect());
     }
 
-    m_overlayView = new CropOverlayView(
-        services.defaults, CapturePipeline(galleryStore, services.pasteboard, services.notifications), this);
+    m_overlayView = new CropOverlayView(services.defaults,
+        CapturePipeline(
+            galleryStore, services.pasteboard, services.notifications, services.screenCapture.toolProgram()),
+        this);
     m_overlayView->setGeometry(rect());
 }
 
@@ -44,11 +46,6 @@ CropOverlayWindow::~CropOverlayWindow() = default;
 void CropOverlayWindow::resetDrawing()
 {
     m_overlayView->resetDrawing();
-}
-
-void CropOverlayWindow::setScreenCaptureProgram(const QString& program)
-{
-    m_overlayView->capturePipeline().setScreenCaptureProgram(program);
 }
 
 void CropOverlayWindow::mousePressEvent(QMouseEvent* event)
@@ -64,6 +61,13 @@ void CropOverlayWindow::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setClipRegion(event->region());
     painter.drawPixmap(0, 0, m_frozenScreen);
+}
+
+void CropOverlayWindow::hideEvent(QHideEvent*)
+{
+    // A crop mode never shows its overlay again once hidden (the next one
+    // makes a new window), so the picture is of no further use.
+    m_frozenScreen = QPixmap();
 }
 
 void CropOverlayWindow::resizeEvent(QResizeEvent*)

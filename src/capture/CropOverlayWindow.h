@@ -11,8 +11,9 @@ class GalleryStore;
 // The full-screen window of crop mode: frameless, above every other window (the
 // floating panel too), covering the primary screen exactly. With a compositor
 // it is truly transparent; without one it shows the screen as it was when crop
-// mode started, so it still looks transparent. A right click anywhere leaves
-// crop mode; keys do nothing.
+// mode started, so it still looks transparent; that picture, as big as the
+// screen, is let go as soon as the window is hidden. A right click anywhere
+// leaves crop mode; keys do nothing.
 class CropOverlayWindow : public QWidget {
     Q_OBJECT
 
@@ -26,13 +27,11 @@ public:
     [[nodiscard]] CropOverlayView& overlayView() const { return *m_overlayView; }
     // True when the window paints the frozen screen instead of being transparent.
     [[nodiscard]] bool showsFrozenScreen() const { return !m_frozenScreen.isNull(); }
-    // The capture helper to run; tests point it at a stand-in with the same
-    // command line.
-    void setScreenCaptureProgram(const QString& program);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

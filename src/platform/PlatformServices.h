@@ -4,6 +4,7 @@ class FilePanels;
 class LoginItem;
 class NotificationCenter;
 class Pasteboard;
+class ScreenCapture;
 class ScreenCaptureAccess;
 class UrlOpener;
 class UserDefaults;
@@ -19,4 +20,5 @@ struct PlatformServices
     UrlOpener& urlOpener;
     LoginItem& loginItem;
     ScreenCaptureAccess& captureAccess;
+    ScreenCapture& screenCapture;
 };

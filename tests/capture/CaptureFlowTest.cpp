@@ -1,11 +1,11 @@
 #include "capture/CapturePipeline.h"
 #include "capture/CropOverlayView.h"
 #include "capture/CropOverlayWindow.h"
-#include "capture/LassoSmoothing.h"
 #include "gallery/GalleryStore.h"
 #include "platform/CommandNames.h"
 #include "platform/Log.h"
 
+#include "PatternScreen.h"
 #include "support/TestDoubles.h"
 
 #include <QFile>
@@ -14,8 +14,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include "PatternScreen.h"
-
 #include <QTest>
 
 #include <cmath>
@@ -26,7 +24,6 @@ using Lasso = std::optional<QPainterPath>;
 constexpr int discarded = -2, freehand = -1;
 
 namespace {
-
 // A 300 × 200 rectangle at (100, 100), a point every 10 along its sides.
 Points rectangleStroke()
 {
@@ -45,8 +42,8 @@ Points rectangleStroke()
 
 // The overlay driven with real mouse events on the offscreen platform, and the
 // pipeline run against stand-in capture helpers: shell scripts taking the real
-// helper's command line ("%1" in them is a PNG of the pattern screen). Where no
-// helper is given the program does not exist, so a capture fails at once.
+// helper's command line ("%1" in them is a PNG of the pattern screen). Unless
+// a test names one, the helper does not exist, so a capture fails at once.
 class CaptureFlowTest : public QObject {
     Q_OBJECT
 
@@ -66,7 +63,6 @@ private:
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return {};
         file.write("#!/bin/sh\n" + QString(body).replace(QStringLiteral("%1"), m_screenPng).toUtf8() + "\n");
-        file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
@@ -84,7 +80,6 @@ private:
     CropOverlayView& showOverlay()
     {
         m_window = std::make_unique<CropOverlayWindow>(*m_store, m_platform->services());
-        m_window->setScreenCaptureProgram(m_work.filePath(QStringLiteral("no-such-helper")));
         m_window->show();
         return m_window->overlayView();
     }
@@ -130,7 +125,6 @@ private slots:
         m_store->waitForPendingWrites();
         m_store.reset();
         m_platform.reset();
-        m_galleryRoot.reset();
     }
 
     // The setting changes after the overlay is made: it is read at every release.
@@ -205,15 +199,17 @@ private slots:
         QCOMPARE(captures.count(), 0);
     }
 
-    void startCaptureWaitsForTheNextTurnOfTheEventLoop()
+    // Without a compositor the overlay paints the screen as it was; that
+    // picture, as big as the screen, must not outlive the crop mode.
+    void frozenScreenOnlyWithoutACompositorAndOnlyWhileShown()
     {
-        QWidget overlay;
-        overlay.show();
-        pipeline(m_work.filePath(QStringLiteral("no-such-helper")))
-            .startCapture(&overlay, polygon({ { 0, 0 }, { 10, 0 }, { 10, 10 } }), 1.0, 300);
-        QVERIFY(overlay.isVisible());
-        QTRY_VERIFY(overlay.isHidden());
-        QVERIFY(waitForExit());
+        for (const bool composited : { true, false }) {
+            m_platform->screenCapture.composited = composited;
+            showOverlay();
+            QCOMPARE(m_window->showsFrozenScreen(), !composited);
+            m_window->hide();
+            QVERIFY(!m_window->showsFrozenScreen());
+        }
     }
 
     void captureStoresCopiesAndEndsCropMode()
@@ -225,8 +221,9 @@ private slots:
         // pixels x 700..900, of which those from 800 lie off the screen, and,
         // flipped, rows (300 − 70)·2 = 460 .. 559.
         pipeline(helperScript(QStringLiteral("cp '%1' \"$3\"")))
-            .hideAndCapture(&overlay, polygon({ { 350, 20 }, { 450.5, 20 }, { 450.5, 70 }, { 350, 70 } }), 2.0, 300);
-        QVERIFY(overlay.isHidden()); // gone before the screen is photographed
+            .startCapture(&overlay, polygon({ { 350, 20 }, { 450.5, 20 }, { 450.5, 70 }, { 350, 70 } }), 2.0, 300);
+        QVERIFY(overlay.isVisible()); // hidden on the next turn of the event loop,
+        QTRY_VERIFY(overlay.isHidden()); // before the screen is photographed
         QVERIFY(m_platform->pasteboard.images.isEmpty()); // the capture waits 0.1 s
         QVERIFY(waitForExit());
         QCOMPARE(m_posts->names, QStringList { CommandNames::exitCropMode });
@@ -262,7 +259,7 @@ private slots:
         QCOMPARE(lines.size(), 2);
         QStringList folders;
         for (const QString& line : lines) {
-            const QStringList words = line.split(u' ');
+            const QStringList words = line.split(u' '); // -x -m FILE MODE OWNER USER
             QCOMPARE(words.size(), 6);
             QCOMPARE(words.mid(0, 2), (QStringList { QStringLiteral("-x"), QStringLiteral("-m") }));
             const QFileInfo info(words[2]);
@@ -300,7 +297,7 @@ private slots:
         QFETCH(Lasso, lasso);
         QFETCH(QString, logged);
         Log::ScopedCapture log;
-        pipeline(helperBody.isNull() ? m_work.filePath(QStringLiteral("no-such-helper")) : helperScript(helperBody))
+        pipeline(helperBody.isNull() ? m_platform->screenCapture.program : helperScript(helperBody))
             .hideAndCapture(nullptr, lasso, 2.0, 300);
         QVERIFY(waitForExit());
         QTest::qWait(50); // nothing more may follow

@@ -1,4 +1,3 @@
-#include "WindowGrab.h"
 #include "X11Session.h"
 
 #include <QRegularExpression>
@@ -20,73 +19,47 @@ constexpr QPoint cropFace { 14, 24 };
 constexpr QPoint galleryFace { 42, 24 };
 constexpr QPoint moodBoardFace { 14, 53 };
 
-class PanelDriver {
-public:
-    explicit PanelDriver(const X11Session& session)
-        : m_session(session)
+struct Panel {
+    const X11Session& session;
+    XWindow window = 0;
+
+    [[nodiscard]] bool find()
     {
+        return X11Session::waitUntil(
+            [&] { return (window = session.appWindow([](QRect r) { return r.size() == QSize(78, 87); })) != 0; },
+            10000);
     }
-
-    // The app's first viewable window that `matches` its frame, or 0.
-    [[nodiscard]] XWindow window(const std::function<bool(QRect)>& matches) const
-    {
-        for (const XWindow window : m_session.windowsOfProcess(m_session.appPid())) {
-            const auto frame = WindowGrab::geometry(m_session.display(), window);
-            if (frame && matches(*frame) && m_session.isViewable(window))
-                return window;
-        }
-        return 0;
-    }
-
-    [[nodiscard]] bool findPanel()
-    {
-        const auto expanded = [](QRect frame) { return frame.size() == QSize(78, 87); };
-        return X11Session::waitUntil([&] { return (m_panel = window(expanded)) != 0; }, 10000);
-    }
-
-    [[nodiscard]] XWindow panel() const { return m_panel; }
-    [[nodiscard]] QRect frame() const { return WindowGrab::geometry(m_session.display(), m_panel).value_or(QRect()); }
-
-    [[nodiscard]] bool click(QPoint inPanel, const QString& button = QStringLiteral("1")) const
+    [[nodiscard]] QRect frame() const { return session.screenGeometry(window); }
+    // Clicks, then moves the pointer away so no hover look stays behind.
+    [[nodiscard]] bool click(QPoint inPanel, int button = 1) const
     {
         const QPoint at = frame().topLeft() + inPanel;
-        return m_session
-            .xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", button, "mousemove", "0",
-                "540" })
+        return session
+            .xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button),
+                "mousemove", "0", "540" })
             .succeeded();
     }
-
-    // The grey level of the face at `point` read from the screen (black when
-    // selected), or 128 when the window cannot be read.
+    // The grey level of a face as the screen shows it; 128 when unreadable.
     [[nodiscard]] int face(QPoint point) const
     {
-        const QImage image = WindowGrab::contents(m_session.display(), m_panel);
+        const QImage image = session.windowImage(window);
         return image.isNull() ? 128 : qGray(image.pixel(point));
     }
-
-    // Whether one of the app's big windows (the gallery or the mood board;
-    // nothing else it shows is wider than 300) is on screen.
-    [[nodiscard]] bool windowShown() const
+    // Whether the gallery or the mood board (nothing else is wider than 300) is shown.
+    [[nodiscard]] bool bigWindowShown() const
     {
-        return window([](QRect frame) { return frame.width() > 300; }) != 0;
+        return session.appWindow([](QRect r) { return r.width() > 300; }) != 0;
     }
-
-private:
-    const X11Session& m_session;
-    XWindow m_panel = 0;
 };
 
-// The work area the window manager announces (the screen less docks), or the
-// whole screen when it announces none.
+// The work area the window manager announces: the screen less docks.
 QRect workArea(const X11Session& session)
 {
-    const CommandResult result = session.xprop({ "-root", "_NET_WORKAREA" });
-    const QRegularExpression numbers(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"));
-    const auto match = numbers.match(result.output);
-    if (!match.hasMatch())
-        return QRect(0, 0, 1920, 1080);
-    return QRect(
-        match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(), match.captured(4).toInt());
+    const auto match = QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"))
+                           .match(session.run("xprop", { "-root", "_NET_WORKAREA" }).output);
+    return match.hasMatch() ? QRect(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(),
+               match.captured(4).toInt())
+                            : QRect(0, 0, 1920, 1080);
 }
 
 } // namespace
@@ -95,13 +68,13 @@ class FloatingPanelE2ETest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void panelAppearsAtTheTopRightAndFollowsTheWindows()
+    void panelSitsTopRightFollowsTheWindowsAndMinimises()
     {
         REQUIRE_XVFB();
         X11Session session({ .windowManager = true, .compositor = true, .trayHost = true });
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-        PanelDriver panel(session);
-        QVERIFY2(panel.findPanel(), qPrintable(session.diagnostics()));
+        Panel panel { session };
+        QVERIFY2(panel.find(), qPrintable(session.diagnostics()));
 
         // 20 points in from the top-right corner of the work area.
         const QRect area = workArea(session);
@@ -121,33 +94,20 @@ private Q_SLOTS:
             for (const bool open : { true, false }) {
                 QVERIFY(panel.click(button.centre));
                 QVERIFY2(X11Session::waitUntil([&] {
-                    return panel.windowShown() == open && (open ? black(button.face) : white(button.face))
+                    return panel.bigWindowShown() == open && (open ? black(button.face) : white(button.face))
                         && white(button.other);
                 }),
                     qPrintable(session.diagnostics()));
             }
         }
         QCOMPARE(panel.frame(), expected); // the panel stayed where it was
-    }
 
-    void minimisingLeavesABarWithTheSameTopEdge()
-    {
-        REQUIRE_XVFB();
-        X11Session session({ .windowManager = true, .compositor = true });
-        QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-        PanelDriver panel(session);
-        QVERIFY2(panel.findPanel(), qPrintable(session.diagnostics()));
-        const QRect expanded = panel.frame();
-
+        // Minimised: a bar with the same top edge; a click anywhere on it restores.
         QVERIFY(panel.click(minimizeImage));
-        QVERIFY2(X11Session::waitUntil([&] { return panel.frame().size() == QSize(78, 16); }),
-            qPrintable(session.diagnostics()));
-        QCOMPARE(panel.frame(), QRect(expanded.topLeft(), QSize(78, 16)));
-
-        // A click anywhere on the bar brings the whole panel back.
+        QVERIFY(X11Session::waitUntil([&] { return panel.frame().size() == QSize(78, 16); }));
+        QCOMPARE(panel.frame(), QRect(expected.topLeft(), QSize(78, 16)));
         QVERIFY(panel.click({ 60, 8 }));
-        QVERIFY(X11Session::waitUntil([&] { return panel.frame().size() == QSize(78, 87); }));
-        QCOMPARE(panel.frame(), expanded);
+        QVERIFY(X11Session::waitUntil([&] { return panel.frame() == expected; }));
     }
 
     void withoutATrayARightClickOpensTheMenu()
@@ -155,15 +115,15 @@ private Q_SLOTS:
         REQUIRE_XVFB();
         X11Session session({ .windowManager = true });
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-        PanelDriver panel(session);
-        QVERIFY2(panel.findPanel(), qPrintable(session.diagnostics()));
-        QCOMPARE(session.viewableTopLevelsOfApp(), QList<XWindow> { panel.panel() });
+        Panel panel { session };
+        QVERIFY2(panel.find(), qPrintable(session.diagnostics()));
+        QCOMPARE(session.viewableTopLevelsOfApp(), QList<XWindow> { panel.window });
 
-        QVERIFY(panel.click({ 40, 8 }, QStringLiteral("3")));
+        QVERIFY(panel.click({ 40, 8 }, 3));
         QList<XWindow> menus;
         QVERIFY2(X11Session::waitUntil([&] {
             menus = session.viewableTopLevelsOfApp();
-            menus.removeAll(panel.panel());
+            menus.removeAll(panel.window);
             return !menus.isEmpty();
         }),
             qPrintable(session.diagnostics()));

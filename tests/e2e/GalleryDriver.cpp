@@ -1,17 +1,10 @@
 #include "GalleryDriver.h"
 
-#include "WindowGrab.h"
-
 #include <cstdlib>
 
 XWindow GalleryDriver::findWindow(QSize size) const
 {
-    for (const XWindow window : m_session.windowsOfProcess(m_session.appPid())) {
-        const auto frame = WindowGrab::geometry(m_session.display(), window);
-        if (frame && frame->size() == size && m_session.isViewable(window))
-            return window;
-    }
-    return 0;
+    return m_session.appWindow([size](QRect frame) { return frame.size() == size; });
 }
 
 bool GalleryDriver::open()
@@ -25,19 +18,19 @@ bool GalleryDriver::open()
 
 bool GalleryDriver::clickHeart() const
 {
-    const auto panel = WindowGrab::geometry(m_session.display(), m_panel);
+    const QRect panel = m_session.screenGeometry(m_panel);
     // The heart's centre on the panel.
-    return panel && m_session.clickAt(panel->topLeft() + QPoint(53, 34));
+    return !panel.isNull() && m_session.clickAt(panel.topLeft() + QPoint(53, 34));
 }
 
 QRect GalleryDriver::frame() const
 {
-    return WindowGrab::geometry(m_session.display(), m_window).value_or(QRect());
+    return m_session.screenGeometry(m_window);
 }
 
 QImage GalleryDriver::image() const
 {
-    return WindowGrab::contents(m_session.display(), m_window);
+    return m_session.windowImage(m_window);
 }
 
 bool GalleryDriver::click(QPoint inWindow, int button) const

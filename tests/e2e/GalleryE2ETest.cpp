@@ -4,7 +4,6 @@
 // 155 apart for square pictures.
 #include "GalleryDriver.h"
 #include "GallerySeed.h"
-#include "WindowGrab.h"
 #include "X11Session.h"
 
 #include <QDir>
@@ -86,9 +85,9 @@ private Q_SLOTS:
         QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
         // Centred on the 1920 x 1080 screen: (1920 - 600.6) / 2 and (1080 - 471.9) / 2, rounded.
         QCOMPARE(run.gallery.frame(), QRect(660, 304, 601, 472));
-        QCOMPARE(run.session.windowName(run.gallery.window()), QStringLiteral("Idea Gallery"));
-        const CommandResult extents
-            = run.session.xprop({ "-id", QString::number(run.gallery.window()), "_NET_FRAME_EXTENTS" });
+        const QString window = QString::number(run.gallery.window());
+        QCOMPARE(run.session.xdotool({ "getwindowname", window }).output.trimmed(), QStringLiteral("Idea Gallery"));
+        const CommandResult extents = run.session.run("xprop", { "-id", window, "_NET_FRAME_EXTENTS" });
         QVERIFY2(extents.output.contains("= 0, 0, 0, 0"), qPrintable(extents.output));
 
         // Cut-outs newest first, three to a row.
@@ -144,7 +143,7 @@ private Q_SLOTS:
         QVERIFY(run.gallery.click(firstCell, 3));
         QVERIFY(run.shows(copyRow + QPoint(60, 0), Qt::white));
         QVERIFY(run.gallery.click(copyRow));
-        const QString copied = QDir(run.session.dataHome()).filePath("copied.png");
+        const QString copied = QDir(run.session.runtimeDir()).filePath("copied.png");
         QVERIFY(X11Session::waitUntil([&] {
             const CommandResult read
                 = run.session.run("sh", { "-c", "xclip -selection clipboard -t image/png -o > '" + copied + "'" });
@@ -195,7 +194,7 @@ private Q_SLOTS:
             field = found.output.trimmed().split('\n').last().toUInt();
             return found.succeeded() && field != 0 && run.session.isViewable(field);
         }));
-        const QRect fieldFrame = WindowGrab::geometry(run.session.display(), field).value_or(QRect());
+        const QRect fieldFrame = run.session.screenGeometry(field);
         const QPoint into = fieldFrame.center() - run.gallery.frame().topLeft();
         QVERIFY(run.gallery.drag(firstCell, into));
         const QString expected = "text: " + run.items[0].id.toString(QUuid::WithoutBraces).toUpper() + ":cutouts";

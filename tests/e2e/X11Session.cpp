@@ -9,87 +9,102 @@
 
 #include <xcb/xcb.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
 
-constexpr int helperReadyTimeoutMs = 10000;
+constexpr int readyTimeoutMs = 10000;
 
-template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <typename Reply> ReplyPtr<Reply> owned(Reply* reply)
+template <typename Reply> std::unique_ptr<Reply, decltype(&std::free)> owned(Reply* reply)
 {
-    return ReplyPtr<Reply>(reply, &std::free);
+    return { reply, &std::free };
 }
 
-void endProcess(QProcess& process, int graceMs)
+void endProcess(QProcess& process)
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
     process.terminate();
-    if (!process.waitForFinished(graceMs)) {
+    if (!process.waitForFinished(2000)) {
         process.kill();
-        process.waitForFinished(graceMs);
+        process.waitForFinished(2000);
     }
 }
 
 } // namespace
 
+// Xvfb serves one screen, number 0, so its root is the first.
 struct X11Session::Connection {
     explicit Connection(const QString& display)
-        : connection(xcb_connect(display.toLocal8Bit().constData(), &screenNumber))
+        : c(xcb_connect(display.toLocal8Bit().constData(), nullptr))
+        , root(xcb_connection_has_error(c) ? 0 : xcb_setup_roots_iterator(xcb_get_setup(c)).data->root)
+        , netWmPid(atom("_NET_WM_PID"))
     {
     }
-    ~Connection() { xcb_disconnect(connection); }
+    ~Connection() { xcb_disconnect(c); }
 
-    [[nodiscard]] bool ok() const { return xcb_connection_has_error(connection) == 0; }
-
-    xcb_atom_t atom(const QString& name) const
+    [[nodiscard]] xcb_atom_t atom(const QByteArray& name) const
     {
-        const QByteArray latin = name.toLatin1();
-        auto reply = owned(xcb_intern_atom_reply(connection,
-            xcb_intern_atom(connection, 0, static_cast<uint16_t>(latin.size()), latin.constData()), nullptr));
+        auto reply
+            = owned(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(name.size()), name.data()), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
-    // The first 32-bit value of a property, or 0.
-    quint32 cardinal(XWindow window, const QString& property, xcb_atom_t type) const
+    [[nodiscard]] bool ownsSelection(const QByteArray& prefix) const
     {
-        auto reply = owned(xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, window, atom(property), type, 0, 1), nullptr));
+        const xcb_atom_t selection = atom(prefix + '0');
+        auto reply = owned(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+        return reply && reply->owner != XCB_NONE;
+    }
+
+    [[nodiscard]] xcb_window_t parent(xcb_window_t window) const
+    {
+        auto reply = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        return reply ? reply->parent : 0;
+    }
+
+    [[nodiscard]] QList<XWindow> children(xcb_window_t window) const
+    {
+        auto reply = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        if (!reply)
+            return {};
+        const xcb_window_t* first = xcb_query_tree_children(reply.get());
+        return QList<XWindow>(first, first + xcb_query_tree_children_length(reply.get()));
+    }
+
+    // The process id a window carries in _NET_WM_PID, or 0.
+    [[nodiscard]] qint64 pid(xcb_window_t window) const
+    {
+        auto reply = owned(
+            xcb_get_property_reply(c, xcb_get_property(c, 0, window, netWmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
         if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
             return 0;
         return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
     }
 
-    xcb_connection_t* connection;
-    int screenNumber = 0;
+    xcb_connection_t* c;
+    xcb_window_t root;
+    xcb_atom_t netWmPid;
 };
 
 X11Session::X11Session(X11SessionOptions options)
     : m_options(options)
-    , m_home(std::make_unique<QTemporaryDir>())
 {
 }
 
 X11Session::~X11Session()
 {
     if (m_app)
-        endProcess(*m_app, 2000);
+        endProcess(*m_app);
     for (auto helper = m_helpers.rbegin(); helper != m_helpers.rend(); ++helper)
-        endProcess(*helper->process, 2000);
+        endProcess(**helper);
     m_connection.reset();
     if (m_xserver)
-        endProcess(*m_xserver, 3000);
+        endProcess(*m_xserver);
 }
 
 bool X11Session::xvfbAvailable()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty();
+    return !QStandardPaths::findExecutable("Xvfb").isEmpty();
 }
 
 QString X11Session::scrapwickPath()
@@ -105,176 +120,105 @@ bool X11Session::fail(const QString& message)
 
 bool X11Session::start()
 {
-    if (!m_home->isValid())
-        return fail(QStringLiteral("cannot create a temporary folder"));
-    return startXServer() && (!m_options.windowManager || startWindowManager())
-        && (!m_options.compositor || startCompositor()) && (!m_options.trayHost || startTrayHost());
-}
-
-bool X11Session::startWindowManager()
-{
-    return startHelper(
-        QStringLiteral("openbox"), QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }, [this] {
-            return m_connection->cardinal(rootWindow(), QStringLiteral("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW)
-                != 0;
-        });
-}
-
-bool X11Session::startCompositor()
-{
-    return startHelper(QStringLiteral("picom"), QStringLiteral("picom"),
-        { QStringLiteral("--backend"), QStringLiteral("xrender") },
-        [this] { return selectionOwner(QStringLiteral("_NET_WM_CM_S%1").arg(m_connection->screenNumber)) != 0; });
+    if (!m_home.isValid())
+        return fail("cannot create a temporary folder");
+    if (!startXServer())
+        return false;
+    // Each helper is ready once it owns its selection on the screen.
+    return (!m_options.windowManager || startHelper("openbox --sm-disable", "WM_S"))
+        && (!m_options.compositor || startHelper("picom --backend xrender", "_NET_WM_CM_S"))
+        && (!m_options.trayHost || startTrayHost());
 }
 
 bool X11Session::startTrayHost()
 {
-    const QStringList arguments { QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-        QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"), QStringLiteral("--height"),
-        QStringLiteral("24"), QStringLiteral("--transparent"), QStringLiteral("false") };
-    return startHelper(QStringLiteral("trayer"), QStringLiteral("trayer"), arguments,
-        [this] { return selectionOwner(QStringLiteral("_NET_SYSTEM_TRAY_S%1").arg(m_connection->screenNumber)) != 0; });
+    return startHelper(
+        "trayer --edge top --align right --widthtype request --height 24 --transparent false", "_NET_SYSTEM_TRAY_S");
 }
 
 bool X11Session::startXServer()
 {
-    // Xvfb chooses a free display itself and writes its number to this pipe.
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return fail(QStringLiteral("cannot create a pipe for Xvfb"));
-    fcntl(pipeEnds[1], F_SETFD, 0); // the write end is inherited by Xvfb
-
+    // Xvfb picks a free display itself and writes its number to standard output.
     m_xserver = std::make_unique<QProcess>();
-    m_xserver->setProcessChannelMode(QProcess::MergedChannels);
-    const QString screen = QStringLiteral("%1x%2x%3")
-                               .arg(m_options.screenSize.width())
-                               .arg(m_options.screenSize.height())
-                               .arg(m_options.depth);
-    m_xserver->start(QStringLiteral("Xvfb"),
-        { QStringLiteral("-displayfd"), QString::number(pipeEnds[1]), QStringLiteral("-screen"), QStringLiteral("0"),
-            screen, QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
-    const bool started = m_xserver->waitForStarted(5000);
-    ::close(pipeEnds[1]);
-    if (!started) {
-        ::close(pipeEnds[0]);
-        return fail(QStringLiteral("Xvfb did not start: ") + m_xserver->errorString());
-    }
-
-    QByteArray number;
-    QDeadlineTimer deadline(helperReadyTimeoutMs);
-    while (!number.endsWith('\n') && !deadline.hasExpired()) {
-        pollfd readable { pipeEnds[0], POLLIN, 0 };
-        if (poll(&readable, 1, static_cast<int>(deadline.remainingTime())) <= 0)
-            break;
-        char buffer[16];
-        const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break; // Xvfb closed the pipe without a number: it failed
-        number.append(buffer, got);
-    }
-    ::close(pipeEnds[0]);
-    if (!number.endsWith('\n'))
-        return fail(QStringLiteral("Xvfb reported no display: ") + QString::fromLocal8Bit(m_xserver->readAll()));
-
-    m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+    m_xserver->start("Xvfb",
+        { "-displayfd", "1", "-screen", "0",
+            QString("%1x%2x%3")
+                .arg(m_options.screenSize.width())
+                .arg(m_options.screenSize.height())
+                .arg(m_options.depth),
+            "-nolisten", "tcp", "-noreset" });
+    (void)waitUntil(
+        [&] { return m_xserver->canReadLine() || m_xserver->state() == QProcess::NotRunning; }, readyTimeoutMs);
+    const QByteArray number = m_xserver->readLine().trimmed();
+    if (number.isEmpty())
+        return fail("Xvfb reported no display: " + m_xserver->errorString() + ' '
+            + QString::fromLocal8Bit(m_xserver->readAllStandardError()));
+    m_display = ':' + QString::fromLatin1(number);
     m_connection = std::make_unique<Connection>(m_display);
-    if (!m_connection->ok())
-        return fail(QStringLiteral("cannot connect to Xvfb on ") + m_display);
+    if (xcb_connection_has_error(m_connection->c))
+        return fail("cannot connect to Xvfb on " + m_display);
     return true;
 }
 
-bool X11Session::startHelper(
-    const QString& name, const QString& program, const QStringList& arguments, const std::function<bool()>& ready)
+bool X11Session::startHelper(const QString& command, const QByteArray& selection)
 {
-    if (!m_connection)
-        return fail(QStringLiteral("start the X server before ") + name);
-    auto process = std::make_unique<QProcess>();
-    process->setProcessChannelMode(QProcess::MergedChannels);
-    process->setProcessEnvironment(environment());
-    process->start(program, arguments);
-    if (!process->waitForStarted(5000))
-        return fail(name + QStringLiteral(" did not start: ") + process->errorString());
-    QProcess& running = *process;
-    m_helpers.push_back({ name, std::move(process) });
-    const bool isReady
-        = waitUntil([&] { return running.state() == QProcess::NotRunning || ready(); }, helperReadyTimeoutMs);
-    if (running.state() == QProcess::NotRunning)
-        return fail(name + QStringLiteral(" exited early: ") + QString::fromLocal8Bit(running.readAll()));
-    if (!isReady)
-        return fail(name + QStringLiteral(" did not become ready within the time limit"));
-    return true;
+    QStringList arguments = command.split(' ');
+    const QString program = arguments.takeFirst();
+    auto& process = *m_helpers.emplace_back(std::make_unique<QProcess>());
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(environment());
+    process.start(program, arguments);
+    const bool ready
+        = waitUntil([&] { return process.state() == QProcess::NotRunning || m_connection->ownsSelection(selection); },
+            readyTimeoutMs);
+    if (process.state() == QProcess::NotRunning)
+        return fail(
+            program + " did not run: " + process.errorString() + ' ' + QString::fromLocal8Bit(process.readAll()));
+    return ready || fail(program + " did not become ready in time");
 }
 
 QProcessEnvironment X11Session::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), m_display);
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("XAUTHORITY"));
-    // The tests themselves run offscreen; Qt programs started here must not.
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    // Keep helpers and the app off any session bus of the machine running the
-    // tests: a desktop's StatusNotifier host would take the tray icon away from
-    // the session's own tray.
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-        QStringLiteral("unix:path=") + m_home->filePath(QStringLiteral("no-bus")));
+    environment.insert("DISPLAY", m_display);
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("XAUTHORITY");
+    // The tests run offscreen; Qt programs started here must not.
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    // Off any session bus of the machine: a desktop's StatusNotifier host
+    // would take the tray icon away from the session's own tray.
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_home.filePath("no-bus"));
     return environment;
 }
 
-QString X11Session::dataHome() const
-{
-    return m_home->filePath(QStringLiteral("data"));
-}
-
-QString X11Session::configHome() const
-{
-    return m_home->filePath(QStringLiteral("config"));
-}
-
-bool X11Session::launchApp(const QStringList& arguments, const QProcessEnvironment& extraEnvironment)
+bool X11Session::launchApp(
+    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& program)
 {
     if (m_display.isEmpty())
-        return fail(QStringLiteral("the session was not started"));
-    const QString runtimeDir = m_home->filePath(QStringLiteral("runtime"));
-    for (const QString& folder : { dataHome(), configHome(), runtimeDir }) {
+        return fail("the session was not started");
+    const QString dataHome = m_home.filePath("data");
+    for (const QString& folder : { dataHome, configHome(), runtimeDir() })
         if (!QDir().mkpath(folder))
-            return fail(QStringLiteral("cannot create ") + folder);
-    }
-    QFile::setPermissions(runtimeDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            return fail("cannot create " + folder);
+    QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QProcessEnvironment environment = this->environment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    environment.insert("XDG_DATA_HOME", dataHome);
+    environment.insert("XDG_CONFIG_HOME", configHome());
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
     environment.insert(extraEnvironment);
-
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
     m_app->setProcessEnvironment(environment);
-    m_app->start(scrapwickPath(), arguments);
-    if (!m_app->waitForStarted(5000))
-        return fail(QStringLiteral("scrapwick did not start: ") + m_app->errorString());
-    return true;
-}
-
-qint64 X11Session::appPid() const
-{
-    return m_app ? m_app->processId() : 0;
-}
-
-void X11Session::collectAppOutput()
-{
-    if (m_app)
-        m_appOutput.append(m_app->readAllStandardOutput());
+    m_app->start(program, arguments);
+    return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
 
 QStringList X11Session::appOutputLines()
 {
-    collectAppOutput();
-    QStringList lines = QString::fromUtf8(m_appOutput).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    if (m_app)
+        m_appOutput.append(m_app->readAllStandardOutput());
+    return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
 }
 
 bool X11Session::waitForAppLine(const QString& line, int timeoutMs)
@@ -282,101 +226,69 @@ bool X11Session::waitForAppLine(const QString& line, int timeoutMs)
     return waitUntil([&] { return appOutputLines().contains(line); }, timeoutMs);
 }
 
-void X11Session::stopApp(int timeoutMs)
-{
-    if (m_app) {
-        endProcess(*m_app, timeoutMs);
-        collectAppOutput();
-    }
-}
-
 QString X11Session::diagnostics()
 {
-    QString text = QStringLiteral("display %1\n").arg(m_display);
+    QString text = QString("display %1\n").arg(m_display);
     if (m_xserver)
-        text += QStringLiteral("[Xvfb] ") + QString::fromLocal8Bit(m_xserver->readAll()) + QLatin1Char('\n');
-    for (const Helper& helper : m_helpers)
-        text += QStringLiteral("[%1] ").arg(helper.name) + QString::fromLocal8Bit(helper.process->readAll())
-            + QLatin1Char('\n');
-    if (m_app) {
-        text += QStringLiteral("[scrapwick stdout] ") + appOutputLines().join(QLatin1Char('\n')) + QLatin1Char('\n');
-        text += QStringLiteral("[scrapwick stderr] ") + QString::fromLocal8Bit(m_app->readAllStandardError());
-    }
+        text += "[Xvfb] " + QString::fromLocal8Bit(m_xserver->readAllStandardError()) + '\n';
+    for (const auto& helper : m_helpers)
+        text += QString("[%1] %2\n").arg(helper->program(), QString::fromLocal8Bit(helper->readAll()));
+    if (m_app)
+        text += QString("[scrapwick stdout] %1\n[scrapwick stderr] %2")
+                    .arg(appOutputLines().join('\n'), QString::fromLocal8Bit(m_app->readAllStandardError()));
     return text;
 }
 
-CommandResult X11Session::run(
-    const QString& program, const QStringList& arguments, int timeoutMs, const QByteArray& input) const
+CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
     CommandResult result;
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
-    if (!process.waitForStarted(timeoutMs)) {
-        result.errors = process.errorString();
-        return result;
-    }
-    if (!input.isEmpty())
-        process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished(1000);
-        result.errors = QStringLiteral("timed out: ") + QString::fromLocal8Bit(process.readAllStandardError());
-        return result;
     }
-    result.finished = process.exitStatus() == QProcess::NormalExit;
+    result.finished = process.exitStatus() == QProcess::NormalExit && process.error() == QProcess::UnknownError;
     result.exitCode = process.exitCode();
     result.output = QString::fromUtf8(process.readAllStandardOutput());
     result.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    if (!result.finished)
+        result.errors.prepend(process.errorString() + ' ');
     return result;
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const
 {
-    return run(QStringLiteral("xdotool"), arguments);
-}
-
-CommandResult X11Session::xwininfo(const QStringList& arguments) const
-{
-    return run(QStringLiteral("xwininfo"), arguments);
-}
-
-CommandResult X11Session::xprop(const QStringList& arguments) const
-{
-    return run(QStringLiteral("xprop"), arguments);
-}
-
-CommandResult X11Session::xclip(const QStringList& arguments) const
-{
-    return run(QStringLiteral("xclip"), arguments);
+    return run("xdotool", arguments);
 }
 
 bool X11Session::clickAt(QPoint position, int button) const
 {
-    return xdotool({ QStringLiteral("mousemove"), QString::number(position.x()), QString::number(position.y()),
-                       QStringLiteral("click"), QString::number(button) })
+    return xdotool(
+        { "mousemove", QString::number(position.x()), QString::number(position.y()), "click", QString::number(button) })
         .succeeded();
 }
 
 bool X11Session::pressKeys(const QStringList& keys) const
 {
-    return xdotool(QStringList { QStringLiteral("key") } + keys).succeeded();
+    return xdotool(QStringList { "key" } + keys).succeeded();
 }
 
 bool X11Session::typeText(const QString& text) const
 {
-    return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text }).succeeded();
+    return xdotool({ "type", "--delay", "5", text }).succeeded();
 }
 
 QString X11Session::focusedWindowName() const
 {
-    return xdotool({ QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname") }).output.trimmed();
+    return xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed();
 }
 
 bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     while (true) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, pollMs);
         if (condition())
@@ -387,156 +299,90 @@ bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs
     }
 }
 
-XWindow X11Session::rootWindow() const
-{
-    if (!m_connection)
-        return 0;
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection->connection));
-    for (int i = 0; i < m_connection->screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    return screens.rem ? screens.data->root : 0;
-}
-
-XWindow X11Session::selectionOwner(const QString& selection) const
-{
-    if (!m_connection)
-        return 0;
-    xcb_connection_t* c = m_connection->connection;
-    auto reply
-        = owned(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_connection->atom(selection)), nullptr));
-    return reply ? reply->owner : 0;
-}
-
-XWindow X11Session::parentOf(XWindow window) const
-{
-    if (!m_connection)
-        return 0;
-    xcb_connection_t* c = m_connection->connection;
-    auto reply = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    return reply ? reply->parent : 0;
-}
-
-QList<XWindow> X11Session::childrenOf(XWindow window) const
-{
-    QList<XWindow> children;
-    if (!m_connection)
-        return children;
-    xcb_connection_t* c = m_connection->connection;
-    auto reply = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    if (!reply)
-        return children;
-    const xcb_window_t* first = xcb_query_tree_children(reply.get());
-    const int count = xcb_query_tree_children_length(reply.get());
-    for (int i = 0; i < count; ++i)
-        children.append(first[i]);
-    return children;
-}
-
-qint64 X11Session::windowPid(XWindow window) const
-{
-    return m_connection ? m_connection->cardinal(window, QStringLiteral("_NET_WM_PID"), XCB_ATOM_CARDINAL) : 0;
-}
-
 QList<XWindow> X11Session::windowsOfProcess(qint64 pid) const
 {
     QList<XWindow> found;
-    QList<XWindow> pending = childrenOf(rootWindow());
+    QList<XWindow> pending = m_connection ? m_connection->children(m_connection->root) : QList<XWindow>();
     while (!pending.isEmpty()) {
         const XWindow window = pending.takeLast();
-        if (windowPid(window) == pid)
+        if (m_connection->pid(window) == pid)
             found.append(window);
-        pending.append(childrenOf(window));
+        pending.append(m_connection->children(window));
     }
     return found;
 }
 
-bool X11Session::isInside(XWindow window, XWindow ancestor) const
-{
-    const XWindow root = rootWindow();
-    for (XWindow current = parentOf(window); current != 0 && current != root; current = parentOf(current)) {
-        if (current == ancestor)
-            return true;
-    }
-    return false;
-}
-
-QString X11Session::windowName(XWindow window) const
-{
-    if (!m_connection)
-        return {};
-    xcb_connection_t* c = m_connection->connection;
-    auto reply = owned(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr));
-    if (!reply || reply->format != 8)
-        return {};
-    return QString::fromUtf8(
-        static_cast<const char*>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
-}
-
 bool X11Session::isViewable(XWindow window) const
 {
-    if (!m_connection)
-        return false;
-    xcb_connection_t* c = m_connection->connection;
+    xcb_connection_t* c = m_connection->c;
     auto reply = owned(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-qint64 X11Session::trayHostPid() const
+QRect X11Session::screenGeometry(XWindow window) const
 {
-    for (const Helper& helper : m_helpers) {
-        if (helper.name == QLatin1String("trayer"))
-            return helper.process->processId();
-    }
+    xcb_connection_t* c = m_connection->c;
+    auto geometry = owned(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    auto origin = owned(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, m_connection->root, 0, 0), nullptr));
+    return geometry && origin ? QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height) : QRect();
+}
+
+QImage X11Session::windowImage(XWindow window) const
+{
+    const QRect frame = screenGeometry(window);
+    if (!isViewable(window) || frame.isEmpty())
+        return {};
+    xcb_connection_t* c = m_connection->c;
+    auto image = owned(xcb_get_image_reply(
+        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, frame.width(), frame.height(), ~0u), nullptr));
+    // Depth 24 and the compositor's 32-bit visuals come as 32-bit words in the
+    // server's byte order, which on every machine we run on is Qt's ARGB32.
+    if (!image || xcb_get_image_data_length(image.get()) < frame.width() * frame.height() * 4)
+        return {};
+    return QImage(xcb_get_image_data(image.get()), frame.width(), frame.height(), frame.width() * 4,
+        image->depth == 32 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32)
+        .copy();
+}
+
+XWindow X11Session::appWindow(const std::function<bool(QRect)>& matches) const
+{
+    for (const XWindow window : windowsOfProcess(appPid()))
+        if (isViewable(window) && matches(screenGeometry(window)))
+            return window;
     return 0;
 }
 
-XWindow X11Session::appTrayIconWindow() const
+XWindow X11Session::trayIconWindow() const
 {
-    const qint64 trayPid = trayHostPid();
-    if (trayPid == 0 || appPid() == 0)
+    const auto tray = std::find_if(m_helpers.begin(), m_helpers.end(),
+        [](const auto& helper) { return helper->program() == QLatin1String("trayer"); });
+    if (tray == m_helpers.end() || appPid() == 0)
         return 0;
-    const XWindow root = rootWindow();
-    // An embedded icon is reparented into the tray host's panel, so one of the
-    // app's windows then has an ancestor that belongs to the tray host.
-    for (const XWindow window : windowsOfProcess(appPid())) {
-        for (XWindow ancestor = parentOf(window); ancestor != 0 && ancestor != root; ancestor = parentOf(ancestor)) {
-            if (windowPid(ancestor) == trayPid || windowName(ancestor) == QLatin1String("trayer"))
+    // An embedded icon is reparented into the tray host's panel.
+    const xcb_window_t root = m_connection->root;
+    for (const XWindow window : windowsOfProcess(appPid()))
+        for (XWindow up = m_connection->parent(window); up != 0 && up != root; up = m_connection->parent(up))
+            if (m_connection->pid(up) == (*tray)->processId())
                 return window;
-        }
-    }
     return 0;
 }
 
 bool X11Session::appHasTrayIcon() const
 {
-    return appTrayIconWindow() != 0;
-}
-
-QRect X11Session::screenGeometry(XWindow window) const
-{
-    if (!m_connection)
-        return {};
-    xcb_connection_t* c = m_connection->connection;
-    auto geometry = owned(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    auto origin
-        = owned(xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, rootWindow(), 0, 0), nullptr));
-    if (!geometry || !origin)
-        return {};
-    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+    return trayIconWindow() != 0;
 }
 
 QList<XWindow> X11Session::viewableTopLevelsOfApp() const
 {
     QList<XWindow> found;
-    const QList<XWindow> appWindows = windowsOfProcess(appPid());
-    const XWindow root = rootWindow();
-    for (const XWindow window : appWindows) {
+    const XWindow trayIcon = trayIconWindow();
+    for (const XWindow window : windowsOfProcess(appPid())) {
         // Managed windows sit in a window-manager frame; menus and other
         // override-redirect windows sit directly on the root.
-        const XWindow parent = parentOf(window);
-        const bool topLevel = parent == root || windowPid(parent) != appPid();
-        if (topLevel && isViewable(window) && window != appTrayIconWindow())
+        const XWindow parent = m_connection->parent(window);
+        const bool topLevel = parent == m_connection->root || m_connection->pid(parent) != appPid();
+        if (topLevel && isViewable(window) && window != trayIcon)
             found.append(window);
     }
     return found;

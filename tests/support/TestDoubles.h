@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/PlatformServices.h"
+#include "platform/ScreenCapture.h"
 #include "platform/ScreenCaptureAccess.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
@@ -83,6 +84,16 @@ private:
     SaveCompletion m_saveCompletion;
 };
 
+// A capture tool that does not exist, so captures fail at once, unless a test
+// names a stand-in; a composited desktop unless a test says otherwise.
+class StandInScreenCapture final : public ScreenCapture {
+public:
+    [[nodiscard]] QString toolProgram() const override { return program; }
+    [[nodiscard]] bool desktopIsComposited() const override { return composited; }
+    QString program = QStringLiteral("/nonexistent/scrapwick-screencapture");
+    bool composited = true;
+};
+
 // Every platform service as a double, wired into one PlatformServices. By
 // default the file panels are the real dialogs: a test finds the QFileDialog
 // and answers it.
@@ -95,10 +106,11 @@ struct TestPlatformWith {
     IgnoringUrlOpener urlOpener;
     RecordingLoginItem loginItem;
     FixedCaptureAccess captureAccess;
+    StandInScreenCapture screenCapture;
 
     [[nodiscard]] PlatformServices services()
     {
-        return { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess };
+        return { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem, captureAccess, screenCapture };
     }
 };
 

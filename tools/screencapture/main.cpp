@@ -13,6 +13,9 @@
 //   primary output, else the first output that shows something, as Qt picks
 //   it, so the rectangle matches the overlay the app put on that screen; with
 //   no RandR at all it is the whole root window.
+// - Pixels are converted as the root visual's colour masks say (10-bit
+//   deep-colour and 16-bit screens too), with a straight byte copy for the
+//   usual 8-bit BGRx layout. Colour-mapped screens are refused.
 // - libspng without row filters at zlib level 1: the caller reads the file back
 //   at once and deletes it, so size matters much less than time.
 
@@ -20,6 +23,7 @@
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -86,13 +90,98 @@ Area primaryArea(xcb_connection_t* connection, const xcb_screen_t* screen)
 }
 
 // Bits per pixel of the image format that `depth` is served in.
-int bitsPerPixel(xcb_connection_t* connection, uint8_t depth)
+int bitsPerPixel(const xcb_setup_t* setup, uint8_t depth)
 {
-    const xcb_setup_t* setup = xcb_get_setup(connection);
     for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it))
         if (it.data->depth == depth)
             return it.data->bits_per_pixel;
     return 0;
+}
+
+const xcb_visualtype_t* findVisual(const xcb_screen_t* screen, xcb_visualid_t id)
+{
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem; xcb_depth_next(&depths))
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem; xcb_visualtype_next(&visuals))
+            if (visuals.data->visual_id == id)
+                return visuals.data;
+    return nullptr;
+}
+
+// One colour channel of a pixel word: where its bits lie, and their value
+// scaled to 8 bits through a table (up to 16 bits per channel).
+class Channel {
+public:
+    // False unless `mask` is one run of 1 to 16 bits.
+    bool set(uint32_t mask)
+    {
+        if (mask == 0)
+            return false;
+        m_shift = std::countr_zero(mask);
+        const uint32_t maximum = mask >> m_shift;
+        if ((maximum & (maximum + 1)) != 0 || maximum > 0xffff)
+            return false;
+        m_mask = mask;
+        m_table.resize(maximum + 1);
+        for (uint32_t v = 0; v <= maximum; ++v)
+            m_table[v] = uint8_t((v * 255 + maximum / 2) / maximum); // rounded
+        return true;
+    }
+    [[nodiscard]] uint8_t operator()(uint32_t word) const { return m_table[(word & m_mask) >> m_shift]; }
+    [[nodiscard]] bool isByteAt(int shift) const { return m_mask == 0xffu << shift; }
+
+private:
+    uint32_t m_mask = 0;
+    int m_shift = 0;
+    std::vector<uint8_t> m_table;
+};
+
+// Turns the screen's pixel words into 8-bit RGB, as the visual's colour masks
+// say: 8 bits a channel on most screens, 10 on deep-colour ones, 5-6-5 on
+// 16-bit ones. Colour-mapped visuals and unusual word sizes are refused.
+bool toRgb(const xcb_setup_t* setup, const xcb_visualtype_t* visual, const xcb_get_image_reply_t& image, size_t pixels,
+    std::vector<uint8_t>& rgb)
+{
+    const int bits = bitsPerPixel(setup, image.depth);
+    const size_t bytes = size_t(bits) / 8;
+    Channel red, green, blue;
+    if (!visual || (visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR && visual->_class != XCB_VISUAL_CLASS_DIRECT_COLOR)
+        || (bits != 16 && bits != 32) || !red.set(visual->red_mask) || !green.set(visual->green_mask)
+        || !blue.set(visual->blue_mask) || size_t(xcb_get_image_data_length(&image)) < pixels * bytes)
+        return false;
+
+    const bool lsbFirst = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    const uint8_t* source = xcb_get_image_data(&image);
+    rgb.resize(pixels * 3);
+    const auto convert = [&](auto wordAt) {
+        for (size_t i = 0; i < pixels; ++i, source += bytes) {
+            const uint32_t word = wordAt(source);
+            rgb[3 * i] = red(word);
+            rgb[3 * i + 1] = green(word);
+            rgb[3 * i + 2] = blue(word);
+        }
+    };
+    if (bytes == 4 && lsbFirst && red.isByteAt(16) && green.isByteAt(8) && blue.isByteAt(0)) {
+        // The usual BGRx bytes: copied as they are, which is quickest.
+        for (size_t i = 0; i < pixels; ++i, source += 4) {
+            rgb[3 * i] = source[2];
+            rgb[3 * i + 1] = source[1];
+            rgb[3 * i + 2] = source[0];
+        }
+    } else if (bytes == 4 && lsbFirst == (std::endian::native == std::endian::little)) {
+        convert([](const uint8_t* at) {
+            uint32_t word;
+            std::memcpy(&word, at, 4);
+            return word;
+        });
+    } else {
+        convert([&](const uint8_t* at) {
+            uint32_t word = 0;
+            for (size_t b = 0; b < bytes; ++b)
+                word |= uint32_t(at[b]) << (8 * (lsbFirst ? b : bytes - 1 - b));
+            return word;
+        });
+    }
+    return true;
 }
 
 bool writePng(const char* path, const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height, std::string& error)
@@ -156,22 +245,10 @@ int main(int argc, char** argv)
         nullptr));
     if (!image)
         return fail("cannot read the screen");
-    // Every current X server hands out true-colour screens as 32-bit words with
-    // blue in the lowest byte; anything else is refused rather than mangled.
     const xcb_setup_t* setup = xcb_get_setup(connection.get());
-    const size_t pixels = size_t(area.width) * area.height;
-    if (image->depth < 24 || bitsPerPixel(connection.get(), image->depth) != 32
-        || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST
-        || size_t(xcb_get_image_data_length(image.get())) < pixels * 4)
+    std::vector<uint8_t> rgb;
+    if (!toRgb(setup, findVisual(screen, image->visual), *image, size_t(area.width) * area.height, rgb))
         return fail("unsupported screen pixel format");
-
-    const uint8_t* source = xcb_get_image_data(image.get());
-    std::vector<uint8_t> rgb(pixels * 3);
-    for (size_t i = 0; i < pixels; ++i) {
-        rgb[3 * i] = source[4 * i + 2];
-        rgb[3 * i + 1] = source[4 * i + 1];
-        rgb[3 * i + 2] = source[4 * i];
-    }
     image.reset();
 
     std::string error;
