@@ -3,6 +3,7 @@
 #include "app/DisplayProbe.h"
 #include "canvas/CanvasStore.h"
 #include "gallery/GalleryStore.h"
+#include "platform/ApplicationId.h"
 #include "platform/ClipboardPasteboard.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/DialogFilePanels.h"
@@ -37,7 +38,7 @@ int main(int argc, char* argv[])
     // The program lives in the tray: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     // Matches the desktop entry and icon name, so desktops group our windows with it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.scrapwick.Scrapwick"));
+    QGuiApplication::setDesktopFileName(applicationId);
 
     NotificationCenter notifications;
     SettingsUserDefaults defaults;

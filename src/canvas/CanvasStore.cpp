@@ -2,6 +2,7 @@
 
 #include "canvas/CanvasRendering.h"
 #include "gallery/GalleryStore.h"
+#include "platform/ApplicationId.h"
 #include "platform/Log.h"
 #include "platform/SerialQueue.h"
 #include "platform/Uuids.h"
@@ -38,7 +39,7 @@ CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, 
     , m_galleryStore(galleryStore)
     , m_files(rootFolder)
     , m_hasFolder(!rootFolder.isEmpty())
-    , m_ioQueue(std::make_unique<SerialQueue>(QStringLiteral("org.scrapwick.canvas-persistence")))
+    , m_ioQueue(std::make_unique<SerialQueue>(applicationQueueLabel(QStringLiteral("canvas-persistence"))))
     , m_dragPublisher(new DragStatePublisher(this))
 {
     if (!m_hasFolder) {

@@ -3,6 +3,7 @@
 #include "gallery/GalleryIndex.h"
 #include "gallery/ThumbnailCache.h"
 #include "gallery/ThumbnailDecoder.h"
+#include "platform/ApplicationId.h"
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
@@ -77,7 +78,7 @@ GalleryStore::GalleryStore(const QString& rootFolder, QObject* parent)
     , m_index(m_folders.index, QStringLiteral("[GalleryStore]"), QStringLiteral("index"))
     , m_thumbnailCache(std::make_shared<ThumbnailCache>(thumbnailCacheCount))
     , m_thumbnailsCancelled(std::make_shared<std::atomic<bool>>(false))
-    , m_ioQueue(std::make_unique<SerialQueue>(QStringLiteral("scrapwick.gallery-persistence")))
+    , m_ioQueue(std::make_unique<SerialQueue>(applicationQueueLabel(QStringLiteral("gallery-persistence"))))
 {
     // Without a data folder the paths would be relative to the working directory:
     // folders would be created, or a "moodboards" folder renamed, wherever the

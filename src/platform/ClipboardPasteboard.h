@@ -4,8 +4,7 @@
 
 // The desktop clipboard. QClipboard::setImage offers image/png and Qt's other
 // image formats, so every kind of receiving application can paste.
-class ClipboardPasteboard final : public Pasteboard
-{
+class ClipboardPasteboard final : public Pasteboard {
 public:
     void setImage(const QImage& image) override;
 };

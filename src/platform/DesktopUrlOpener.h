@@ -2,8 +2,7 @@
 
 #include "platform/UrlOpener.h"
 
-class DesktopUrlOpener final : public UrlOpener
-{
+class DesktopUrlOpener final : public UrlOpener {
 public:
     bool openUrl(const QUrl& url) override;
 };

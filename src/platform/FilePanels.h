@@ -6,8 +6,7 @@
 #include <functional>
 #include <optional>
 
-struct OpenPanelRequest
-{
+struct OpenPanelRequest {
     QString title;
     QString prompt; // the confirm button's text
     bool allowsMultipleSelection = false;
@@ -18,8 +17,7 @@ struct OpenPanelRequest
     QString directory; // where the panel starts; empty: the platform's choice
 };
 
-struct SavePanelRequest
-{
+struct SavePanelRequest {
     QString title;
     QString prompt;
     QString suggestedFileName;
@@ -30,8 +28,7 @@ struct SavePanelRequest
 
 // Open and save panels that never block the event loop: the answer arrives
 // later through the completion. Nothing (std::nullopt) means the user cancelled.
-class FilePanels
-{
+class FilePanels {
 public:
     using OpenCompletion = std::function<void(std::optional<QStringList> chosenPaths)>;
     using SaveCompletion = std::function<void(std::optional<QString> chosenPath)>;

@@ -10,8 +10,7 @@ void line(const QString& text);
 
 // While alive, also records every line logged (from any thread), so tests can
 // check what the program said.
-class ScopedCapture
-{
+class ScopedCapture {
 public:
     ScopedCapture();
     ~ScopedCapture();

@@ -1,8 +1,7 @@
 #pragma once
 
 // Whether the program starts when the user logs in.
-class LoginItem
-{
+class LoginItem {
 public:
     virtual ~LoginItem() = default;
     // Returns false when the change could not be made.

@@ -15,9 +15,8 @@ void after(std::chrono::milliseconds delay, const QObject* context, std::functio
 {
     // Start the timer from the context's own thread: a timer cannot be started
     // from a worker thread that has no event loop.
-    async(context, [delay, context, work = std::move(work)]() mutable {
-        QTimer::singleShot(delay, context, std::move(work));
-    });
+    async(context,
+        [delay, context, work = std::move(work)]() mutable { QTimer::singleShot(delay, context, std::move(work)); });
 }
 
 } // namespace MainQueue

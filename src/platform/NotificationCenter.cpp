@@ -13,7 +13,7 @@ NotificationCenter::NotificationCenter(QObject* parent)
 
 void NotificationCenter::addObserver(const QObject* observer, const QString& name, Handler handler)
 {
-    m_registrations.push_back({m_nextSerial++, observer, name, std::move(handler)});
+    m_registrations.push_back({ m_nextSerial++, observer, name, std::move(handler) });
     watchLifetime(observer);
 }
 
@@ -40,7 +40,7 @@ void NotificationCenter::post(const QString& name, const QVariantMap& userInfo)
     }
     for (quint64 serial : targets) {
         auto it = std::find_if(m_registrations.begin(), m_registrations.end(),
-                               [serial](const Registration& r) { return r.serial == serial; });
+            [serial](const Registration& r) { return r.serial == serial; });
         if (it == m_registrations.end())
             continue;
         Handler handler = it->handler; // the handler may remove its own registration

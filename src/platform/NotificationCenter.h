@@ -13,8 +13,7 @@
 // synchronously to every observer of that name, in registration order.
 // An observer is tied to a QObject and is dropped automatically when that
 // object is destroyed, so nobody is called after it is gone.
-class NotificationCenter : public QObject
-{
+class NotificationCenter : public QObject {
     Q_OBJECT
 
 public:
@@ -33,8 +32,7 @@ public:
     [[nodiscard]] static std::optional<bool> isOpen(const QVariantMap& userInfo);
 
 private:
-    struct Registration
-    {
+    struct Registration {
         quint64 serial;
         const QObject* observer;
         QString name;

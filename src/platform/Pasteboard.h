@@ -3,8 +3,7 @@
 #include <QImage>
 
 // The general clipboard.
-class Pasteboard
-{
+class Pasteboard {
 public:
     virtual ~Pasteboard() = default;
     virtual void setImage(const QImage& image) = 0;

@@ -11,8 +11,7 @@ class UserDefaults;
 
 // The operating-system services, handed to the application controller and
 // passed on from there. Tests build one from doubles.
-struct PlatformServices
-{
+struct PlatformServices {
     NotificationCenter& notifications;
     UserDefaults& defaults;
     Pasteboard& pasteboard;

@@ -1,8 +1,7 @@
 #pragma once
 
 // Whether this process may photograph the screen.
-class ScreenCaptureAccess
-{
+class ScreenCaptureAccess {
 public:
     virtual ~ScreenCaptureAccess() = default;
     [[nodiscard]] virtual bool preflight() const = 0;

@@ -14,8 +14,7 @@
 //
 // Destroying the queue runs every job already submitted before it returns:
 // a queued image write is a user's picture, and quitting must not drop it.
-class SerialQueue
-{
+class SerialQueue {
 public:
     explicit SerialQueue(QString label);
     ~SerialQueue();

@@ -1,7 +1,8 @@
 #include "platform/SettingsUserDefaults.h"
 
 SettingsUserDefaults::SettingsUserDefaults()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Scrapwick"), QStringLiteral("Scrapwick"))
+    : m_settings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Scrapwick"), QStringLiteral("Scrapwick"))
 {
 }
 

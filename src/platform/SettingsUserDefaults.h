@@ -5,8 +5,7 @@
 #include <QSettings>
 
 // Preferences in ~/.config/Scrapwick/Scrapwick.conf (honours XDG_CONFIG_HOME).
-class SettingsUserDefaults final : public UserDefaults
-{
+class SettingsUserDefaults final : public UserDefaults {
 public:
     SettingsUserDefaults();
 

@@ -4,8 +4,7 @@
 
 // Hands an address to the desktop: web pages to the browser, mailto: to the
 // mail program.
-class UrlOpener
-{
+class UrlOpener {
 public:
     virtual ~UrlOpener() = default;
     virtual bool openUrl(const QUrl& url) = 0;

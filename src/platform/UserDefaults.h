@@ -5,8 +5,7 @@
 
 // The user's preferences, by key. Keys keep their dotted names
 // ("shapeRecognition.enabled", "gallery.suppressDeleteConfirmation").
-class UserDefaults
-{
+class UserDefaults {
 public:
     virtual ~UserDefaults() = default;
 
@@ -20,8 +19,7 @@ public:
 
 // Keeps values in memory only: for tests, and for anything that must not touch
 // the user's real settings.
-class MemoryUserDefaults final : public UserDefaults
-{
+class MemoryUserDefaults final : public UserDefaults {
 public:
     [[nodiscard]] QVariant value(const QString& key) const override { return m_values.value(key); }
     void setValue(const QString& key, const QVariant& value) override { m_values.insert(key, value); }

@@ -12,7 +12,7 @@ namespace {
 QString quotedExec(const QString& path)
 {
     QString escaped = path;
-    for (const QChar c : {QLatin1Char('\\'), QLatin1Char('"'), QLatin1Char('`'), QLatin1Char('$')})
+    for (const QChar c : { QLatin1Char('\\'), QLatin1Char('"'), QLatin1Char('`'), QLatin1Char('$') })
         escaped.replace(c, QStringLiteral("\\") + c);
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }

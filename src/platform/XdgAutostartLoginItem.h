@@ -6,8 +6,7 @@
 
 // The XDG autostart entry $XDG_CONFIG_HOME/autostart/scrapwick.desktop
 // (normally ~/.config/autostart), written to enable and removed to disable.
-class XdgAutostartLoginItem final : public LoginItem
-{
+class XdgAutostartLoginItem final : public LoginItem {
 public:
     // `autostartFolder` empty means the user's standard autostart folder.
     explicit XdgAutostartLoginItem(QString executablePath, QString autostartFolder = {});

@@ -1,5 +1,6 @@
 #include "ui/Theme.h"
 
+#include "platform/ApplicationId.h"
 #include "platform/Log.h"
 #include "ui/PixelSnap.h"
 
@@ -118,7 +119,7 @@ QIcon Theme::applicationIcon() const
 {
     QIcon icon;
     for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 })
-        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/io.github.scrapwick.Scrapwick.png").arg(size));
+        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(applicationId));
     return icon;
 }
 
