@@ -46,9 +46,8 @@ public:
     int requests = 0;
 };
 
-// File panels that a test answers by calling answerOpen / answerSave, for
-// flows with several panels in a row where finding each real dialog would
-// drown the test.
+// File panels a test answers with answerOpen / answerSave (nothing: cancelled),
+// for flows with several panels in a row.
 class ScriptedFilePanels final : public FilePanels {
 public:
     void runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion) override
@@ -63,7 +62,6 @@ public:
     }
     [[nodiscard]] bool hasPendingOpen() const { return static_cast<bool>(m_openCompletion); }
     [[nodiscard]] bool hasPendingSave() const { return static_cast<bool>(m_saveCompletion); }
-    // Nothing means the user cancelled.
     void answerOpen(std::optional<QStringList> paths)
     {
         if (auto completion = std::exchange(m_openCompletion, nullptr))
@@ -86,8 +84,7 @@ private:
 // Every platform service as a double, wired into one PlatformServices. By
 // default the file panels are the real dialogs: a test finds the QFileDialog
 // and answers it.
-template <class Panels>
-struct TestPlatformWith {
+template <class Panels> struct TestPlatformWith {
     NotificationCenter notifications;
     MemoryUserDefaults defaults;
     RecordingPasteboard pasteboard;
@@ -104,14 +101,18 @@ struct TestPlatformWith {
 
 using TestPlatform = TestPlatformWith<DialogFilePanels>;
 
-// Collects what observers of `name` received, in order.
+// Collects the names of the notifications observers of `watched` received, in order.
 class NotificationRecorder {
 public:
-    NotificationRecorder(NotificationCenter& center, const QStringList& names);
-    ~NotificationRecorder();
+    NotificationRecorder(NotificationCenter& center, const QStringList& watched)
+        : m_center(center)
+    {
+        for (const QString& name : watched)
+            center.addObserver(&m_token, name, [this, name](const QVariantMap&) { names.append(name); });
+    }
+    ~NotificationRecorder() { m_center.removeObserver(&m_token); }
 
     QStringList names;
-    QList<QVariantMap> userInfos;
 
 private:
     NotificationCenter& m_center;
