@@ -1,25 +1,11 @@
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
-#include "platform/MainQueue.h"
 #include "platform/RecordFile.h"
 #include "platform/XdgAutostartLoginItem.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <thread>
-
-using namespace std::chrono_literals;
-
-namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class PlatformFilesTest : public QObject {
     Q_OBJECT
@@ -27,50 +13,31 @@ class PlatformFilesTest : public QObject {
 private slots:
     void atomicWriteReplacesWholeFileOrReportsAFailure()
     {
-        QTemporaryDir dir;
+        QTemporaryDir dir; // holding nothing else
         const QString path = dir.filePath(QStringLiteral("index.json"));
-        QVERIFY(!AtomicFile::write(path, QByteArray(10000, 'a')).has_value());
-        QVERIFY(!AtomicFile::write(path, "short").has_value());
-        QCOMPARE(readAll(path), QByteArray("short"));
+        QVERIFY(!AtomicFile::write(path, QByteArray(10000, 'a')) && !AtomicFile::write(path, "short"));
+        QCOMPARE(readFile(path), QByteArray("short"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("index.json") });
-
         const auto error = AtomicFile::write(dir.filePath(QStringLiteral("no/such/folder/file.png")), "x");
         QVERIFY(error.has_value() && !error->isEmpty());
     }
 
     void autostartEntryIsWrittenAndRemoved()
     {
-        QTemporaryDir dir;
-        XdgAutostartLoginItem item(QStringLiteral("/opt/my apps/scrap\"wick"), dir.filePath(QStringLiteral("a/b")));
+        XdgAutostartLoginItem item(QStringLiteral("/opt/my apps/scrap\"wick"), m_dir.filePath(QStringLiteral("a/b")));
         QVERIFY(item.setEnabled(true));
         QCOMPARE(QFileInfo(item.entryPath()).fileName(), QStringLiteral("scrapwick.desktop"));
-        const QByteArray entry = readAll(item.entryPath());
+        const QByteArray entry = readFile(item.entryPath());
         QVERIFY2(entry.startsWith("[Desktop Entry]\n") && entry.contains("\nType=Application\n")
                 && entry.contains("\nExec=\"/opt/my apps/scrap\\\"wick\"\n"),
             entry.constData());
-
-        QVERIFY(item.setEnabled(false));
-        QVERIFY(!QFile::exists(item.entryPath()));
+        QVERIFY(item.setEnabled(false) && !QFile::exists(item.entryPath()));
         QVERIFY(item.setEnabled(false)); // already disabled is not a failure
-    }
-
-    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
-    {
-        // A timer cannot be started on such a thread: the delayed work must still run.
-        QObject context;
-        QList<int> order;
-        std::thread worker([&] {
-            MainQueue::after(30ms, &context, [&] { order << 2; });
-            MainQueue::async(&context, [&] { order << 1; });
-        });
-        worker.join();
-        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
     }
 
     void anUnreadableRecordIsMovedAsideOnceAndNeverOverAnEarlierOne()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("canvas.json"));
+        const QString path = m_dir.filePath(QStringLiteral("canvas.json"));
         RecordFile record(path, QStringLiteral("[Test]"), QStringLiteral("record"));
         QVERIFY(!record.read().has_value());
         QVERIFY(record.makeWayForWrite()); // no file is no reason to move anything
@@ -87,18 +54,19 @@ private slots:
         record.markUnreadable();
         const RecordFile jobCopy = record; // as a write job carries it
         Log::ScopedCapture log;
-        QVERIFY(jobCopy.makeWayForWrite());
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(jobCopy.makeWayForWrite() && !QFile::exists(path));
         const QString prefix = QStringLiteral("[Test] Kept unreadable record as ");
         QCOMPARE(log.lines().size(), 1);
         QVERIFY(log.lines().first().startsWith(prefix));
-        QCOMPARE(readAll(log.lines().first().mid(prefix.size())), QByteArray("{ damaged"));
+        QCOMPARE(readFile(log.lines().first().mid(prefix.size())), QByteArray("{ damaged"));
         // Written since: a later write replaces it as usual.
-        QVERIFY(!AtomicFile::write(path, "{}"));
-        QVERIFY(record.makeWayForWrite());
-        QCOMPARE(readAll(path), QByteArray("{}"));
+        QVERIFY(!AtomicFile::write(path, "{}") && record.makeWayForWrite());
+        QCOMPARE(readFile(path), QByteArray("{}"));
         QCOMPARE(log.lines().size(), 1);
     }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(PlatformFilesTest)

@@ -1,0 +1,176 @@
+#include "platform/CommandNames.h"
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/SerialQueue.h"
+#include "platform/Uuids.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString n = QStringLiteral("n");
+
+// A handler that appends `label`, followed by the user info's "k", to `calls`.
+NotificationCenter::Handler recordAs(QStringList& calls, const char* label)
+{
+    return
+        [&calls, label](const QVariantMap& info) { calls << QString::fromLatin1(label) + info.value("k").toString(); };
+}
+} // namespace
+
+class PlatformCoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void notificationsGoInRegistrationOrderUntilRemoved()
+    {
+        NotificationCenter center;
+        QObject a, b, c;
+        QStringList calls;
+        center.addObserver(&b, n, recordAs(calls, "b"));
+        center.addObserver(&a, n, recordAs(calls, "a"));
+        center.addObserver(&c, QStringLiteral("other"), recordAs(calls, "c"));
+        center.addObserver(&a, QStringLiteral("m"), recordAs(calls, "m"));
+        center.post(n, { { QStringLiteral("k"), QStringLiteral("!") } });
+        // The controller re-registers with "remove, then add": one delivery, after
+        // the observers that registered in between.
+        center.removeObserver(&a, n);
+        center.addObserver(&a, n, recordAs(calls, "a again"));
+        center.post(n);
+        center.post(QStringLiteral("m"));
+        center.removeObserver(&a);
+        center.post(n);
+        center.post(QStringLiteral("m"));
+        QCOMPARE(calls, (QStringList { "b!", "a!", "b", "a again", "m", "b" }));
+    }
+
+    void destroyedObserversAreSkippedAndAdditionsWaitForTheNextPost()
+    {
+        NotificationCenter center;
+        QObject remover, late;
+        auto victim = std::make_unique<QObject>();
+        QStringList calls;
+        {
+            QObject destroyedBefore;
+            center.addObserver(&destroyedBefore, n, recordAs(calls, "destroyed before"));
+        }
+        center.addObserver(&remover, n, [&](const QVariantMap&) {
+            calls << QStringLiteral("remover");
+            victim.reset();
+            center.addObserver(&late, n, recordAs(calls, "late"));
+        });
+        center.addObserver(victim.get(), n, recordAs(calls, "victim"));
+        center.post(n);
+        center.removeObserver(&remover);
+        center.post(n);
+        QCOMPARE(calls, (QStringList { "remover", "late" }));
+    }
+
+    void isOpenAcceptsOnlyARealBool()
+    {
+        const QString key = CommandNames::isOpenKey;
+        QList<int> answers; // -1: ignored
+        for (const QVariantMap& info : QList<QVariantMap> {
+                 { { key, true } }, { { key, false } }, {}, { { key, 1 } }, { { key, QStringLiteral("true") } } }) {
+            const std::optional<bool> open = NotificationCenter::isOpen(info);
+            answers << (open ? int(*open) : -1);
+        }
+        QCOMPARE(answers, (QList<int> { 1, 0, -1, -1, -1 }));
+    }
+
+    void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThread()
+    {
+        SerialQueue queue(QStringLiteral("t"));
+        queue.waitUntilIdle(); // nothing submitted yet: must not block
+        const std::thread::id callingThread = std::this_thread::get_id();
+        QList<int> order;
+        std::atomic<int> running { 0 };
+        std::atomic<bool> wrong { false }; // overlapping, or on the calling thread
+        for (int i = 0; i < 100; ++i) {
+            queue.submit([&, i] {
+                wrong = wrong || running.fetch_add(1) != 0 || std::this_thread::get_id() == callingThread;
+                // Early jobs are slow so that parallel or out-of-order running shows.
+                if (i < 5)
+                    std::this_thread::sleep_for(2ms);
+                order << i;
+                running.fetch_sub(1);
+            });
+        }
+        queue.waitUntilIdle();
+        QVERIFY(!wrong);
+        QCOMPARE(order.size(), 100);
+        QVERIFY(std::is_sorted(order.begin(), order.end()));
+    }
+
+    void serialQueueWaitsForJobsSubmittedByJobsAndDestructionRunsEveryQueuedJob()
+    {
+        std::atomic<int> done { 0 };
+        const auto slowly = [&](auto delay) {
+            return [&done, delay] {
+                std::this_thread::sleep_for(delay);
+                ++done;
+            };
+        };
+        {
+            SerialQueue queue(QStringLiteral("t"));
+            queue.submit([&] {
+                slowly(30ms)();
+                queue.submit(slowly(10ms));
+            });
+            queue.waitUntilIdle();
+            QCOMPARE(done.load(), 2);
+            for (int i = 0; i < 50; ++i)
+                queue.submit(slowly(100us));
+        }
+        QCOMPARE(done.load(), 52);
+    }
+
+    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
+    {
+        // A timer cannot be started on such a thread: the delayed work must still run.
+        QObject context;
+        QList<int> order;
+        std::thread worker([&] {
+            MainQueue::after(30ms, &context, [&] { order << 2; });
+            MainQueue::async(&context, [&] { order << 1; });
+        });
+        worker.join();
+        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
+    }
+
+    void logCaptureRecordsLinesFromEveryThreadWhole()
+    {
+        Log::ScopedCapture capture;
+        const auto write = [](char who) {
+            for (int i = 0; i < 100; ++i)
+                Log::line(QStringLiteral("[%1] line %2").arg(who).arg(i));
+        };
+        std::thread other(write, 'B');
+        write('A');
+        other.join();
+        const QStringList lines = capture.lines();
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\[[AB]\\] line \\d+$"))).size(), 200);
+        QCOMPARE(lines.size(), 200);
+        QVERIFY(lines.indexOf(QStringLiteral("[B] line 10")) < lines.indexOf(QStringLiteral("[B] line 11")));
+    }
+
+    void uuidsParseOnlyTheBareForm()
+    {
+        const QString canonical = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
+        for (const QString& text : { canonical, canonical.toLower() })
+            QCOMPARE(Uuids::canonicalText(Uuids::parseStrict(text).value_or(QUuid())), canonical);
+        for (const QString& text : { "{" + canonical + "}", QStringLiteral("../../../../../../../../../etc/passw"),
+                 canonical.chopped(1) + "G", QString(canonical).remove('-'), QString() })
+            QVERIFY2(!Uuids::parseStrict(text), qPrintable(text));
+    }
+};
+
+QTEST_GUILESS_MAIN(PlatformCoreTest)
+#include "PlatformCoreTest.moc"
