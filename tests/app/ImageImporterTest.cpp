@@ -7,7 +7,6 @@
 
 #include <libheif/heif.h>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -22,16 +21,14 @@ bool writeHeic(const QString& path, QSize size, QColor colour)
         return false;
     heif_encoder_set_lossy_quality(encoder, 95);
     const bool alpha = colour.alpha() < 255;
-    QImage source(size, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    source.fill(colour);
     heif_image* image = nullptr;
     heif_image_create(size.width(), size.height(), heif_colorspace_RGB,
         alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &image);
     heif_image_add_plane(image, heif_channel_interleaved, size.width(), size.height(), 8);
     int stride = 0;
     uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < size.height(); ++y)
-        std::memcpy(plane + y * stride, source.constScanLine(y), size.width() * (alpha ? 4 : 3));
+    QImage(plane, size.width(), size.height(), stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888)
+        .fill(colour);
     const bool encoded
         = heif_context_encode_image(context.get(), image, encoder, nullptr, nullptr).code == heif_error_Ok;
     heif_image_release(image);

@@ -15,20 +15,17 @@
 #include <optional>
 #include <utility>
 
-class RecordingPasteboard final : public Pasteboard {
-public:
+struct RecordingPasteboard final : Pasteboard {
     void setImage(const QImage& image) override { images.append(image); }
     QList<QImage> images;
 };
 
-class IgnoringUrlOpener final : public UrlOpener {
-public:
+struct IgnoringUrlOpener final : UrlOpener {
     bool openUrl(const QUrl&) override { return true; }
 };
 
 // A login item whose changes take effect unless `works` is false.
-class RecordingLoginItem final : public LoginItem {
-public:
+struct RecordingLoginItem final : LoginItem {
     bool setEnabled(bool enabled) override
     {
         calls.append(enabled);
@@ -38,8 +35,7 @@ public:
     bool works = true;
 };
 
-class FixedCaptureAccess final : public ScreenCaptureAccess {
-public:
+struct FixedCaptureAccess final : ScreenCaptureAccess {
     [[nodiscard]] bool preflight() const override { return allowed; }
     void request() override { ++requests; }
     bool allowed = true;
