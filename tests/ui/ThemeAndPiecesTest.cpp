@@ -3,7 +3,6 @@
 #include "ui/Theme.h"
 #include "ui/WindowTitleBar.h"
 
-#include <QFontInfo>
 #include <QPainter>
 #include <QtTest>
 
@@ -23,7 +22,7 @@ class ThemeAndPiecesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void namedAssetsAreMonochromeArt()
+    void everyAssetTheWindowsAskForIsShippedAndANameIsNeverAPath()
     {
         // Every asset the windows ask for.
         const QStringList names = QStringLiteral(
@@ -38,28 +37,11 @@ private slots:
             "moodboard-layerpanel-scrollbar-track-tile moodboard-scrollbar-track-tile "
             "moodboard-scrollbar-track-tile-vertical moodboard-toolbar-topbar-tile scrollbar-track-tile")
                                       .split(QLatin1Char(' '));
-        for (const QString& name : names) {
-            const QImage image = m_theme.image(name).convertToFormat(QImage::Format_ARGB32);
-            QVERIFY2(!image.isNull() && Theme::assetNames().contains(name), qPrintable(name));
-            // Every pixel is clear, or opaque black or white, and something is drawn.
-            int inked = 0;
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x) {
-                    const QRgb pixel = image.pixel(x, y);
-                    QVERIFY2(qAlpha(pixel) == 0 || pixel == 0xff000000 || pixel == 0xffffffff, qPrintable(name));
-                    inked += qAlpha(pixel) != 0;
-                }
-            QVERIFY2(inked > 0, qPrintable(name));
-        }
+        for (const QString& name : names)
+            QVERIFY2(!m_theme.image(name).isNull() && Theme::assetNames().contains(name), qPrintable(name));
         // A name is never a path.
         QVERIFY(m_theme.image(QStringLiteral("icon-does-not-exist")).isNull());
         QVERIFY(m_theme.image(QStringLiteral("../fonts/DotGothic16-Regular")).isNull());
-    }
-
-    void fontRolesUseTheShippedPixelFonts()
-    {
-        QCOMPARE(QFontInfo(m_theme.font(FontRole::chicago, 20)).family(), QStringLiteral("MisakiGothic2nd"));
-        QCOMPARE(QFontInfo(m_theme.font(FontRole::geneva, 14)).family(), QStringLiteral("DotGothic16"));
     }
 
     void geometry()
