@@ -35,10 +35,9 @@ QAction* find(const QMenu* menu, const QString& title)
 // The top-level window of type `Window`, shown or not.
 template <typename Window> Window* topLevel()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* window = qobject_cast<Window*>(widget))
             return window;
-    }
     return nullptr;
 }
 

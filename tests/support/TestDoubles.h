@@ -9,9 +9,6 @@
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
 
-#include <QList>
-#include <QUrl>
-
 #include <optional>
 #include <utility>
 
