@@ -80,10 +80,10 @@ private Q_SLOTS:
     {
         QFETCH(bool, login);
         QFETCH(bool, stored);
+        QFETCH(bool, loginItemWorks);
         QFETCH(bool, expected);
         const QString key = login ? "launchAtLogin" : "shapeRecognition.enabled";
         m->platform.defaults.setValue(key, stored);
-        QFETCH(bool, loginItemWorks);
         m->platform.loginItem.works = loginItemWorks;
         launch();
         QAction* item = find(find(statusMenu(), "Settings")->menu(), login ? "Launch at Login" : "Shape Recognition");
