@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "TestDoubles.h"
+#include "app/DisplayProbe.h"
 #include "canvas/CanvasStore.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
@@ -28,20 +29,15 @@ QStringList titles(const QMenu* menu)
 
 QAction* find(const QMenu* menu, const QString& title)
 {
-    for (QAction* action : menu->actions()) {
-        if (action->text() == title)
-            return action;
-    }
-    return nullptr;
+    return menu->actions().value(titles(menu).indexOf(title));
 }
 
 // The top-level window of type `Window`, shown or not.
 template <typename Window> Window* topLevel()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* window = qobject_cast<Window*>(widget))
             return window;
-    }
     return nullptr;
 }
 
@@ -70,40 +66,33 @@ private Q_SLOTS:
 
     void settingsShowAndWriteTheirDefault_data()
     {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("login"); // "Launch at Login", else "Shape Recognition"
         QTest::addColumn<bool>("stored");
         QTest::addColumn<bool>("loginItemWorks");
         QTest::addColumn<bool>("expected");
-        const QString shape = QStringLiteral("Shape Recognition"), login = QStringLiteral("Launch at Login");
-        QTest::newRow("shape recognition on") << shape << "shapeRecognition.enabled" << false << true << true;
-        QTest::newRow("shape recognition off") << shape << "shapeRecognition.enabled" << true << true << false;
-        QTest::newRow("launch at login on") << login << "launchAtLogin" << false << true << true;
-        QTest::newRow("launch at login off") << login << "launchAtLogin" << true << true << false;
+        QTest::newRow("shape recognition on") << false << false << true << true;
+        QTest::newRow("launch at login off") << true << true << true << false;
         // The check mark and the preference keep telling the truth.
-        QTest::newRow("login item refuses") << login << "launchAtLogin" << false << false << false;
+        QTest::newRow("login item refuses") << true << false << false << false;
     }
 
     void settingsShowAndWriteTheirDefault()
     {
-        QFETCH(QString, title);
-        QFETCH(QString, key);
+        QFETCH(bool, login);
         QFETCH(bool, stored);
         QFETCH(bool, loginItemWorks);
         QFETCH(bool, expected);
+        const QString key = login ? "launchAtLogin" : "shapeRecognition.enabled";
         m->platform.defaults.setValue(key, stored);
         m->platform.loginItem.works = loginItemWorks;
         launch();
-        QAction* item = find(find(statusMenu(), QStringLiteral("Settings"))->menu(), title);
+        QAction* item = find(find(statusMenu(), "Settings")->menu(), login ? "Launch at Login" : "Shape Recognition");
         QCOMPARE(item->isChecked(), stored);
-        Log::ScopedCapture log;
         item->trigger();
         QCOMPARE(item->isChecked(), expected);
         QCOMPARE(m->platform.defaults.value(key), QVariant(expected));
         // Only "Launch at Login" asks the login item, for the state the user chose.
-        QCOMPARE(m->platform.loginItem.calls, key == "launchAtLogin" ? QList<bool> { !stored } : QList<bool> {});
-        QCOMPARE(log.lines(),
-            loginItemWorks ? QStringList() : QStringList { QStringLiteral("[Settings] Could not add the login item") });
+        QCOMPARE(m->platform.loginItem.calls, login ? QList<bool> { !stored } : QList<bool> {});
     }
 
     void cropModeStartsOnceOrAsksForAccess_data()
@@ -151,16 +140,55 @@ private Q_SLOTS:
         launch();
         find(statusMenu(), "Import to Idea Gallery...")->trigger();
         auto* dialog = topLevel<QFileDialog>();
-        QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Import to Idea Gallery"));
-        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose images to import"));
-        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+        QVERIFY(dialog && dialog->isVisible() && dialog->fileMode() == QFileDialog::ExistingFiles);
         // One filter shows every importable type at once, so a mixed pick is
         // possible, and it is the one selected. (The pick itself: ImportE2ETest.)
-        const QString images = QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)");
-        QCOMPARE(dialog->nameFilters(), (QStringList { images, QStringLiteral("All files (*)") }));
-        QCOMPARE(dialog->selectedNameFilter(), images);
+        const QString images = "Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)";
+        QCOMPARE(
+            QStringList({ dialog->windowTitle(), dialog->labelText(QFileDialog::Accept), dialog->selectedNameFilter() })
+                + dialog->nameFilters(),
+            (QStringList { "Import to Idea Gallery", "Choose images to import", images, images, "All files (*)" }));
         dialog->reject();
+    }
+
+    void displayChoiceDecidesHowToStart()
+    {
+        using Env = std::optional<std::string>;
+        const Env none, x(":7"), wayland("wayland-0"), xcb("xcb");
+        const char* noDisplay = "no X11 or Wayland display found (DISPLAY is not set)";
+        const struct {
+            const char* name;
+            Env display, waylandDisplay, platform;
+            bool xAnswers, probesX;
+            const char* problem; // null: may start
+            Env chosen;
+        } cases[] = {
+            { "nothing at all", none, none, none, true, false, noDisplay, none },
+            { "x11 silent", x, none, none, false, true, "cannot connect to the X server on display \":7\"", none },
+            { "xcb chosen, answers", x, none, xcb, true, true, nullptr, none },
+            { "xcb chosen, no display", none, wayland, xcb, true, false, noDisplay, none },
+            // Qt would pick Wayland, where nothing can be kept on top and the capture
+            // helper sees black windows: XWayland is used instead.
+            { "wayland with xwayland", x, wayland, none, true, true, nullptr, xcb },
+            { "wayland only", none, wayland, none, true, false, "this Wayland session offers none (DISPLAY is not set)",
+                none },
+            { "wayland chosen", x, wayland, Env("wayland"), false, false, nullptr, none },
+        };
+        for (const auto& c : cases) {
+            QStringList probed;
+            const DisplayChoice choice = DisplayProbe::choose(
+                { c.display, c.waylandDisplay, c.platform }, "/opt/bin/scrapwick", [&](const std::string& name) {
+                    probed.append(QString::fromStdString(name));
+                    return c.xAnswers;
+                });
+            // One line that says what is missing and how to run it anyway.
+            const QString text = QString::fromStdString(choice.problem.value_or(""));
+            QVERIFY2(probed == (c.probesX ? QStringList { ":7" } : QStringList {}) && choice.platform == c.chosen
+                    && choice.problem.has_value() == (c.problem != nullptr) && !text.contains('\n')
+                    && (!c.problem
+                        || (text.contains(c.problem) && text.endsWith(" under Xvfb: xvfb-run /opt/bin/scrapwick"))),
+                qPrintable(QStringLiteral("%1: %2").arg(c.name, text)));
+        }
     }
 
 private:

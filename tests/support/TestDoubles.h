@@ -10,26 +10,20 @@
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
 
-#include <QList>
-#include <QUrl>
-
 #include <optional>
 #include <utility>
 
-class RecordingPasteboard final : public Pasteboard {
-public:
+struct RecordingPasteboard final : Pasteboard {
     void setImage(const QImage& image) override { images.append(image); }
     QList<QImage> images;
 };
 
-class IgnoringUrlOpener final : public UrlOpener {
-public:
+struct IgnoringUrlOpener final : UrlOpener {
     bool openUrl(const QUrl&) override { return true; }
 };
 
 // A login item whose changes take effect unless `works` is false.
-class RecordingLoginItem final : public LoginItem {
-public:
+struct RecordingLoginItem final : LoginItem {
     bool setEnabled(bool enabled) override
     {
         calls.append(enabled);
@@ -39,17 +33,15 @@ public:
     bool works = true;
 };
 
-class FixedCaptureAccess final : public ScreenCaptureAccess {
-public:
+struct FixedCaptureAccess final : ScreenCaptureAccess {
     [[nodiscard]] bool preflight() const override { return allowed; }
     void request() override { ++requests; }
     bool allowed = true;
     int requests = 0;
 };
 
-// File panels that a test answers by calling answerOpen / answerSave, for
-// flows with several panels in a row where finding each real dialog would
-// drown the test.
+// File panels a test answers with answerOpen / answerSave (nothing: cancelled),
+// for flows with several panels in a row.
 class ScriptedFilePanels final : public FilePanels {
 public:
     void runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion) override
@@ -64,7 +56,6 @@ public:
     }
     [[nodiscard]] bool hasPendingOpen() const { return static_cast<bool>(m_openCompletion); }
     [[nodiscard]] bool hasPendingSave() const { return static_cast<bool>(m_saveCompletion); }
-    // Nothing means the user cancelled.
     void answerOpen(std::optional<QStringList> paths)
     {
         if (auto completion = std::exchange(m_openCompletion, nullptr))
@@ -97,8 +88,7 @@ public:
 // Every platform service as a double, wired into one PlatformServices. By
 // default the file panels are the real dialogs: a test finds the QFileDialog
 // and answers it.
-template <class Panels>
-struct TestPlatformWith {
+template <class Panels> struct TestPlatformWith {
     NotificationCenter notifications;
     MemoryUserDefaults defaults;
     RecordingPasteboard pasteboard;
@@ -116,14 +106,18 @@ struct TestPlatformWith {
 
 using TestPlatform = TestPlatformWith<DialogFilePanels>;
 
-// Collects what observers of `name` received, in order.
+// Collects the names of the notifications observers of `watched` received, in order.
 class NotificationRecorder {
 public:
-    NotificationRecorder(NotificationCenter& center, const QStringList& names);
-    ~NotificationRecorder();
+    NotificationRecorder(NotificationCenter& center, const QStringList& watched)
+        : m_center(center)
+    {
+        for (const QString& name : watched)
+            center.addObserver(&m_token, name, [this, name](const QVariantMap&) { names.append(name); });
+    }
+    ~NotificationRecorder() { m_center.removeObserver(&m_token); }
 
     QStringList names;
-    QList<QVariantMap> userInfos;
 
 private:
     NotificationCenter& m_center;

@@ -1,0 +1,211 @@
+#include "platform/AtomicFile.h"
+#include "platform/CommandNames.h"
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RecordFile.h"
+#include "platform/SerialQueue.h"
+#include "platform/Uuids.h"
+#include "platform/XdgAutostartLoginItem.h"
+#include "support/TestFiles.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString n = QStringLiteral("n");
+
+// A handler that appends `label`, followed by the user info's "k", to `calls`.
+NotificationCenter::Handler recordAs(QStringList& calls, const char* label)
+{
+    return
+        [&calls, label](const QVariantMap& info) { calls << QString::fromLatin1(label) + info.value("k").toString(); };
+}
+} // namespace
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void notificationsGoInRegistrationOrderToLiveObserversUntilRemoved()
+    {
+        NotificationCenter center;
+        QObject a, b, c, late, remover;
+        auto victim = std::make_unique<QObject>();
+        QStringList calls;
+        {
+            QObject destroyedBefore;
+            center.addObserver(&destroyedBefore, n, recordAs(calls, "destroyed before"));
+        }
+        center.addObserver(&b, n, recordAs(calls, "b"));
+        center.addObserver(&a, n, recordAs(calls, "a"));
+        center.addObserver(&c, QStringLiteral("other"), recordAs(calls, "c"));
+        center.addObserver(&a, QStringLiteral("m"), recordAs(calls, "m"));
+        // Destroyed during a post: skipped. Added during a post: heard from the next one.
+        center.addObserver(&remover, n, [&](const QVariantMap&) {
+            calls << QStringLiteral("remover");
+            victim.reset();
+            center.addObserver(&late, n, recordAs(calls, "late"));
+        });
+        center.addObserver(victim.get(), n, recordAs(calls, "victim"));
+        center.post(n, { { QStringLiteral("k"), QStringLiteral("!") } });
+        center.removeObserver(&remover);
+        // The controller re-registers with "remove, then add": one delivery, after
+        // the observers that registered in between.
+        center.removeObserver(&a, n);
+        center.addObserver(&a, n, recordAs(calls, "a again"));
+        center.post(n);
+        center.post(QStringLiteral("m"));
+        center.removeObserver(&a);
+        center.post(n);
+        center.post(QStringLiteral("m"));
+        QCOMPARE(calls, (QStringList { "b!", "a!", "remover", "b", "late", "a again", "m", "b", "late" }));
+    }
+
+    void isOpenAcceptsOnlyARealBool()
+    {
+        const QString key = CommandNames::isOpenKey;
+        QList<int> answers; // -1: ignored
+        for (const QVariantMap& info : QList<QVariantMap> {
+                 { { key, true } }, { { key, false } }, {}, { { key, 1 } }, { { key, QStringLiteral("true") } } }) {
+            const std::optional<bool> open = NotificationCenter::isOpen(info);
+            answers << (open ? int(*open) : -1);
+        }
+        QCOMPARE(answers, (QList<int> { 1, 0, -1, -1, -1 }));
+    }
+
+    void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThreadAndAllBeforeItGoes()
+    {
+        const std::thread::id callingThread = std::this_thread::get_id();
+        QList<int> order;
+        std::atomic<int> running { 0 };
+        std::atomic<bool> wrong { false }; // overlapping, or on the calling thread
+        const auto job = [&](int i) {
+            return [&, i] {
+                wrong = wrong || running.fetch_add(1) != 0 || std::this_thread::get_id() == callingThread;
+                // Early jobs are slow so that parallel or out-of-order running shows.
+                std::this_thread::sleep_for(i < 5 ? 2000us : 100us);
+                order << i;
+                running.fetch_sub(1);
+            };
+        };
+        {
+            SerialQueue queue(QStringLiteral("t"));
+            queue.waitUntilIdle(); // nothing submitted yet: must not block
+            queue.submit([&] {
+                std::this_thread::sleep_for(30ms);
+                queue.submit(job(0)); // waited for too
+            });
+            queue.waitUntilIdle();
+            QCOMPARE(order, QList<int> { 0 });
+            for (int i = 1; i < 100; ++i)
+                queue.submit(job(i));
+        } // still queued: a user's pictures being written
+        QVERIFY(!wrong);
+        QCOMPARE(order.size(), 100);
+        QVERIFY(std::is_sorted(order.begin(), order.end()));
+    }
+
+    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
+    {
+        // A timer cannot be started on such a thread: the delayed work must still run.
+        QObject context;
+        QList<int> order;
+        std::thread worker([&] {
+            MainQueue::after(30ms, &context, [&] { order << 2; });
+            MainQueue::async(&context, [&] { order << 1; });
+        });
+        worker.join();
+        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
+    }
+
+    void logCaptureRecordsLinesFromEveryThreadWhole()
+    {
+        Log::ScopedCapture capture;
+        const auto write = [](char who) {
+            for (int i = 0; i < 100; ++i)
+                Log::line(QStringLiteral("[%1] line %2").arg(who).arg(i));
+        };
+        std::thread other(write, 'B');
+        write('A');
+        other.join();
+        const QStringList lines = capture.lines();
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\[[AB]\\] line \\d+$"))).size(), 200);
+        QCOMPARE(lines.size(), 200);
+        QVERIFY(lines.indexOf(QStringLiteral("[B] line 10")) < lines.indexOf(QStringLiteral("[B] line 11")));
+    }
+
+    void uuidsParseOnlyTheBareForm()
+    {
+        const QString canonical = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
+        for (const QString& text : { canonical, canonical.toLower() })
+            QCOMPARE(Uuids::canonicalText(Uuids::parseStrict(text).value_or(QUuid())), canonical);
+        for (const QString& text : { "{" + canonical + "}", QStringLiteral("../../../../../../../../../etc/passw"),
+                 canonical.chopped(1) + "G", QString(canonical).remove('-'), QString() })
+            QVERIFY2(!Uuids::parseStrict(text), qPrintable(text));
+    }
+
+    void atomicWriteReplacesWholeFileOrReportsAFailure()
+    {
+        QTemporaryDir dir; // holding nothing else
+        const QString path = dir.filePath(QStringLiteral("index.json"));
+        QVERIFY(!AtomicFile::write(path, QByteArray(10000, 'a')) && !AtomicFile::write(path, "short"));
+        QCOMPARE(readFile(path), QByteArray("short"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("index.json") });
+        const auto error = AtomicFile::write(dir.filePath(QStringLiteral("no/such/folder/file.png")), "x");
+        QVERIFY(error.has_value() && !error->isEmpty());
+    }
+
+    void autostartEntryIsWrittenAndRemoved()
+    {
+        XdgAutostartLoginItem item(QStringLiteral("/opt/my apps/scrap\"wick"), m_dir.filePath(QStringLiteral("a/b")));
+        QVERIFY(item.setEnabled(true) && item.entryPath().endsWith(QStringLiteral("/scrapwick.desktop")));
+        const QByteArray entry = readFile(item.entryPath());
+        QVERIFY2(entry.startsWith("[Desktop Entry]\n") && entry.contains("\nType=Application\n")
+                && entry.contains("\nExec=\"/opt/my apps/scrap\\\"wick\"\n"),
+            entry.constData());
+        QVERIFY(item.setEnabled(false) && !QFile::exists(item.entryPath()));
+        QVERIFY(item.setEnabled(false)); // already disabled is not a failure
+    }
+
+    void anUnreadableRecordIsMovedAsideOnceAndNeverOverAnEarlierOne()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("canvas.json"));
+        RecordFile record(path, QStringLiteral("[Test]"), QStringLiteral("record"));
+        QVERIFY(!record.read() && record.makeWayForWrite()); // no file is no reason to move anything
+
+        // 12:34:56 in UTC+1 is 11:34:56 UTC.
+        const QDateTime now(QDate(2025, 3, 9), QTime(12, 34, 56), Qt::OffsetFromUTC, 3600);
+        const QString base = path + QStringLiteral(".unreadable-20250309-113456");
+        QCOMPARE(record.keepAsidePath(now), base);
+        QVERIFY(!AtomicFile::write(base, "1") && !AtomicFile::write(base + QStringLiteral("-2"), "2"));
+        QCOMPARE(record.keepAsidePath(now), base + QStringLiteral("-3"));
+
+        QVERIFY(!AtomicFile::write(path, "{ damaged"));
+        QCOMPARE(record.read(), std::optional<QByteArray>("{ damaged"));
+        record.markUnreadable();
+        const RecordFile jobCopy = record; // as a write job carries it
+        Log::ScopedCapture log;
+        QVERIFY(jobCopy.makeWayForWrite() && !QFile::exists(path));
+        const QString prefix = QStringLiteral("[Test] Kept unreadable record as ");
+        QVERIFY(log.lines().size() == 1 && log.lines().first().startsWith(prefix));
+        QCOMPARE(readFile(log.lines().first().mid(prefix.size())), QByteArray("{ damaged"));
+        // Written since: a later write replaces it as usual.
+        QVERIFY(!AtomicFile::write(path, "{}") && record.makeWayForWrite());
+        QCOMPARE(readFile(path), QByteArray("{}"));
+        QCOMPARE(log.lines().size(), 1);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "PlatformTest.moc"
