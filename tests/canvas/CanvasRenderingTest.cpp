@@ -2,26 +2,19 @@
 #include "platform/Log.h"
 #include "support/TestFiles.h"
 
-#include <QPainter>
-
 #include <QTest>
 
 Q_DECLARE_METATYPE(QList<Layer>)
 
 namespace {
-// Red top-left, green top-right, blue bottom-left, white bottom-right: any
-// turn or mirror moves the colours somewhere else.
-QByteArray quadrantPng(int side)
+// 100 x 100, red top-left, green top-right, blue bottom-left, white bottom-right:
+// any turn or mirror moves the colours somewhere else.
+QByteArray quadrantPng()
 {
-    QImage image(side, side, QImage::Format_ARGB32);
-    QPainter painter(&image);
-    const int half = side / 2;
-    painter.fillRect(0, 0, half, half, Qt::red);
-    painter.fillRect(half, 0, side - half, half, Qt::green);
-    painter.fillRect(0, half, half, side - half, Qt::blue);
-    painter.fillRect(half, half, side - half, side - half, Qt::white);
-    painter.end();
-    return pngOf(image);
+    QImage image(2, 2, QImage::Format_ARGB32);
+    for (int i = 0; i < 4; ++i)
+        image.setPixelColor(i % 2, i / 2, QList<QColor> { Qt::red, Qt::green, Qt::blue, Qt::white }[i]);
+    return pngOf(image.scaled(100, 100));
 }
 
 Layer layerAt(QPointF centre, double width, double height, double rotation = 0, QByteArray bytes = {})
@@ -34,13 +27,6 @@ Layer layerAt(QPointF centre, double width, double height, double rotation = 0, 
     layer.height = height;
     layer.rotation = rotation;
     return layer;
-}
-
-// One canvas point per pixel over (0, 0)-(100, 100).
-QImage renderedSquare(const QList<Layer>& layers)
-{
-    const auto image = CanvasRendering::renderImage(layers, QRectF(0, 0, 100, 100), 1.0);
-    return image.value_or(QImage());
 }
 } // namespace
 
@@ -74,54 +60,52 @@ private slots:
         QCOMPARE(bounds.value_or(QRectF()), expected);
     }
 
-    void layerFillsItsRectangleAndNothingElse()
+    void pixelsLandWhereTheLayersSay()
     {
-        const auto image
-            = CanvasRendering::renderImage({ layerAt({ 200, 100 }, 100, 50) }, QRectF(142, 67, 116, 66), 3.0);
-        QVERIFY(image.has_value());
-        QCOMPARE(image->size(), QSize(348, 198));
-        // The layer covers canvas (150, 75)-(250, 125): pixels 24..323 by 24..173.
-        for (const QPoint inside : { QPoint(24, 24), QPoint(323, 173) })
-            QCOMPARE(image->pixelColor(inside), QColor(Qt::red));
-        for (const QPoint outside : { QPoint(23, 24), QPoint(24, 23), QPoint(324, 173), QPoint(323, 174) })
-            QCOMPARE(image->pixelColor(outside).alpha(), 0);
-    }
-
-    void mirroringComesBeforeTurning()
-    {
-        Layer layer = layerAt({ 50, 50 }, 100, 100, 90, quadrantPng(100));
-        layer.flipHorizontal = true;
-        // Mirrored first, red goes to the top right, then a quarter turn
-        // clockwise takes it to the bottom right. Turning first and mirroring
-        // after would leave red at the top left.
-        const QImage image = renderedSquare({ layer });
-        QCOMPARE(image.pixelColor(25, 25), QColor(Qt::white));
-        QCOMPARE(image.pixelColor(75, 25), QColor(Qt::green));
-        QCOMPARE(image.pixelColor(75, 75), QColor(Qt::red));
-
-        layer.flipHorizontal = false;
-        layer.flipVertical = true;
-        layer.rotation = 0;
-        QCOMPARE(renderedSquare({ layer }).pixelColor(25, 75), QColor(Qt::red));
-    }
-
-    void layersStackByZIndexThenListOrder()
-    {
-        Layer lowerButLast = layerAt({ 50, 50 }, 100, 100, 0, solidPng(10, 10, Qt::green));
-        lowerButLast.zIndex = -1;
-        Layer first = layerAt({ 50, 50 }, 100, 100, 0, solidPng(10, 10, Qt::red));
-        Layer second = layerAt({ 50, 50 }, 100, 100, 0, solidPng(10, 10, Qt::blue));
-        QCOMPARE(renderedSquare({ first, second, lowerButLast }).pixelColor(50, 50), QColor(Qt::blue));
-        second.zIndex = -2;
-        QCOMPARE(renderedSquare({ first, second, lowerButLast }).pixelColor(50, 50), QColor(Qt::red));
-    }
-
-    void undecodableLayerIsLeftOut()
-    {
-        const QImage image = renderedSquare(
-            { layerAt({ 25, 50 }, 50, 100, 0, QByteArray("not a png")), layerAt({ 75, 50 }, 50, 100, 30) });
-        QCOMPARE(image.pixelColor(10, 50).alpha(), 0);
-        QCOMPARE(image.pixelColor(75, 50), QColor(Qt::red));
+        const Layer wide = layerAt({ 200, 100 }, 100, 50);
+        const QRectF around(142, 67, 116, 66), square(0, 0, 100, 100);
+        QCOMPARE(CanvasRendering::renderImage({ wide }, around, 3.0).value_or(QImage()).size(), QSize(348, 198));
+        Layer mirrored = layerAt({ 50, 50 }, 100, 100, 90, quadrantPng());
+        mirrored.flipHorizontal = true;
+        Layer upsideDown = layerAt({ 50, 50 }, 100, 100, 0, quadrantPng());
+        upsideDown.flipVertical = true;
+        const auto filled = [](QColor colour, qint64 zIndex) {
+            Layer layer = layerAt({ 50, 50 }, 100, 100, 0, solidPng(10, 10, colour));
+            layer.zIndex = zIndex;
+            return layer;
+        };
+        const Layer red = filled(Qt::red, 0), blue = filled(Qt::blue, 0), lowBlue = filled(Qt::blue, -2),
+                    lowGreen = filled(Qt::green, -1);
+        const Layer broken = layerAt({ 25, 50 }, 50, 100, 0, QByteArray("not a png")),
+                    turned = layerAt({ 75, 50 }, 50, 100, 30);
+        const struct {
+            const char* what;
+            QList<Layer> layers;
+            QRectF area;
+            double scale;
+            QPoint pixel;
+            QColor colour;
+        } rows[] = {
+            // The layer covers canvas (150, 75)-(250, 125): pixels 24..323 by 24..173.
+            { "first pixel inside", { wide }, around, 3, { 24, 24 }, Qt::red },
+            { "last pixel inside", { wide }, around, 3, { 323, 173 }, Qt::red },
+            { "left of it", { wide }, around, 3, { 23, 24 }, Qt::transparent },
+            { "below it", { wide }, around, 3, { 323, 174 }, Qt::transparent },
+            // Mirrored first, red goes to the top right, then a quarter turn clockwise
+            // takes it to the bottom right; turning first would leave it at the top left.
+            { "mirrored then turned", { mirrored }, square, 1, { 75, 75 }, Qt::red },
+            { "upside down", { upsideDown }, square, 1, { 25, 75 }, Qt::red },
+            { "zIndex before list order", { red, blue, lowGreen }, square, 1, { 50, 50 }, Qt::blue },
+            { "lowest zIndex below", { red, lowBlue, lowGreen }, square, 1, { 50, 50 }, Qt::red },
+            { "undecodable layer left out", { broken, turned }, square, 1, { 10, 50 }, Qt::transparent },
+            { "beside an undecodable layer", { broken, turned }, square, 1, { 75, 50 }, Qt::red },
+        };
+        for (const auto& row : rows) {
+            const auto image = CanvasRendering::renderImage(row.layers, row.area, row.scale);
+            const QColor colour = image.value_or(QImage()).pixelColor(row.pixel);
+            QVERIFY2(colour == row.colour || (colour.alpha() == 0 && row.colour.alpha() == 0),
+                qPrintable(QString::fromLatin1(row.what) + QLatin1Char(' ') + colour.name(QColor::HexArgb)));
+        }
     }
 
     void renderRefusals_data()
@@ -141,12 +125,9 @@ private slots:
     void renderRefusals()
     {
         QFETCH(QRectF, area);
-        QFETCH(int, loggedLines);
         Log::ScopedCapture log;
         QVERIFY(!CanvasRendering::renderImage({ layerAt({ 0, 0 }, 10, 10) }, area, 3.0).has_value());
-        QCOMPARE(log.lines().size(), loggedLines);
-        if (loggedLines)
-            QVERIFY(log.lines().first().startsWith(QStringLiteral("[CanvasStore] Refused to render")));
+        QTEST(int(log.lines().size()), "loggedLines");
     }
 
     void aLongThinBoardIsRenderedAndEncodedWhole()

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -39,17 +40,21 @@ auto fieldsOf(const Layer& l)
         l.rotation, l.flipHorizontal, l.flipVertical, l.zIndex);
 }
 
-const QString validLayer = QStringLiteral(
-    R"({"id": "6B29FC40-CA47-1067-B31D-00DD010662DA", "clipItemId": "7D444840-9DC0-11D1-B245-5FFDCE74FAD2",
-        "name": "Layer 3", "positionX": 10.5, "positionY": -4, "width": 80, "height": 60, "rotation": -90,
-        "flipHorizontal": true, "flipVertical": false, "zIndex": 2})");
+// One layer of a canvas file as an earlier run left it: at (0, 0), 30 high, unturned.
+QString layerJson(const QString& id, const QString& name, double width, qint64 zIndex)
+{
+    return QStringLiteral(R"({"id": "%1", "clipItemId": "%1", "name": "%2", "positionX": 0, "positionY": 0,
+        "width": %3, "height": 30, "rotation": 0, "flipHorizontal": false, "flipVertical": false, "zIndex": %4})")
+        .arg(id, name, QString::number(width, 'g', 17), QString::number(zIndex));
+}
 
-// A canvas file as an earlier run (or a damaged disk) left it: the valid layer,
+// A canvas file as an earlier run (or a damaged disk) left it: one valid layer,
 // one piece of its text replaced.
 QString recordWith(const char* from = "", const char* to = "")
 {
     return QStringLiteral(R"({"nextLayerNumber": 4, "layers": [%1]})")
-        .arg(QString(validLayer).replace(QString::fromLatin1(from), QString::fromLatin1(to)));
+        .arg(layerJson(QStringLiteral("6B29FC40-CA47-1067-B31D-00DD010662DA"), QStringLiteral("Layer 3"), 80, 2)
+                 .replace(QString::fromLatin1(from), QString::fromLatin1(to)));
 }
 } // namespace
 
@@ -85,11 +90,7 @@ class CanvasStoreTest : public QObject {
         QStringList layers;
         for (qsizetype i = 0; i < zIndices.size(); ++i) {
             const QString id = upperId(ids.emplaceBack(QUuid::createUuid()));
-            layers.append(QStringLiteral(R"({"id": "%1", "clipItemId": "%1", "name": "%2", "positionX": 0,
-                "positionY": 0, "width": %3, "height": 30, "rotation": 0, "flipHorizontal": false,
-                "flipVertical": false, "zIndex": %4})")
-                    .arg(id, QString::number(i), QString::number(widths.value(i, 40), 'g', 17),
-                        QString::number(zIndices[i])));
+            layers.append(layerJson(id, QString::number(i), widths.value(i, 40), zIndices[i]));
             writeFile(layerFile(ids.last()), solidPng(4, 4));
         }
         writeFile(recordPath(),
@@ -128,124 +129,100 @@ private slots:
 
     void newLayersFitTheVisibleArea()
     {
-        // The limit is 0.8 of the smaller side: 249.6 for 518 x 312, 400 for 500 x 500.
-        const struct {
-            QSizeF area;
-            QSize pixels;
-            QSizeF expected;
-        } rows[] = {
-            { { 518, 312 }, { 1000, 500 }, { 249.6, 124.8 } },
-            { { 518, 312 }, { 300, 1000 }, { 74.88, 249.6 } },
-            { { 518, 312 }, { 400, 300 }, { 200, 150 } }, // small: kept at half size
-            { { 500, 500 }, { 800, 300 }, { 400, 150 } }, // a side equal to the limit
-        };
-        for (const auto& row : rows) {
-            canvas().setContentArea(row.area);
-            QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(row.pixels.width(), row.pixels.height()), { 7, 9 },
-                false));
+        // The limit is 0.8 of the smaller side: 249.6 for 518 x 312, 400 for 500 x 500;
+        // a small picture is kept at half size.
+        const QList<std::array<QSizeF, 3>> rows { { QSizeF(518, 312), QSizeF(1000, 500), QSizeF(249.6, 124.8) },
+            { QSizeF(518, 312), QSizeF(300, 1000), QSizeF(74.88, 249.6) },
+            { QSizeF(518, 312), QSizeF(400, 300), QSizeF(200, 150) },
+            { QSizeF(500, 500), QSizeF(800, 300), QSizeF(400, 150) } };
+        for (const auto& [area, pixels, expected] : rows) {
+            canvas().setContentArea(area);
+            canvas().addLayer(
+                QUuid::createUuid(), solidPng(int(pixels.width()), int(pixels.height())), { 7, 9 }, false);
             const Layer& layer = canvas().layers().last();
-            QVERIFY2(qAbs(layer.width - row.expected.width()) < 1e-9 && qAbs(layer.height - row.expected.height()) < 1e-9
+            QVERIFY2(qAbs(layer.width - expected.width()) < 1e-9 && qAbs(layer.height - expected.height()) < 1e-9
                     && layer.position == QPointF(7, 9),
                 qPrintable(QStringLiteral("%1 x %2").arg(layer.width).arg(layer.height)));
         }
     }
 
-    void payloadLayersAreStaggeredFromTheDropOrigin()
+    void payloadLayersAreStaggeredFromTheDropOriginUntilCleared()
     {
         canvas().setDropOrigin({ 100, 100 });
         const QByteArray png = solidPng(40, 40);
         const QString clip = upperId(QUuid::createUuid());
         const auto result
             = canvas().addLayersFromPayload(payloadOf({ itemOf(png, clip), itemOf(png, clip), itemOf(png, clip) }));
-        QVERIFY(result.added == 3 && result.skipped == 0);
-        QCOMPARE(canvas().undoStack().size(), 1);
+        QVERIFY(result.added == 3 && result.skipped == 0 && canvas().undoStack().size() == 1);
         // A drop at a chosen place does not use up a staggered place.
         QVERIFY(!canvas().addLayer(QUuid::createUuid(), png, { 5, 5 }, false));
         canvas().addLayersFromPayload(payloadOf({ itemOf(png, clip) }));
         QCOMPARE(describe(canvas().layers()),
             QStringLiteral("Layer 1:0@100,100 Layer 2:1@120,120 Layer 3:2@140,140 Layer 4:3@5,5 Layer 5:4@160,160"));
         QCOMPARE(upperId(canvas().layers()[0].clipItemId), clip);
+
+        const QUuid id = canvas().layers().first().id;
+        canvas().setSelectedLayerId(id);
+        canvas().clearCanvas();
+        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty() && !canvas().selectedLayerId());
+        QVERIFY(canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
+        canvas().waitForPendingWrites();
+        QVERIFY(!QFile::exists(layerFile(id)));
     }
 
     void itemsThatCannotBeUsedAreSkippedWithoutLeavingATrace()
     {
         const QByteArray png = solidPng(10, 10);
         const QString good = upperId(QUuid::createUuid());
-        const auto result
-            = canvas().addLayersFromPayload(payloadOf({ itemOf(png, good), itemOf(png, QStringLiteral("abc")) }));
-        QVERIFY(result.added == 1 && result.skipped == 1);
-        const auto mixed = canvas().addLayersFromPayload(payloadOf({ itemOf(QByteArray("GIF89a?"), good),
-            itemOf(png.left(png.size() / 2), good), itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")),
-            itemOf(png, QVariant::fromValue(QUuid::createUuid())), QVariantMap {},
-            itemOf(QString::fromLatin1(png.toBase64()), good) }));
-        QVERIFY(mixed.added == 0 && mixed.skipped == 6);
+        // The usable item comes last: a skipped one must not use up a number or a staggered place.
+        const auto mixed = canvas().addLayersFromPayload(
+            payloadOf({ itemOf(png, QStringLiteral("abc")), itemOf(QByteArray("GIF89a?"), good),
+                itemOf(png.left(png.size() / 2), good), itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")),
+                itemOf(png, QVariant::fromValue(QUuid::createUuid())), QVariantMap {},
+                itemOf(QString::fromLatin1(png.toBase64()), good), itemOf(png, good.toLower()) }));
+        QVERIFY(mixed.added == 1 && mixed.skipped == 7);
         QCOMPARE(canvas().addLayer(QUuid::createUuid(), "hello", {}, true),
             std::optional<QString>(QStringLiteral("图片数据无效")));
         QCOMPARE(describe(canvas().layers()), QStringLiteral("Layer 1:0@0,0"));
         QVERIFY(canvas().nextLayerNumber() == 2 && canvas().nextStaggerCount() == 1);
-        // A lower-case id is still an id. Without a list of items nothing happens
-        // at all, not even an undo step.
-        QCOMPARE(canvas().addLayersFromPayload(payloadOf({ itemOf(png, good.toLower()) })).added, 1);
+        // Without a list of items nothing happens at all, not even an undo step.
         QCOMPARE(canvas().addLayersFromPayload({}).skipped, 0);
-        QCOMPARE(canvas().undoStack().size(), 3);
-    }
-
-    void duplicateGoesOnTopShiftedAndSelected()
-    {
-        const QByteArray png = solidPng(60, 20);
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(!canvas().addLayer(QUuid::createUuid(), png, { 50.0 + 100 * i, 50 }, false));
-        const Layer original = canvas().layers().first();
-        canvas().setSelectedLayerId(original.id);
-        canvas().duplicateSelectedLayer();
-        const Layer& copy = canvas().layers().last();
-        QCOMPARE(describe({ copy }), QStringLiteral("Layer 4:3@65,65"));
-        QVERIFY(copy.id != original.id && copy.clipItemId == original.clipItemId && copy.imageData == png);
-        QCOMPARE(canvas().selectedLayerId(), std::optional<QUuid>(copy.id));
         QCOMPARE(canvas().undoStack().size(), 1);
     }
 
-    void rotationKeepsTheRemainderSignAndEditsNeedASelection()
+    void editsNeedASelectionAndRefuseUnusableGeometry()
     {
         const QUuid id = addSelectedLayer();
-        QList<double> seen;
-        for (int i = 0; i < 4; ++i) {
-            canvas().rotateSelectedLayer(-90);
-            seen.append(canvas().layers().first().rotation);
-        }
-        QCOMPARE(seen, (QList<double> { -90, -180, -270, 0 }));
-
+        const Layer added = canvas().layers().first();
+        canvas().commitMove(id, { qInf(), 0 });
+        canvas().commitTransform(id, { 0, 0 }, qQNaN(), 1);
+        canvas().commitRotation(id, qQNaN());
+        canvas().rotateSelectedLayer(qInf());
         canvas().setSelectedLayerId(QUuid::createUuid()); // names no layer
         canvas().rotateSelectedLayer(90);
         canvas().flipSelectedLayerHorizontally();
         canvas().duplicateSelectedLayer();
         canvas().bringSelectedLayerForward();
         canvas().sendSelectedLayerToBack();
-        QVERIFY(canvas().undoStack().size() == 4 && canvas().layers().size() == 1);
-        // Deleting the selected layer clears the selection.
+        QVERIFY(canvas().undoStack().isEmpty() && canvas().layers().size() == 1);
+        QVERIFY(fieldsOf(canvas().layers().first()) == fieldsOf(added));
+
         canvas().setSelectedLayerId(id);
+        QList<double> seen; // the remainder keeps its sign
+        for (int i = 0; i < 4; ++i) {
+            canvas().rotateSelectedLayer(-90);
+            seen.append(canvas().layers().first().rotation);
+        }
+        QCOMPARE(seen, (QList<double> { -90, -180, -270, 0 }));
+        canvas().flipSelectedLayerVertically();
+        canvas().commitTransform(id, { 3, 4 }, 30, 200000); // 100000 is the most the canvas file takes back
+        canvas().commitRotation(id, 33.3);
+        const Layer& layer = canvas().layers().first();
+        QVERIFY(layer.position == QPointF(3, 4) && layer.width == 30 && layer.height == 100000 && layer.rotation == 33.3
+            && layer.flipVertical);
+        // Deleting the selected layer clears the selection.
         canvas().deleteLayer(id);
         QVERIFY(!canvas().selectedLayerId().has_value());
-    }
-
-    void commitsApplyToTheNamedLayerAndRefuseUnusableGeometry()
-    {
-        const QUuid id = addSelectedLayer();
-        canvas().flipSelectedLayerVertically();
-        canvas().commitTransform(id, { 3, 4 }, 30, 200000);
-        QCOMPARE(canvas().layers().first().height, 100000.0); // the most the canvas file takes back
-        canvas().commitRotation(id, 33.3);
-        // A commit for a layer that is gone still records a step; a commit of
-        // unusable geometry is refused outright.
-        canvas().commitMove(QUuid::createUuid(), { 1, 1 });
-        QCOMPARE(canvas().undoStack().size(), 4);
-        canvas().commitMove(id, { qInf(), 0 });
-        canvas().commitTransform(id, { 0, 0 }, qQNaN(), 1);
-        canvas().commitRotation(id, qQNaN());
-        canvas().rotateSelectedLayer(qInf());
-        QCOMPARE(canvas().undoStack().size(), 4);
-        const Layer& layer = canvas().layers().first();
-        QVERIFY(layer.position == QPointF(3, 4) && layer.width == 30 && layer.rotation == 33.3 && layer.flipVertical);
     }
 
     void stackingOrder_data()
@@ -273,24 +250,23 @@ private slots:
         QFETCH(QString, expectedOrder);
         writeCanvas(zIndices);
         CanvasStore& store = reopen();
-        const QUuid selectedId = store.layers().at(selected).id;
-        store.setSelectedLayerId(selectedId);
+        store.setSelectedLayerId(store.layers().at(selected).id);
+        const QString before = describe(store.layers());
         const std::array moves { &CanvasStore::bringSelectedLayerForward, &CanvasStore::sendSelectedLayerBackward,
             &CanvasStore::bringSelectedLayerToFront, &CanvasStore::sendSelectedLayerToBack };
         (store.*moves.at(move))();
 
-        const bool changes = !expectedOrder.isEmpty();
-        QCOMPARE(store.undoStack().size(), changes ? 1 : 0);
-        QCOMPARE(store.selectedLayerId(), std::optional<QUuid>(selectedId));
+        // A change renumbers the layers from 0 up.
         QStringList expected;
-        for (qsizetype i = 0; i < zIndices.size(); ++i)
-            expected.append(changes ? QStringLiteral("%1:%2@0,0").arg(expectedOrder.split(',')[i]).arg(i)
-                                    : QStringLiteral("%1:%2@0,0").arg(i).arg(zIndices[i]));
-        QCOMPARE(describe(store.layers()), expected.join(QLatin1Char(' ')));
+        for (const QString& name : expectedOrder.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            expected.append(QStringLiteral("%1:%2@0,0").arg(name).arg(expected.size()));
+        QCOMPARE(describe(store.layers()), expected.isEmpty() ? before : expected.join(QLatin1Char(' ')));
+        QCOMPARE(store.undoStack().size(), expected.isEmpty() ? 0 : 1);
     }
 
-    void addingAboveTheLargestIntegerRenumbersInsteadOfOverflowing()
+    void duplicateGoesOnTopShiftedAndSelectedEvenAtTheLargestInteger()
     {
+        // Numbers as an earlier run may have left them: adding above them renumbers instead of overflowing.
         const qint64 top = std::numeric_limits<qint64>::max();
         const QUuid id = writeCanvas({ top }, {}, top).first();
         CanvasStore& store = reopen();
@@ -299,6 +275,10 @@ private slots:
         store.duplicateSelectedLayer();
         QCOMPARE(describe(store.layers()),
             QStringLiteral("0:0@0,0 Layer 9223372036854775807:1@0,0 Layer 9223372036854775807:2@15,15"));
+        const Layer& copy = store.layers().last();
+        QVERIFY(copy.id != id && copy.clipItemId == id && copy.imageData == solidPng(4, 4));
+        QCOMPARE(store.selectedLayerId(), std::optional<QUuid>(copy.id));
+        QCOMPARE(store.undoStack().size(), 1);
     }
 
     void historyKeepsFiveSteps()
@@ -321,19 +301,6 @@ private slots:
         canvas().flipSelectedLayerHorizontally();
         canvas().redo();
         QCOMPARE(canvas().layers().first().rotation, 30.0);
-    }
-
-    void clearingForgetsEverything()
-    {
-        canvas().setDropOrigin({ 10, 10 });
-        canvas().addLayersFromPayload(payloadOf({ itemOf(solidPng(4, 4), upperId(QUuid::createUuid())) }));
-        const QUuid id = canvas().layers().first().id;
-        canvas().setSelectedLayerId(id);
-        canvas().clearCanvas();
-        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty() && !canvas().selectedLayerId());
-        QVERIFY(canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
-        canvas().waitForPendingWrites();
-        QVERIFY(!QFile::exists(layerFile(id)));
     }
 
     void undoAndRedoTakeBytesFromMemoryBeforeTheDisk_data()
@@ -407,9 +374,8 @@ private slots:
         const QList<Layer> before = canvas().layers();
         CanvasStore& reopened = reopen();
         QCOMPARE(reopened.nextLayerNumber(), 5);
-        QCOMPARE(reopened.layers().size(), before.size());
-        for (qsizetype i = 0; i < before.size(); ++i)
-            QVERIFY(fieldsOf(reopened.layers()[i]) == fieldsOf(before[i]));
+        QVERIFY(std::equal(before.begin(), before.end(), reopened.layers().begin(), reopened.layers().end(),
+            [](const Layer& a, const Layer& b) { return fieldsOf(a) == fieldsOf(b); }));
     }
 
     void layersThatCannotBeUsedAreLeftOutAtLoad()
@@ -432,15 +398,13 @@ private slots:
         QTest::addColumn<bool>("loads");
         QTest::newRow("valid") << recordWith() << true;
         QTest::newRow("extra key") << recordWith("\"zIndex\"", "\"note\": 1, \"zIndex\"") << true;
-        QTest::newRow("lower-case id") << recordWith("6B29FC40", "6b29fc40") << true;
         QTest::newRow("no flipVertical") << recordWith("\"flipVertical\": false,") << false;
         QTest::newRow("fractional zIndex") << recordWith("\"zIndex\": 2", "\"zIndex\": 2.5") << false;
         QTest::newRow("zIndex beyond 64 bits")
             << recordWith("\"zIndex\": 2", "\"zIndex\": 9223372036854775808") << false;
-        QTest::newRow("position as text") << recordWith("10.5", "\"10.5\"") << false;
+        QTest::newRow("position as text") << recordWith("\"positionX\": 0", "\"positionX\": \"0\"") << false;
         QTest::newRow("id that is a path")
             << recordWith("6B29FC40-CA47-1067-B31D-00DD010662DA", "../../etc/passwd.x") << false;
-        QTest::newRow("root is a list") << QStringLiteral("[]") << false;
         QTest::newRow("cut short") << recordWith().left(100) << false;
         QTest::newRow("number overflow") << recordWith("\"width\": 80", "\"width\": 1e999") << false;
     }
@@ -456,14 +420,10 @@ private slots:
         CanvasStore& store = reopen();
         QVERIFY(log.lines().isEmpty());
         QCOMPARE(store.nextLayerNumber(), loads ? 4 : 1);
-        if (loads) {
-            QCOMPARE(describe(store.layers()), QStringLiteral("Layer 3:2@10.5,-4"));
-            const Layer& layer = store.layers().first();
-            QVERIFY(layer.rotation == -90 && layer.flipHorizontal && !layer.flipVertical);
+        QCOMPARE(describe(store.layers()), loads ? QStringLiteral("Layer 3:2@0,0") : QString());
+        if (loads)
             return;
-        }
         // The canvas that could not be read stays until a change, then is kept beside the new one.
-        QVERIFY(store.layers().isEmpty());
         QCOMPARE(readFile(recordPath()), record.toUtf8());
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
@@ -476,26 +436,20 @@ private slots:
 
     void failedWritesAreLoggedAndTheStoreCarriesOn()
     {
-        canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false);
-        const QUuid kept = addSelectedLayer();
-        const QUuid gone = canvas().layers().first().id;
-        canvas().waitForPendingWrites();
-        // Deleting a layer whose file is already gone.
-        QVERIFY(QFile::remove(layerFile(gone)));
-        Log::ScopedCapture log;
-        canvas().deleteLayer(gone);
-        QCOMPARE(writtenLayers().size(), 1);
-        QCOMPARE(writtenLayers().first()[QStringLiteral("id")].toString(), upperId(kept));
-        QVERIFY(log.lines().size() == 1
-            && log.lines()[0].startsWith(QStringLiteral("[CanvasStore] Failed to delete layer image ") + upperId(gone)));
-
         // A folder where the record should be, and a file where the layer folder should be.
-        QVERIFY(QFile::remove(recordPath()) && QDir().mkpath(recordPath()));
-        QVERIFY(QDir(canvas().canvasLayersFolder()).removeRecursively());
+        QVERIFY(QDir().mkpath(recordPath()));
+        QDir(canvas().canvasLayersFolder()).removeRecursively();
         writeFile(canvas().canvasLayersFolder(), "in the way");
-        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
+        Log::ScopedCapture log;
+        const QUuid id = addSelectedLayer();
         canvas().waitForPendingWrites();
-        QCOMPARE(log.lines().size(), 3);
+        QCOMPARE(log.lines().size(), 2);
+        QVERIFY2(log.lines()[1].startsWith(QStringLiteral("[CanvasStore] Failed to write canvas.json: ")),
+            qPrintable(log.lines()[1]));
+        // Once the way is clear, the next change writes the whole canvas.
+        QVERIFY(QDir(recordPath()).removeRecursively());
+        canvas().commitMove(id, { 1, 1 });
+        QCOMPARE(writtenLayers().size(), 1);
     }
 };
 

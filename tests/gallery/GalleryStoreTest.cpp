@@ -219,8 +219,8 @@ private slots:
         store->addCollage({ inMemory, QByteArray("in memory"), someDate });
         const QList<std::optional<QByteArray>> found { store->imageDataFor(inBoth), store->imageDataFor(onlyCollage),
             store->imageDataFor(inMemory), store->imageDataFor(QUuid::createUuid()) };
-        QCOMPARE(found,
-            (QList<std::optional<QByteArray>> { "cut-out file", "only collage", "in memory", std::nullopt }));
+        QCOMPARE(
+            found, (QList<std::optional<QByteArray>> { "cut-out file", "only collage", "in memory", std::nullopt }));
     }
 
     void thumbnailMissIsDecodedOffThreadHitIsImmediateFailureIsRetried()

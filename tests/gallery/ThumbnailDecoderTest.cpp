@@ -99,8 +99,8 @@ private slots:
         const QList<QColor> upright { red, blue, green, paleWhite };
         const QImage odd = quadrants({ 1000, 701 }); // 701 * 0.36 = 252.36
         QTest::newRow("rgba png") << encoded(odd) << upright << QSize(360, 252) << 2;
-        QTest::newRow("palette png with transparency") << encoded(paletteQuadrants(odd.size())) << upright
-                                                       << QSize(360, 252) << 2;
+        QTest::newRow("palette png with transparency")
+            << encoded(paletteQuadrants(odd.size())) << upright << QSize(360, 252) << 2;
         QTest::newRow("interlaced png") << spngEncoded(odd, true) << upright << QSize(360, 252) << 2;
 
         const QImage source = quadrants({ 800, 400 });

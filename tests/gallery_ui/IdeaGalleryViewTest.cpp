@@ -43,11 +43,11 @@ class IdeaGalleryViewTest : public QObject {
     {
         const QDateTime start(QDate(2026, 1, 1), QTime(9, 0));
         for (int i = 0; i < collages; ++i)
-            m_gallery->addCollage(Qt::gray, start.addSecs(i));
+            m_gallery->add(GallerySection::collages, Qt::gray, start.addSecs(i));
         for (int i = 0; i < cutouts; ++i)
-            m_gallery->addCutout(QColor::fromHsv(i * 20 % 360, 255, 255), start.addSecs(i));
+            m_gallery->add(GallerySection::cutouts, QColor::fromHsv(i * 20 % 360, 255, 255), start.addSecs(i));
         m_view = std::make_unique<IdeaGalleryView>(
-            *m_state, *m_gallery->store, *m_gallery->canvas, m_gallery->platform.services(), *m_theme,
+            *m_state, m_gallery->store, m_gallery->canvas, m_gallery->platform.services(), *m_theme,
             [this] { ++m_closes; }, [] {});
         m_view->resize(601, 472);
         m_view->show();
