@@ -17,9 +17,10 @@ QByteArray quadrantPng()
     return pngOf(image.scaled(100, 100));
 }
 
-Layer layerAt(QPointF centre, double width, double height, double rotation = 0, QByteArray bytes = {})
+Layer layerAt(QPointF centre, double width, double height, double rotation = 0, QByteArray bytes = {}, qint64 z = 0)
 {
     Layer layer;
+    layer.zIndex = z;
     layer.id = QUuid::createUuid();
     layer.imageData = bytes.isEmpty() ? solidPng(200, 100) : bytes;
     layer.position = centre;
@@ -39,8 +40,6 @@ private slots:
         QTest::addColumn<QList<Layer>>("layers");
         QTest::addColumn<QRectF>("expected");
         QTest::newRow("unrotated") << QList<Layer> { layerAt({ 200, 100 }, 100, 50) } << QRectF(142, 67, 116, 66);
-        QTest::newRow("quarter turn") << QList<Layer> { layerAt({ 200, 100 }, 100, 50, 90) }
-                                      << QRectF(167, 42, 66, 116);
         // Half the diagonal of a 10 x 10 square is 5 * sqrt(2).
         const double reach = 8 + 5 * M_SQRT2;
         QTest::newRow("eighth turn") << QList<Layer> { layerAt({ 0, 0 }, 10, 10, 45) }
@@ -66,13 +65,11 @@ private slots:
         const QRectF around(142, 67, 116, 66), square(0, 0, 100, 100);
         QCOMPARE(CanvasRendering::renderImage({ wide }, around, 3.0).value_or(QImage()).size(), QSize(348, 198));
         Layer mirrored = layerAt({ 50, 50 }, 100, 100, 90, quadrantPng());
+        Layer flipped = mirrored;
         mirrored.flipHorizontal = true;
-        Layer upsideDown = layerAt({ 50, 50 }, 100, 100, 0, quadrantPng());
-        upsideDown.flipVertical = true;
-        const auto filled = [](QColor colour, qint64 zIndex) {
-            Layer layer = layerAt({ 50, 50 }, 100, 100, 0, solidPng(10, 10, colour));
-            layer.zIndex = zIndex;
-            return layer;
+        flipped.flipVertical = true;
+        const auto filled = [](QColor colour, qint64 z) {
+            return layerAt({ 50, 50 }, 100, 100, 0, solidPng(9, 9, colour), z);
         };
         const Layer red = filled(Qt::red, 0), blue = filled(Qt::blue, 0), lowBlue = filled(Qt::blue, -2),
                     lowGreen = filled(Qt::green, -1);
@@ -91,10 +88,10 @@ private slots:
             { "last pixel inside", { wide }, around, 3, { 323, 173 }, Qt::red },
             { "left of it", { wide }, around, 3, { 23, 24 }, Qt::transparent },
             { "below it", { wide }, around, 3, { 323, 174 }, Qt::transparent },
-            // Mirrored first, red goes to the top right, then a quarter turn clockwise
-            // takes it to the bottom right; turning first would leave it at the top left.
+            // Mirrored first, red goes to the top right, then a quarter turn clockwise takes it
+            // to the bottom right; flipped first, to the bottom left and back to the top left.
             { "mirrored then turned", { mirrored }, square, 1, { 75, 75 }, Qt::red },
-            { "upside down", { upsideDown }, square, 1, { 25, 75 }, Qt::red },
+            { "flipped then turned", { flipped }, square, 1, { 25, 25 }, Qt::red },
             { "zIndex before list order", { red, blue, lowGreen }, square, 1, { 50, 50 }, Qt::blue },
             { "lowest zIndex below", { red, lowBlue, lowGreen }, square, 1, { 50, 50 }, Qt::red },
             { "undecodable layer left out", { broken, turned }, square, 1, { 10, 50 }, Qt::transparent },

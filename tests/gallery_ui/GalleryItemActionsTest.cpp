@@ -139,40 +139,36 @@ private Q_SLOTS:
     {
         UserDefaults& defaults = m_gallery->platform.defaults;
         GalleryStore& store = m_gallery->store;
-        // Ticked, then Cancel: nothing deleted, the preference untouched.
+        // A selection is confirmed with its count; only the section in view loses items.
+        m_fields->isSelectMode = true;
+        m_fields->selectedItemIDs = { m_blue, m_collage };
+        m_actions->requestDeleteSelection();
+        QVERIFY(m_fields->showBatchDeleteConfirm);
+        QCOMPARE(DeleteConfirmDialog::message(int(m_fields->selectedItemIDs.size())),
+            QStringLiteral("Are you sure you want to delete 2 images?"));
+        QCOMPARE(DeleteConfirmDialog::message(1), QStringLiteral("Are you sure you want to delete this image?"));
+        m_actions->confirmDelete();
+        QVERIFY(store.cutouts().size() == 2 && store.collages().size() == 1);
+        QVERIFY(m_fields->selectedItemIDs.isEmpty() && m_fields->isSelectMode && !m_fields->showBatchDeleteConfirm);
+
+        // One item, "don't show again" ticked, then Cancel: nothing deleted, the preference untouched.
         m_fields->dontShowAgain = true;
         m_actions->requestDelete(m_red);
-        QCOMPARE(m_fields->deleteConfirmItemId, m_red);
-        QVERIFY(!m_fields->dontShowAgain); // the box always starts unticked
+        QVERIFY(m_fields->deleteConfirmItemId == m_red && !m_fields->dontShowAgain); // the box starts unticked
         m_fields->dontShowAgain = true;
         m_actions->cancelDelete();
-        QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().size() == 3);
+        QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().size() == 2);
         QVERIFY(!defaults.value(GalleryItemActions::suppressDeleteConfirmationKey).isValid());
 
         // Ticked, then Delete: gone, and never asked again.
         m_actions->requestDelete(m_red);
         m_fields->dontShowAgain = true;
         m_actions->confirmDelete();
-        QVERIFY(store.cutouts().size() == 2 && defaults.boolForKey(GalleryItemActions::suppressDeleteConfirmationKey));
+        QVERIFY(store.cutouts().size() == 1 && defaults.boolForKey(GalleryItemActions::suppressDeleteConfirmationKey));
         m_actions->requestDelete(m_green);
-        QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().size() == 1);
+        QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().isEmpty());
         store.waitForPendingWrites();
         QVERIFY(!QFile::exists(pngIn(store.cutoutsFolder(), m_green)));
-    }
-
-    void batchDeleteShowsTheCountAndEmptiesTheSelection()
-    {
-        m_fields->isSelectMode = true;
-        m_fields->selectedItemIDs = { m_red, m_green, m_blue, m_collage };
-        m_actions->requestDeleteSelection();
-        QVERIFY(m_fields->showBatchDeleteConfirm);
-        QCOMPARE(DeleteConfirmDialog::message(int(m_fields->selectedItemIDs.size())),
-            QStringLiteral("Are you sure you want to delete 4 images?"));
-        QCOMPARE(DeleteConfirmDialog::message(1), QStringLiteral("Are you sure you want to delete this image?"));
-        m_actions->confirmDelete();
-        // Only the section in view loses items.
-        QVERIFY(m_gallery->store.cutouts().isEmpty() && m_gallery->store.collages().size() == 1);
-        QVERIFY(m_fields->selectedItemIDs.isEmpty() && m_fields->isSelectMode && !m_fields->showBatchDeleteConfirm);
     }
 
     void sectionsAndSelectModeKeepOrForgetTheSelection()
