@@ -19,16 +19,10 @@ private Q_SLOTS:
     void windowSizeIsClampedAndOpensCentred()
     {
         using namespace GalleryWindowGeometry;
-        const struct {
-            QSizeF proposed, expected;
-        } sizes[] = {
-            { { 5000, 100 }, { 2462, 471.9 } },
-            { { 100, 5000 }, { 600.6, 2510 } },
-            { { 800, 600 }, { 800, 600 } },
-            { { 600, 471 }, { 600.6, 471.9 } },
-        };
-        for (const auto& row : sizes)
-            QCOMPARE(clampedSize(row.proposed), row.expected);
+        QCOMPARE(clampedSize({ 5000, 100 }), QSizeF(2462, 471.9));
+        QCOMPARE(clampedSize({ 100, 5000 }), QSizeF(600.6, 2510));
+        QCOMPARE(clampedSize({ 800, 600 }), QSizeF(800, 600));
+        QCOMPARE(clampedSize({ 600, 471 }), QSizeF(600.6, 471.9));
         // 24 + (744 - 471.9) / 2 = 160.05 -> 160; (1366 - 600.6) / 2 = 382.7 -> 383.
         QCOMPARE(openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
     }
@@ -75,26 +69,17 @@ private Q_SLOTS:
 
     void columnsAndCellSizes()
     {
-        const struct {
-            qreal cardWidth;
-            int columns;
-        } columns[] = { { 598.6, 3 }, { 1000, 6 }, { 400, 3 }, { 686, 4 }, { 685.9, 3 }, { 2460, 15 } };
-        for (const auto& row : columns)
-            QCOMPARE(GalleryGridLayout::columnCount(row.cardWidth), row.columns);
-
-        const struct {
-            std::optional<QSizeF> image;
-            QSizeF shown;
-        } cells[] = {
-            { std::nullopt, { 125, 125 } },
-            { QSizeF(100, 400), { 45, 180 } },
-            { QSizeF(400, 100), { 125, 31.25 } },
-            { QSizeF(125, 180), { 125, 180 } }, // exactly the cap: not narrowed
-            { QSizeF(360, 360), { 125, 125 } },
-            { QSizeF(0, 100), { 125, 125 } },
-        };
-        for (const auto& row : cells)
-            QCOMPARE(GalleryGridLayout::cellSize(row.image), row.shown);
+        QList<int> columns;
+        for (const qreal cardWidth : { 598.6, 1000.0, 400.0, 686.0, 685.9, 2460.0 })
+            columns.append(GalleryGridLayout::columnCount(cardWidth));
+        QCOMPARE(columns, (QList<int> { 3, 6, 3, 4, 3, 15 }));
+        const auto cellSize = &GalleryGridLayout::cellSize;
+        QCOMPARE(cellSize(std::nullopt), QSizeF(125, 125));
+        QCOMPARE(cellSize(QSizeF(100, 400)), QSizeF(45, 180));
+        QCOMPARE(cellSize(QSizeF(400, 100)), QSizeF(125, 31.25));
+        QCOMPARE(cellSize(QSizeF(125, 180)), QSizeF(125, 180)); // exactly the cap: not narrowed
+        QCOMPARE(cellSize(QSizeF(360, 360)), QSizeF(125, 125));
+        QCOMPARE(cellSize(QSizeF(0, 100)), QSizeF(125, 125));
     }
 
     void gridRowsFollowTheirTallestCell()
@@ -123,16 +108,11 @@ private Q_SLOTS:
 
     void wheelAndArrowsStopAtBothEnds()
     {
-        const struct {
-            qreal offset, delta, maxOffset, expected;
-        } wheel[] = {
-            { 0, -120, 0, 0 }, // content shorter than the viewport
-            { 80, -50, 100, 100 },
-            { 30, 50, 100, 0 },
-            { 30, 10, 100, 20 },
-        };
-        for (const auto& row : wheel)
-            QCOMPARE(GalleryGridLayout::offsetAfterWheel(row.offset, row.delta, row.maxOffset), row.expected);
+        const auto offsetAfterWheel = &GalleryGridLayout::offsetAfterWheel;
+        QCOMPARE(offsetAfterWheel(0, -120, 0), 0.0); // content shorter than the viewport
+        QCOMPARE(offsetAfterWheel(80, -50, 100), 100.0);
+        QCOMPARE(offsetAfterWheel(30, 50, 100), 0.0);
+        QCOMPARE(offsetAfterWheel(30, 10, 100), 20.0);
         QVERIFY(GalleryGridLayout::maxOffset(321, 357.9) == 0);
         QCOMPARE(GalleryGridLayout::maxOffset(1000, 357.9), 642.1);
 
@@ -153,16 +133,10 @@ private Q_SLOTS:
         QCOMPARE((QList<qreal> { bar.trackLength(), bar.travel(), bar.thumbPosition(642.1) }),
             (QList<qreal> { 301.9, 273.9, 273.9 }));
         QCOMPARE(bar.thumbRect(321.05), QRectF(0, 28 + 136.95, 28, 28));
-        const struct {
-            qreal start, translation, expected;
-        } drags[] = {
-            { 0, 273.9, 642.1 }, // to the bottom of the track
-            { 0, 400, 642.1 }, // beyond it
-            { 321.05, -500, 0 }, // back above the top
-            { 0, 27.39, 64.21 }, // a tenth of the travel
-        };
-        for (const auto& row : drags)
-            QCOMPARE(bar.offsetForDrag(row.start, row.translation), row.expected);
+        QCOMPARE(bar.offsetForDrag(0, 273.9), 642.1); // to the bottom of the track
+        QCOMPARE(bar.offsetForDrag(0, 400), 642.1); // beyond it
+        QCOMPARE(bar.offsetForDrag(321.05, -500), 0.0); // back above the top
+        QCOMPARE(bar.offsetForDrag(0, 27.39), 64.21); // a tenth of the travel
 
         bar.maxScroll = 0;
         QVERIFY(bar.thumbPosition(0) == 0 && bar.offsetForDrag(0, 50) == 0);
@@ -180,23 +154,14 @@ private Q_SLOTS:
             (QList<qreal> { 99, 78, 78, 57 }));
 
         const QSizeF card(598.6, 469.9);
-        const struct {
-            QRectF cell;
-            qreal height;
-            QSizeF card;
-            QPointF centre;
-        } rows[] = {
-            // Top-left 4 points inside the cell's bottom-right corner.
-            { { 51.8, 138, 125, 125 }, 99, card, { 253.8, 308.5 } },
-            // At the right edge: pushed left to end at the card's edge.
-            { { 361.8, 138, 125, 125 }, 99, { 500, 469.9 }, { 419, 308.5 } },
-            // At the bottom: pushed up to end at the card's bottom.
-            { { 51.8, 325, 125, 125 }, 78, card, { 253.8, 430.9 } },
-            // A cell scrolled above the card: the menu stays below its top.
-            { { 51.8, -150, 125, 125 }, 57, card, { 253.8, 28.5 } },
-        };
-        for (const auto& row : rows)
-            QCOMPARE(menuCentre(row.cell, row.height, row.card), row.centre);
+        // Top-left 4 points inside the cell's bottom-right corner.
+        QCOMPARE(menuCentre({ 51.8, 138, 125, 125 }, 99, card), QPointF(253.8, 308.5));
+        // At the right edge: pushed left to end at the card's edge.
+        QCOMPARE(menuCentre({ 361.8, 138, 125, 125 }, 99, { 500, 469.9 }), QPointF(419, 308.5));
+        // At the bottom: pushed up to end at the card's bottom.
+        QCOMPARE(menuCentre({ 51.8, 325, 125, 125 }, 78, card), QPointF(253.8, 430.9));
+        // A cell scrolled above the card: the menu stays below its top.
+        QCOMPARE(menuCentre({ 51.8, -150, 125, 125 }, 57, card), QPointF(253.8, 28.5));
     }
 
     void marqueeSpansBothDragDirections()

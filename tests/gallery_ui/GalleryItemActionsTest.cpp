@@ -16,18 +16,12 @@ class GalleryItemActionsTest : public QObject {
     QUuid m_red, m_green, m_blue, m_collage;
     const QColor m_paleBlue { 0, 0, 255, 128 };
 
-    [[nodiscard]] QString folder(const QString& name) const
-    {
-        const QString path = m_gallery->folder.filePath(name);
-        QDir().mkpath(path);
-        return path;
-    }
-
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void init()
     {
+        m_actions.reset();
         m_gallery = std::make_unique<GalleryFixture>();
         m_fields = std::make_unique<GalleryViewFields>();
         m_actions = std::make_unique<GalleryItemActions>(
@@ -39,19 +33,12 @@ private Q_SLOTS:
         m_collage = m_gallery->add(GallerySection::collages, Qt::gray, noon);
     }
 
-    void cleanup()
-    {
-        m_actions.reset();
-        m_gallery.reset();
-    }
-
-    void copyPutsThePictureWithItsAlphaOnTheClipboard()
+    void copyKeepsAlphaAndItemsWithoutBytesDoNothing()
     {
         QList<QImage>& copied = m_gallery->platform.pasteboard.images;
         m_fields->contextMenuItemId = m_blue;
         m_actions->copy(m_blue);
         QVERIFY(copied.size() == 1 && copied[0].pixelColor(5, 5) == m_paleBlue && !m_fields->contextMenuItemId);
-
         // An id the gallery does not know has no bytes: nothing happens, the menu stays.
         const QUuid unknown = QUuid::createUuid();
         m_fields->contextMenuItemId = unknown;
@@ -72,7 +59,7 @@ private Q_SLOTS:
         QCOMPARE(panels.lastSaveRequest.suggestedFileName, QStringLiteral("scrapwick_20260305_120000.png"));
         QCOMPARE(panels.lastSaveRequest.directory,
             QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
-        const QString target = folder(QStringLiteral("out")) + QStringLiteral("/mine.png");
+        const QString target = m_gallery->folder.filePath(QStringLiteral("mine.png"));
         panels.answerSave(target);
         QCOMPARE(readFile(target), solidPng(40, 40, Qt::red));
 
@@ -91,7 +78,7 @@ private Q_SLOTS:
     void selectionDownloadKeepsEveryItemOfTheSameSecond()
     {
         ScriptedFilePanels& panels = m_gallery->platform.filePanels;
-        const QString out = folder(QStringLiteral("batch"));
+        const QString out = m_gallery->folder.filePath(QStringLiteral("batch"));
         const QString stem = out + QStringLiteral("/scrapwick_20260305_");
         writeFile(stem + "120000.png", "old"); // a file already there under an item's name is replaced
         m_fields->isSelectMode = true;
@@ -112,12 +99,11 @@ private Q_SLOTS:
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
         QVERIFY(m_fields->selectedItemIDs.isEmpty() && !m_fields->contextMenuItemId && m_fields->isSelectMode);
 
-        // Cancelling writes nothing but still empties the selection.
+        // Cancelling writes nothing but still empties the selection; with nothing selected nothing opens.
         m_fields->selectedItemIDs = { m_red };
         m_actions->downloadSelection();
         panels.answerOpen(std::nullopt);
         QVERIFY(m_fields->selectedItemIDs.isEmpty());
-        // With nothing selected the row does nothing at all.
         m_actions->downloadSelection();
         QVERIFY(!panels.hasPendingOpen());
     }
@@ -139,13 +125,21 @@ private Q_SLOTS:
     {
         UserDefaults& defaults = m_gallery->platform.defaults;
         GalleryStore& store = m_gallery->store;
+        // Leaving select mode forgets the selection; changing sections keeps it and scrolls to the top.
+        m_fields->toggleSelectMode();
+        m_fields->toggleSelected(m_red);
+        m_fields->toggleSelectMode();
+        m_fields->toggleSelectMode();
+        m_fields->addToSelection({ m_blue, m_collage });
+        m_fields->contentOffset = 120;
+        m_fields->selectSection(GallerySection::collages);
+        m_fields->selectSection(GallerySection::cutouts);
+        QVERIFY(m_fields->contentOffset == 0 && m_fields->selectedItemIDs == (QSet<QUuid> { m_blue, m_collage }));
+
         // A selection is confirmed with its count; only the section in view loses items.
-        m_fields->isSelectMode = true;
-        m_fields->selectedItemIDs = { m_blue, m_collage };
         m_actions->requestDeleteSelection();
         QVERIFY(m_fields->showBatchDeleteConfirm);
-        QCOMPARE(DeleteConfirmDialog::message(int(m_fields->selectedItemIDs.size())),
-            QStringLiteral("Are you sure you want to delete 2 images?"));
+        QCOMPARE(DeleteConfirmDialog::message(2), QStringLiteral("Are you sure you want to delete 2 images?"));
         QCOMPARE(DeleteConfirmDialog::message(1), QStringLiteral("Are you sure you want to delete this image?"));
         m_actions->confirmDelete();
         QVERIFY(store.cutouts().size() == 2 && store.collages().size() == 1);
@@ -169,20 +163,6 @@ private Q_SLOTS:
         QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().isEmpty());
         store.waitForPendingWrites();
         QVERIFY(!QFile::exists(pngIn(store.cutoutsFolder(), m_green)));
-    }
-
-    void sectionsAndSelectModeKeepOrForgetTheSelection()
-    {
-        m_fields->contentOffset = 120;
-        m_fields->toggleSelectMode();
-        m_fields->toggleSelected(m_red);
-        m_fields->selectSection(GallerySection::collages);
-        QVERIFY(m_fields->contentOffset == 0 && m_fields->selectedItemIDs == QSet<QUuid> { m_red });
-        m_fields->addToSelection({ m_red, m_collage });
-        QCOMPARE(m_fields->selectedItemIDs.size(), 2);
-        m_fields->toggleSelectMode();
-        m_fields->toggleSelectMode();
-        QVERIFY(m_fields->selectedItemIDs.isEmpty());
     }
 };
 
