@@ -60,38 +60,33 @@ private slots:
         const auto filled = [](QColor colour, qint64 z) {
             return layerAt({ 50, 50 }, 100, 100, 0, solidPng(9, 9, colour), z);
         };
-        const Layer red = filled(Qt::red, 0), blue = filled(Qt::blue, 0), lowBlue = filled(Qt::blue, -2),
+        const Layer redLayer = filled(Qt::red, 0), blue = filled(Qt::blue, 0), lowBlue = filled(Qt::blue, -2),
                     lowGreen = filled(Qt::green, -1);
         const Layer broken = layerAt({ 25, 50 }, 50, 100, 0, QByteArray("not a png")),
                     turned = layerAt({ 75, 50 }, 50, 100, 30);
-        const struct {
-            const char* what;
-            QList<Layer> layers;
-            QRectF area;
-            double scale;
-            QPoint pixel;
-            QColor colour;
-        } rows[] = {
-            // The layer covers canvas (150, 75)-(250, 125): pixels 24..323 by 24..173.
-            { "first pixel inside", { wide }, around, 3, { 24, 24 }, Qt::red },
-            { "last pixel inside", { wide }, around, 3, { 323, 173 }, Qt::red },
-            { "left of it", { wide }, around, 3, { 23, 24 }, Qt::transparent },
-            { "below it", { wide }, around, 3, { 323, 174 }, Qt::transparent },
-            // Mirrored first, red goes to the top right, then a quarter turn clockwise takes it
-            // to the bottom right; flipped first, to the bottom left and back to the top left.
-            { "mirrored then turned", { mirrored }, square, 1, { 75, 75 }, Qt::red },
-            { "flipped then turned", { flipped }, square, 1, { 25, 25 }, Qt::red },
-            { "zIndex before list order", { red, blue, lowGreen }, square, 1, { 50, 50 }, Qt::blue },
-            { "lowest zIndex below", { red, lowBlue, lowGreen }, square, 1, { 50, 50 }, Qt::red },
-            { "undecodable layer left out", { broken, turned }, square, 1, { 10, 50 }, Qt::transparent },
-            { "beside an undecodable layer", { broken, turned }, square, 1, { 75, 50 }, Qt::red },
-        };
-        for (const auto& row : rows) {
-            const auto image = CanvasRendering::renderImage(row.layers, row.area, row.scale);
-            const QColor colour = image.value_or(QImage()).pixelColor(row.pixel);
-            QVERIFY2(colour == row.colour || (colour.alpha() == 0 && row.colour.alpha() == 0),
-                qPrintable(QString::fromLatin1(row.what) + QLatin1Char(' ') + colour.name(QColor::HexArgb)));
-        }
+        // The colour of one pixel, over (0, 0)-(100, 100) at one pixel a point unless told.
+        const auto pixelAt
+            = [](const QList<Layer>& layers, QPoint pixel, QRectF area = { 0, 0, 100, 100 }, double scale = 1) {
+                  const QColor colour
+                      = CanvasRendering::renderImage(layers, area, scale).value_or(QImage()).pixelColor(pixel);
+                  return colour.alpha() == 0 ? QColor(Qt::transparent) : colour;
+              };
+        const QColor red(Qt::red), none(Qt::transparent);
+        // The layer covers canvas (150, 75)-(250, 125): pixels 24..323 by 24..173.
+        QCOMPARE(pixelAt({ wide }, { 24, 24 }, around, 3), red);
+        QCOMPARE(pixelAt({ wide }, { 323, 173 }, around, 3), red);
+        QCOMPARE(pixelAt({ wide }, { 23, 24 }, around, 3), none);
+        QCOMPARE(pixelAt({ wide }, { 323, 174 }, around, 3), none);
+        // Mirrored first, red goes to the top right, then a quarter turn clockwise takes it
+        // to the bottom right; flipped first, to the bottom left and back to the top left.
+        QCOMPARE(pixelAt({ mirrored }, { 75, 75 }), red);
+        QCOMPARE(pixelAt({ flipped }, { 25, 25 }), red);
+        // zIndex first, then list order.
+        QCOMPARE(pixelAt({ redLayer, blue, lowGreen }, { 50, 50 }), QColor(Qt::blue));
+        QCOMPARE(pixelAt({ redLayer, lowBlue, lowGreen }, { 50, 50 }), red);
+        // A layer that cannot be decoded is left out; the others are still drawn.
+        QCOMPARE(pixelAt({ broken, turned }, { 10, 50 }), none);
+        QCOMPARE(pixelAt({ broken, turned }, { 75, 50 }), red);
     }
 
     void renderRefusals()

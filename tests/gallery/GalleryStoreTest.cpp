@@ -70,7 +70,6 @@ private slots:
             store->addCollage({ col.emplaceBack(QUuid::createUuid()), QByteArray("m"), someDate });
         }
         store->addCollage({ col.emplaceBack(QUuid::createUuid()), std::nullopt, someDate });
-        QVERIFY(store->cutouts()[0].id == cut[2] && store->collages()[0].id == col[3]);
         store->waitForPendingWrites();
         QCOMPARE(readFile(pngIn(store->cutoutsFolder(), cut[2])), QByteArray("c2"));
         // A cut-out file carrying a collage's id must survive that collage's deletion;
@@ -164,16 +163,14 @@ private slots:
         QVERIFY(store->cutouts().isEmpty() && store->collages().isEmpty());
         QCOMPARE(readFile(rootPath("gallery-index.json")), json);
 
-        const ClipItem a { QUuid::createUuid(), std::nullopt, someDate };
-        store->addCutout(a);
-        store->deleteCutouts({});
+        const QUuid id = QUuid::createUuid();
+        store->addCutout({ id, std::nullopt, someDate });
         store->waitForPendingWrites();
         const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
-        QCOMPARE(kept.size(), 1);
-        const QString keptPath = QDir(m_root).filePath(kept[0]);
-        QVERIFY(readFile(keptPath) == json);
+        const QString keptPath = QDir(m_root).filePath(kept.value(0));
+        QVERIFY(kept.size() == 1 && readFile(keptPath) == json);
         QCOMPARE(log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
-        QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(a.id, "cutouts") });
+        QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(id, "cutouts") });
     }
 
     void thumbnailMissIsDecodedOffThreadHitIsImmediateFailureIsRetried()
