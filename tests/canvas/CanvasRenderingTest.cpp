@@ -117,9 +117,8 @@ private slots:
         for (const QPoint point : { QPoint(30, 450), QPoint(8250, 450), QPoint(16470, 450) })
             QCOMPARE(image->pixelColor(point), QColor(Qt::red));
         // Encoded and read back, every pixel (the turned edges partly transparent) survives.
-        const auto png = CanvasRendering::pngData(*image);
-        QVERIFY(png.has_value());
-        QCOMPARE(QImage::fromData(*png).convertToFormat(image->format()), *image);
+        const QByteArray png = CanvasRendering::pngData(*image).value_or(QByteArray());
+        QCOMPARE(QImage::fromData(png).convertToFormat(image->format()), *image);
         QVERIFY(!CanvasRendering::pngData(QImage()).has_value());
     }
 };

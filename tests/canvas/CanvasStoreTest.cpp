@@ -75,9 +75,7 @@ class CanvasStoreTest : public QObject {
     // Another store on the same folder, as after a restart.
     CanvasStore& reopen()
     {
-        if (m_store)
-            m_store->waitForPendingWrites();
-        m_store.reset();
+        m_store.reset(); // finishes its writes first
         m_store = std::make_unique<CanvasStore>(*m_gallery, root());
         return *m_store;
     }
@@ -148,8 +146,8 @@ private slots:
         const QUuid id = canvas().layers().first().id;
         canvas().setSelectedLayerId(id);
         canvas().clearCanvas();
-        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty() && !canvas().selectedLayerId());
-        QVERIFY(canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
+        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty() && !canvas().selectedLayerId()
+            && canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
         canvas().waitForPendingWrites();
         QVERIFY(!QFile::exists(layerFile(id)));
     }
@@ -250,9 +248,8 @@ private slots:
         QCOMPARE(describe(store.layers()),
             QStringLiteral("0:0@0,0 Layer 9223372036854775807:1@0,0 Layer 9223372036854775807:2@15,15"));
         const Layer& copy = store.layers().last();
-        QVERIFY(copy.id != id && copy.clipItemId == id && copy.imageData == solidPng(4, 4));
-        QCOMPARE(store.selectedLayerId(), std::optional<QUuid>(copy.id));
-        QCOMPARE(store.undoStack().size(), 1);
+        QVERIFY(copy.id != id && copy.clipItemId == id && copy.imageData == solidPng(4, 4)
+            && store.selectedLayerId() == copy.id && store.undoStack().size() == 1);
     }
 
     void undoAndRedoTakeBytesFromMemoryBeforeTheDisk_data()
@@ -283,8 +280,8 @@ private slots:
         m_gallery->waitForPendingWrites();
 
         change == 1 ? canvas().redo() : canvas().undo();
-        QCOMPARE(canvas().layers().size(), 1);
-        QVERIFY(canvas().layers().first().imageData == png && canvas().layers().first().rotation == 0);
+        QVERIFY(canvas().layers().size() == 1 && canvas().layers().first().imageData == png
+            && canvas().layers().first().rotation == 0);
         canvas().waitForPendingWrites();
         QCOMPARE(readFile(layerFile(id)), png);
     }
@@ -371,11 +368,9 @@ private slots:
         // The canvas that could not be read stays until a change, then is kept beside the new one.
         QCOMPARE(readFile(recordPath()), record.toUtf8());
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        QCOMPARE(writtenLayers().size(), 2);
+        QCOMPARE(writtenLayers().size(), 1);
         const QStringList kept = QDir(root()).entryList({ QStringLiteral("canvas.json.unreadable-*") }, QDir::Files);
-        QCOMPARE(kept.size(), 1);
-        QCOMPARE(readFile(root() + QLatin1Char('/') + kept.first()), record.toUtf8());
+        QVERIFY(kept.size() == 1 && readFile(root() + QLatin1Char('/') + kept[0]) == record.toUtf8());
         QCOMPARE(log.lines().size(), 1);
     }
 };
