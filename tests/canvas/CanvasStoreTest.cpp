@@ -275,7 +275,7 @@ private slots:
             [&] { canvas().rotateSelectedLayer(90); } };
         changes[change]();
         canvas().waitForPendingWrites();
-        change == 2 ? writeFile(layerFile(id), solidPng(20, 20, Qt::gray)) : void(QFile::remove(layerFile(id)));
+        change == 2 ? void(writeFile(layerFile(id), solidPng(20, 20, Qt::gray))) : void(QFile::remove(layerFile(id)));
         m_gallery->deleteCutout(clipId);
         m_gallery->waitForPendingWrites();
 
