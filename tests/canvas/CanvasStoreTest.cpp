@@ -6,15 +6,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSignalSpy>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <array>
+#include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace {
-QVariantMap itemOf(const QByteArray& bytes, const QVariant& clipItemId)
+QVariantMap itemOf(const QVariant& bytes, const QVariant& clipItemId)
 {
     return { { QStringLiteral("imageData"), bytes }, { QStringLiteral("clipItemId"), clipItemId } };
 }
@@ -39,17 +40,21 @@ auto fieldsOf(const Layer& l)
         l.rotation, l.flipHorizontal, l.flipVertical, l.zIndex);
 }
 
-const QString validLayer = QStringLiteral(
-    R"({"id": "6B29FC40-CA47-1067-B31D-00DD010662DA", "clipItemId": "7D444840-9DC0-11D1-B245-5FFDCE74FAD2",
-        "name": "Layer 3", "positionX": 10.5, "positionY": -4, "width": 80, "height": 60, "rotation": -90,
-        "flipHorizontal": true, "flipVertical": false, "zIndex": 2})");
+// One layer of a canvas file as an earlier run left it: at (0, 0), 30 high, unturned.
+QString layerJson(const QString& id, const QString& name, double width, qint64 zIndex)
+{
+    return QStringLiteral(R"({"id": "%1", "clipItemId": "%1", "name": "%2", "positionX": 0, "positionY": 0,
+        "width": %3, "height": 30, "rotation": 0, "flipHorizontal": false, "flipVertical": false, "zIndex": %4})")
+        .arg(id, name, QString::number(width, 'g', 17), QString::number(zIndex));
+}
 
-// A canvas file as an earlier run (or a damaged disk) left it: the valid layer,
+// A canvas file as an earlier run (or a damaged disk) left it: one valid layer,
 // one piece of its text replaced.
 QString recordWith(const char* from = "", const char* to = "")
 {
     return QStringLiteral(R"({"nextLayerNumber": 4, "layers": [%1]})")
-        .arg(QString(validLayer).replace(QString::fromLatin1(from), QString::fromLatin1(to)));
+        .arg(layerJson(QStringLiteral("6B29FC40-CA47-1067-B31D-00DD010662DA"), QStringLiteral("Layer 3"), 80, 2)
+                 .replace(QString::fromLatin1(from), QString::fromLatin1(to)));
 }
 } // namespace
 
@@ -70,33 +75,25 @@ class CanvasStoreTest : public QObject {
     // Another store on the same folder, as after a restart.
     CanvasStore& reopen()
     {
-        if (m_store)
-            m_store->waitForPendingWrites();
-        m_store.reset();
+        m_store.reset(); // finishes its writes first
         m_store = std::make_unique<CanvasStore>(*m_gallery, root());
         return *m_store;
     }
 
     // A canvas file as an earlier run left it, with a small image for each layer:
     // all at (0, 0), 40 x 30 unless given a width, named by their place in the list.
-    QList<QUuid> writeCanvas(const QList<qint64>& zIndices, const QList<double>& widths = {})
+    QList<QUuid> writeCanvas(const QList<qint64>& zIndices, const QList<double>& widths = {}, qint64 next = 10)
     {
+        m_store.reset(); // finishes its writes first
         QList<QUuid> ids;
-        QJsonArray layers;
+        QStringList layers;
         for (qsizetype i = 0; i < zIndices.size(); ++i) {
-            const QUuid id = ids.emplaceBack(QUuid::createUuid());
-            layers.append(QJsonObject { { QStringLiteral("id"), upperId(id) },
-                { QStringLiteral("clipItemId"), upperId(id) }, { QStringLiteral("name"), QString::number(i) },
-                { QStringLiteral("positionX"), 0 }, { QStringLiteral("positionY"), 0 },
-                { QStringLiteral("width"), widths.value(i, 40) }, { QStringLiteral("height"), 30 },
-                { QStringLiteral("rotation"), 0 }, { QStringLiteral("flipHorizontal"), false },
-                { QStringLiteral("flipVertical"), false }, { QStringLiteral("zIndex"), zIndices[i] } });
-            writeFile(layerFile(id), solidPng(4, 4));
+            const QString id = upperId(ids.emplaceBack(QUuid::createUuid()));
+            layers.append(layerJson(id, QString::number(i), widths.value(i, 40), zIndices[i]));
+            writeFile(layerFile(ids.last()), solidPng(4, 4));
         }
         writeFile(recordPath(),
-            QJsonDocument(
-                QJsonObject { { QStringLiteral("nextLayerNumber"), 10 }, { QStringLiteral("layers"), layers } })
-                .toJson());
+            QStringLiteral(R"({"nextLayerNumber": %1, "layers": [%2]})").arg(next).arg(layers.join(',')).toUtf8());
         return ids;
     }
 
@@ -106,278 +103,167 @@ class CanvasStoreTest : public QObject {
         return QJsonDocument::fromJson(readFile(recordPath())).object().value(QStringLiteral("layers")).toArray();
     }
 
-    // Adds one layer and selects it.
-    void addSelectedLayer()
-    {
-        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(10, 10), {}, false));
-        canvas().setSelectedLayerId(canvas().layers().first().id);
-    }
-
 private slots:
     void init()
     {
+        m_store.reset();
+        m_gallery.reset();
         m_dir = std::make_unique<QTemporaryDir>();
         m_gallery = std::make_unique<GalleryStore>(root());
         reopen();
     }
 
-    void cleanup()
-    {
-        m_store.reset();
-        m_gallery.reset();
-        m_dir.reset();
-    }
-
-    void newLayersFitTheVisibleArea_data()
-    {
-        QTest::addColumn<QSizeF>("area");
-        QTest::addColumn<QSize>("pixels");
-        QTest::addColumn<QSizeF>("expected");
-        // The limit is 0.8 of the smaller side: 249.6 for 518 x 312, 400 for 500 x 500.
-        QTest::newRow("wide image shrinks") << QSizeF(518, 312) << QSize(1000, 500) << QSizeF(249.6, 124.8);
-        QTest::newRow("tall image shrinks") << QSizeF(518, 312) << QSize(300, 1000) << QSizeF(74.88, 249.6);
-        QTest::newRow("small image kept at half size") << QSizeF(518, 312) << QSize(400, 300) << QSizeF(200, 150);
-        QTest::newRow("side equal to the limit") << QSizeF(500, 500) << QSize(800, 300) << QSizeF(400, 150);
-    }
-
     void newLayersFitTheVisibleArea()
     {
-        QFETCH(QSizeF, area);
-        QFETCH(QSize, pixels);
-        QFETCH(QSizeF, expected);
-        canvas().setContentArea(area);
-        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(pixels.width(), pixels.height()), { 7, 9 }, false));
-        const Layer& layer = canvas().layers().first();
-        QVERIFY(qAbs(layer.width - expected.width()) < 1e-9 && qAbs(layer.height - expected.height()) < 1e-9);
-        QCOMPARE(layer.position, QPointF(7, 9));
+        const auto fitted = [&](QSizeF area, int width, int height) {
+            canvas().setContentArea(area);
+            canvas().addLayer(QUuid::createUuid(), solidPng(width, height), { 7, 9 }, false);
+            const Layer& layer = canvas().layers().last();
+            return layer.position == QPointF(7, 9) ? QSizeF(layer.width, layer.height) : QSizeF();
+        };
+        // The limit is 0.8 of the smaller side: 249.6 for 518 x 312, 400 for 500 x 500.
+        QCOMPARE(fitted({ 518, 312 }, 1000, 500), QSizeF(249.6, 124.8));
+        QCOMPARE(fitted({ 518, 312 }, 300, 1000), QSizeF(74.88, 249.6));
+        QCOMPARE(fitted({ 518, 312 }, 400, 300), QSizeF(200, 150)); // small: kept at half size
+        QCOMPARE(fitted({ 500, 500 }, 800, 300), QSizeF(400, 150)); // a side equal to the limit
     }
 
-    void payloadLayersAreStaggeredFromTheDropOrigin()
+    void payloadLayersAreStaggeredFromTheDropOriginUntilCleared()
     {
-        QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
         canvas().setDropOrigin({ 100, 100 });
         const QByteArray png = solidPng(40, 40);
         const QString clip = upperId(QUuid::createUuid());
         const auto result
             = canvas().addLayersFromPayload(payloadOf({ itemOf(png, clip), itemOf(png, clip), itemOf(png, clip) }));
-        QVERIFY(result.added == 3 && result.skipped == 0);
-        QCOMPARE(layersChanged.size(), 1);
-        QCOMPARE(canvas().undoStack().size(), 1);
+        QVERIFY(result.added == 3 && result.skipped == 0 && canvas().undoStack().size() == 1);
         // A drop at a chosen place does not use up a staggered place.
         QVERIFY(!canvas().addLayer(QUuid::createUuid(), png, { 5, 5 }, false));
         canvas().addLayersFromPayload(payloadOf({ itemOf(png, clip) }));
         QCOMPARE(describe(canvas().layers()),
             QStringLiteral("Layer 1:0@100,100 Layer 2:1@120,120 Layer 3:2@140,140 Layer 4:3@5,5 Layer 5:4@160,160"));
         QCOMPARE(upperId(canvas().layers()[0].clipItemId), clip);
+
+        const QUuid id = canvas().layers().first().id;
+        canvas().setSelectedLayerId(id);
+        canvas().clearCanvas();
+        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty() && !canvas().selectedLayerId()
+            && canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
+        canvas().waitForPendingWrites();
+        QVERIFY(!QFile::exists(layerFile(id)));
     }
 
     void itemsThatCannotBeUsedAreSkippedWithoutLeavingATrace()
     {
         const QByteArray png = solidPng(10, 10);
         const QString good = upperId(QUuid::createUuid());
-        const auto result
-            = canvas().addLayersFromPayload(payloadOf({ itemOf(png, good), itemOf(png, QStringLiteral("abc")) }));
-        QVERIFY(result.added == 1 && result.skipped == 1);
-
-        QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
-        const auto mixed = canvas().addLayersFromPayload(payloadOf({ itemOf("GIF89a?", good),
-            itemOf(png.left(png.size() / 2), good), itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")),
-            itemOf(png, QVariant::fromValue(QUuid::createUuid())), QVariantMap {},
-            QVariantMap { { QStringLiteral("imageData"), QString::fromLatin1(png.toBase64()) },
-                { QStringLiteral("clipItemId"), good } } }));
-        QVERIFY(mixed.added == 0 && mixed.skipped == 6);
+        // The usable item comes last: a skipped one must not use up a number or a staggered place.
+        const auto mixed = canvas().addLayersFromPayload(
+            payloadOf({ itemOf(png, QStringLiteral("abc")), itemOf(QByteArray("GIF89a?"), good),
+                itemOf(png.left(png.size() / 2), good), itemOf(png, QStringLiteral("{") + good + QStringLiteral("}")),
+                itemOf(png, QVariant::fromValue(QUuid::createUuid())), QVariantMap {},
+                itemOf(QString::fromLatin1(png.toBase64()), good), itemOf(png, good.toLower()) }));
+        QVERIFY(mixed.added == 1 && mixed.skipped == 7);
         QCOMPARE(canvas().addLayer(QUuid::createUuid(), "hello", {}, true),
             std::optional<QString>(QStringLiteral("图片数据无效")));
-        QCOMPARE(layersChanged.size(), 0);
         QCOMPARE(describe(canvas().layers()), QStringLiteral("Layer 1:0@0,0"));
         QVERIFY(canvas().nextLayerNumber() == 2 && canvas().nextStaggerCount() == 1);
-        // A lower-case id is still an id. Without a list of items nothing happens
-        // at all, not even an undo step.
-        QCOMPARE(canvas().addLayersFromPayload(payloadOf({ itemOf(png, good.toLower()) })).added, 1);
+        // Without a list of items nothing happens at all, not even an undo step.
         QCOMPARE(canvas().addLayersFromPayload({}).skipped, 0);
-        QCOMPARE(canvas().undoStack().size(), 3);
-    }
-
-    void duplicateGoesOnTopShiftedAndSelected()
-    {
-        const QByteArray png = solidPng(60, 20);
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(!canvas().addLayer(QUuid::createUuid(), png, { 50.0 + 100 * i, 50 }, false));
-        const Layer original = canvas().layers().first();
-        canvas().setSelectedLayerId(original.id);
-        canvas().duplicateSelectedLayer();
-        const Layer& copy = canvas().layers().last();
-        QCOMPARE(describe({ copy }), QStringLiteral("Layer 4:3@65,65"));
-        QVERIFY(copy.id != original.id && copy.clipItemId == original.clipItemId && copy.imageData == png);
-        QCOMPARE(canvas().selectedLayerId(), std::optional<QUuid>(copy.id));
         QCOMPARE(canvas().undoStack().size(), 1);
     }
 
-    void rotationKeepsTheRemainderSignAndEditsNeedASelection()
+    void editsNeedASelectionRefuseUnusableGeometryAndKeepFiveSteps()
     {
-        addSelectedLayer();
-        QList<double> seen;
-        for (int i = 0; i < 4; ++i) {
-            canvas().rotateSelectedLayer(-90);
-            seen.append(canvas().layers().first().rotation);
-        }
-        QCOMPARE(seen, (QList<double> { -90, -180, -270, 0 }));
-
+        canvas().addLayer(QUuid::createUuid(), solidPng(10, 10), {}, false);
+        const Layer added = canvas().layers().first();
+        const QUuid id = added.id;
+        canvas().setSelectedLayerId(id);
+        canvas().commitMove(id, { qInf(), 0 });
+        canvas().commitTransform(id, { 0, 0 }, qQNaN(), 1);
+        canvas().commitRotation(id, qQNaN());
+        canvas().rotateSelectedLayer(qInf());
         canvas().setSelectedLayerId(QUuid::createUuid()); // names no layer
         canvas().rotateSelectedLayer(90);
         canvas().flipSelectedLayerHorizontally();
         canvas().duplicateSelectedLayer();
         canvas().bringSelectedLayerForward();
         canvas().sendSelectedLayerToBack();
-        QCOMPARE(canvas().undoStack().size(), 4);
-        QCOMPARE(canvas().layers().size(), 1);
-    }
+        QVERIFY(canvas().undoStack().isEmpty() && canvas().layers().size() == 1
+            && fieldsOf(canvas().layers().first()) == fieldsOf(added));
 
-    void commitsApplyToTheNamedLayerAndRefuseUnusableGeometry()
-    {
-        addSelectedLayer();
-        const QUuid id = canvas().layers().first().id;
-        canvas().flipSelectedLayerVertically();
-        canvas().commitTransform(id, { 3, 4 }, 30, 200000);
-        QCOMPARE(canvas().layers().first().width, 30.0);
-        QCOMPARE(canvas().layers().first().height, 100000.0); // the most the canvas file takes back
+        canvas().setSelectedLayerId(id);
+        QList<double> seen;
+        for (int i = 0; i < 12; ++i) {
+            i < 6 ? canvas().rotateSelectedLayer(-90) : canvas().undo();
+            seen.append(canvas().layers().first().rotation);
+        }
+        // The remainder keeps its sign; five steps are kept, so the sixth undo does nothing.
+        QCOMPARE(seen, (QList<double> { -90, -180, -270, 0, -90, -180, -90, 0, -270, -180, -90, -90 }));
+        canvas().redo();
+        canvas().redo();
+        canvas().setSelectedLayerId(id); // undo and redo let go of the selection
+        canvas().flipSelectedLayerVertically(); // makes the undone steps unreachable
+        canvas().redo();
+        QCOMPARE(canvas().layers().first().rotation, -270.0);
+        canvas().commitTransform(id, { 3, 4 }, 30, 200000); // 100000 is the most the canvas file takes back
         canvas().commitRotation(id, 33.3);
-        QCOMPARE(canvas().undoStack().size(), 3);
-
-        // A commit for a layer that is gone still records a step; a commit of
-        // unusable geometry is refused outright.
-        QSignalSpy history(&canvas(), &CanvasStore::historyChanged);
-        QSignalSpy layersChanged(&canvas(), &CanvasStore::layersChanged);
-        canvas().commitMove(QUuid::createUuid(), { 1, 1 });
-        QCOMPARE(history.size(), 1);
-        canvas().commitMove(id, { qInf(), 0 });
-        canvas().commitTransform(id, { 0, 0 }, qQNaN(), 1);
-        canvas().commitRotation(id, qQNaN());
-        canvas().rotateSelectedLayer(qInf());
-        QCOMPARE(history.size(), 1);
-        QCOMPARE(layersChanged.size(), 0);
         const Layer& layer = canvas().layers().first();
-        QVERIFY(layer.position == QPointF(3, 4) && layer.rotation == 33.3 && layer.flipVertical);
-    }
-
-    void stackingOrder_data()
-    {
-        QTest::addColumn<QList<qint64>>("zIndices");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("move"); // forward, backward, to front, to back
-        QTest::addColumn<QString>("expectedOrder"); // empty: nothing changes
-        const qint64 top = std::numeric_limits<qint64>::max();
-        const qint64 bottom = std::numeric_limits<qint64>::min();
-        QTest::newRow("forward swaps with the first of equals") << QList<qint64> { 0, 5, 5 } << 0 << 0 << "1,0,2";
-        QTest::newRow("forward of the top") << QList<qint64> { 0, 1, 2 } << 2 << 0 << "";
-        QTest::newRow("backward swaps with the first of equals") << QList<qint64> { 3, 3, 7 } << 2 << 1 << "1,2,0";
-        QTest::newRow("to front") << QList<qint64> { 0, 1, 2 } << 0 << 2 << "1,2,0";
-        QTest::newRow("to front when tied at the top") << QList<qint64> { 0, 2, 2 } << 1 << 2 << "";
-        QTest::newRow("to back with gaps") << QList<qint64> { -4, 9, 30 } << 1 << 3 << "1,0,2";
-        QTest::newRow("to back of the bottom") << QList<qint64> { 0, 1, 2 } << 0 << 3 << "";
-        QTest::newRow("to front below the largest integer") << QList<qint64> { 0, top, 5 } << 2 << 2 << "0,1,2";
-        QTest::newRow("to back above the smallest integer") << QList<qint64> { bottom, 0, 5 } << 1 << 3 << "1,0,2";
+        QVERIFY(layer.position == QPointF(3, 4) && layer.width == 30 && layer.height == 100000 && layer.rotation == 33.3
+            && layer.flipVertical);
+        // Deleting the selected layer clears the selection.
+        canvas().deleteLayer(id);
+        QVERIFY(!canvas().selectedLayerId().has_value());
     }
 
     void stackingOrder()
     {
-        QFETCH(QList<qint64>, zIndices);
-        QFETCH(int, selected);
-        QFETCH(int, move);
-        QFETCH(QString, expectedOrder);
-        writeCanvas(zIndices);
-        CanvasStore& store = reopen();
-        const QUuid selectedId = store.layers().at(selected).id;
-        store.setSelectedLayerId(selectedId);
-        QSignalSpy layersChanged(&store, &CanvasStore::layersChanged);
-        const std::array moves { &CanvasStore::bringSelectedLayerForward, &CanvasStore::sendSelectedLayerBackward,
-            &CanvasStore::bringSelectedLayerToFront, &CanvasStore::sendSelectedLayerToBack };
-        (store.*moves.at(move))();
-
-        const bool changes = !expectedOrder.isEmpty();
-        QCOMPARE(store.undoStack().size(), changes ? 1 : 0);
-        QCOMPARE(layersChanged.size(), changes ? 1 : 0);
-        QCOMPARE(store.selectedLayerId(), std::optional<QUuid>(selectedId));
-        QStringList expected;
-        for (qsizetype i = 0; i < zIndices.size(); ++i)
-            expected.append(changes ? QStringLiteral("%1:%2@0,0").arg(expectedOrder.split(',')[i]).arg(i)
-                                    : QStringLiteral("%1:%2@0,0").arg(i).arg(zIndices[i]));
-        QCOMPARE(describe(store.layers()), expected.join(QLatin1Char(' ')));
+        // Layers named by their place in the file, one of them selected and moved: the layers
+        // afterwards (a change renumbers them from 0 up) and the undo steps recorded.
+        const auto moved = [&](const QList<qint64>& zIndices, int selected, void (CanvasStore::*move)()) {
+            writeCanvas(zIndices);
+            CanvasStore& store = reopen();
+            store.setSelectedLayerId(store.layers().at(selected).id);
+            (store.*move)();
+            return QStringLiteral("%1 (%2)").arg(describe(store.layers())).arg(store.undoStack().size());
+        };
+        const qint64 top = std::numeric_limits<qint64>::max(), bottom = std::numeric_limits<qint64>::min();
+        // Forward and backward swap with the first of several equals.
+        QCOMPARE(moved({ 0, 5, 5 }, 0, &CanvasStore::bringSelectedLayerForward), "1:0@0,0 0:1@0,0 2:2@0,0 (1)");
+        QCOMPARE(moved({ 3, 3, 7 }, 2, &CanvasStore::sendSelectedLayerBackward), "1:0@0,0 2:1@0,0 0:2@0,0 (1)");
+        QCOMPARE(moved({ 0, 2, 2 }, 1, &CanvasStore::bringSelectedLayerToFront), "0:0@0,0 1:2@0,0 2:2@0,0 (0)");
+        QCOMPARE(moved({ -4, 9, 30 }, 1, &CanvasStore::sendSelectedLayerToBack), "1:0@0,0 0:1@0,0 2:2@0,0 (1)");
+        QCOMPARE(moved({ 0, top, 5 }, 2, &CanvasStore::bringSelectedLayerToFront), "0:0@0,0 1:1@0,0 2:2@0,0 (1)");
+        QCOMPARE(moved({ bottom, 0, 5 }, 1, &CanvasStore::sendSelectedLayerToBack), "1:0@0,0 0:1@0,0 2:2@0,0 (1)");
     }
 
-    void addingAboveTheLargestIntegerRenumbersInsteadOfOverflowing()
+    void duplicateGoesOnTopShiftedAndSelectedEvenAtTheLargestInteger()
     {
-        // Written by hand: a JSON double cannot hold the largest 64-bit integer.
-        const QUuid id = QUuid::createUuid();
-        writeFile(layerFile(id), solidPng(4, 4));
-        writeFile(recordPath(),
-            QStringLiteral(R"({"nextLayerNumber": 9223372036854775807, "layers": [
-                {"id": "%1", "clipItemId": "%1", "name": "Top", "positionX": 0, "positionY": 0,
-                 "width": 10, "height": 10, "rotation": 0, "flipHorizontal": false, "flipVertical": false,
-                 "zIndex": 9223372036854775807}]})")
-                .arg(upperId(id))
-                .toUtf8());
+        // Numbers as an earlier run may have left them: adding above them renumbers instead of overflowing.
+        const qint64 top = std::numeric_limits<qint64>::max();
+        const QUuid id = writeCanvas({ top }, {}, top).first();
         CanvasStore& store = reopen();
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
         store.setSelectedLayerId(id);
         store.duplicateSelectedLayer();
         QCOMPARE(describe(store.layers()),
-            QStringLiteral("Top:0@0,0 Layer 9223372036854775807:1@0,0 Layer 9223372036854775807:2@15,15"));
-    }
-
-    void historyKeepsFiveSteps()
-    {
-        addSelectedLayer();
-        for (int i = 0; i < 6; ++i)
-            canvas().rotateSelectedLayer(10);
-        QList<double> afterEachUndo;
-        for (int i = 0; i < 6; ++i) {
-            canvas().undo();
-            afterEachUndo.append(canvas().layers().first().rotation);
-        }
-        // The first change (0 -> 10) fell off the stack; the sixth undo does nothing.
-        QCOMPARE(afterEachUndo, (QList<double> { 50, 40, 30, 20, 10, 10 }));
-        QCOMPARE(canvas().redoStack().size(), 5);
-
-        canvas().redo();
-        canvas().redo();
-        QCOMPARE(canvas().layers().first().rotation, 30.0);
-        // A new change makes the undone steps unreachable.
-        canvas().setSelectedLayerId(canvas().layers().first().id);
-        canvas().flipSelectedLayerHorizontally();
-        QVERIFY(canvas().redoStack().isEmpty());
-        canvas().redo();
-        QCOMPARE(canvas().layers().first().rotation, 30.0);
-    }
-
-    void clearingForgetsEverything()
-    {
-        canvas().setDropOrigin({ 10, 10 });
-        canvas().addLayersFromPayload(payloadOf({ itemOf(solidPng(4, 4), upperId(QUuid::createUuid())) }));
-        const QUuid id = canvas().layers().first().id;
-        canvas().setSelectedLayerId(id);
-        canvas().clearCanvas();
-        QVERIFY(canvas().layers().isEmpty() && canvas().undoStack().isEmpty());
-        QVERIFY(!canvas().selectedLayerId().has_value());
-        QVERIFY(canvas().nextLayerNumber() == 1 && canvas().nextStaggerCount() == 0);
-        canvas().waitForPendingWrites();
-        QVERIFY(!QFile::exists(layerFile(id)));
+            QStringLiteral("0:0@0,0 Layer 9223372036854775807:1@0,0 Layer 9223372036854775807:2@15,15"));
+        const Layer& copy = store.layers().last();
+        QVERIFY(copy.id != id && copy.clipItemId == id && copy.imageData == solidPng(4, 4)
+            && store.selectedLayerId() == copy.id && store.undoStack().size() == 1);
     }
 
     void undoAndRedoTakeBytesFromMemoryBeforeTheDisk_data()
     {
         QTest::addColumn<int>("change");
-        QTest::addColumn<bool>("staleFile"); // else the file is missing
         // The gallery item is gone too in every case, so only memory can help.
-        QTest::newRow("undo of a deletion") << 0 << false;
-        QTest::newRow("redo of an undone add whose file is not written yet") << 1 << false;
-        QTest::newRow("undo while a rewrite of the file is queued") << 2 << true;
+        QTest::newRow("undo of a deletion, file missing") << 0;
+        QTest::newRow("redo of an undone add whose file is not written yet") << 1;
+        QTest::newRow("undo while a rewrite of the file is queued, file stale") << 2;
     }
 
     void undoAndRedoTakeBytesFromMemoryBeforeTheDisk()
     {
         QFETCH(int, change);
-        QFETCH(bool, staleFile);
         const QByteArray png = solidPng(20, 20, Qt::green);
         const QUuid clipId = QUuid::createUuid();
         m_gallery->addCutout(ClipItem { clipId, png, QDateTime::currentDateTimeUtc() });
@@ -385,35 +271,19 @@ private slots:
         QVERIFY(!canvas().addLayer(clipId, png, {}, false));
         const QUuid id = canvas().layers().first().id;
         canvas().setSelectedLayerId(id);
-        if (change == 0)
-            canvas().deleteLayer(id);
-        else if (change == 1)
-            canvas().undo();
-        else
-            canvas().rotateSelectedLayer(90);
+        const std::function<void()> changes[] = { [&] { canvas().deleteLayer(id); }, [&] { canvas().undo(); },
+            [&] { canvas().rotateSelectedLayer(90); } };
+        changes[change]();
         canvas().waitForPendingWrites();
-        if (staleFile)
-            writeFile(layerFile(id), solidPng(20, 20, Qt::gray));
-        else
-            QFile::remove(layerFile(id));
+        change == 2 ? void(writeFile(layerFile(id), solidPng(20, 20, Qt::gray))) : void(QFile::remove(layerFile(id)));
         m_gallery->deleteCutout(clipId);
         m_gallery->waitForPendingWrites();
 
         change == 1 ? canvas().redo() : canvas().undo();
-        QCOMPARE(canvas().layers().size(), 1);
-        QCOMPARE(canvas().layers().first().imageData, png);
-        QCOMPARE(canvas().layers().first().rotation, 0.0);
+        QVERIFY(canvas().layers().size() == 1 && canvas().layers().first().imageData == png
+            && canvas().layers().first().rotation == 0);
         canvas().waitForPendingWrites();
         QCOMPARE(readFile(layerFile(id)), png);
-    }
-
-    void deletingTheSelectedLayerClearsTheSelection()
-    {
-        addSelectedLayer();
-        QSignalSpy selection(&canvas(), &CanvasStore::selectedLayerIdChanged);
-        canvas().deleteLayer(*canvas().selectedLayerId());
-        QVERIFY(!canvas().selectedLayerId().has_value());
-        QCOMPARE(selection.size(), 1);
     }
 
     // ---- the canvas on disk
@@ -434,27 +304,21 @@ private slots:
         canvas().commitRotation(layers[1].id, 33.3);
         canvas().commitTransform(layers[2].id, { -5.5, 1e-9 }, 0.7, 123.456789);
         canvas().deleteLayer(layers[3].id);
-        QCOMPARE(writtenLayers().size(), 3);
+        canvas().waitForPendingWrites();
 
         // One key per line, in their fixed order; images in files named by the layer ids.
-        const QByteArray text = readFile(recordPath());
-        QVERIFY(text.startsWith("{\n") && text.contains("\n  \"layers\""));
-        qsizetype previous = -1;
-        for (const char* key : { "\"nextLayerNumber\"", "\"layers\"", "\"id\"", "\"clipItemId\"", "\"name\"",
-                 "\"positionX\"", "\"positionY\"", "\"width\"", "\"height\"", "\"rotation\"", "\"flipHorizontal\"",
-                 "\"flipVertical\"", "\"zIndex\"" }) {
-            QVERIFY2(text.indexOf(key) > previous, key);
-            previous = text.indexOf(key);
-        }
+        const QStringList keys { "nextLayerNumber", "layers", "id", "clipItemId", "name", "positionX", "positionY",
+            "width", "height", "rotation", "flipHorizontal", "flipVertical", "zIndex" };
+        const QRegularExpression order("^\\{\n  \"" + keys.join("\": [^\n]*\n[\\s{]*\"") + "\": ");
+        QVERIFY(order.match(QString::fromUtf8(readFile(recordPath()))).hasMatch());
         QCOMPARE(QDir(canvas().canvasLayersFolder()).entryList(QDir::Files).size(), 3);
         QCOMPARE(readFile(layerFile(layers[2].id)), layers[2].imageData);
 
         const QList<Layer> before = canvas().layers();
         CanvasStore& reopened = reopen();
         QCOMPARE(reopened.nextLayerNumber(), 5);
-        QCOMPARE(reopened.layers().size(), before.size());
-        for (qsizetype i = 0; i < before.size(); ++i)
-            QVERIFY(fieldsOf(reopened.layers()[i]) == fieldsOf(before[i]));
+        QVERIFY(std::equal(before.begin(), before.end(), reopened.layers().begin(), reopened.layers().end(),
+            [](const Layer& a, const Layer& b) { return fieldsOf(a) == fieldsOf(b); }));
     }
 
     void layersThatCannotBeUsedAreLeftOutAtLoad()
@@ -462,16 +326,10 @@ private slots:
         // Missing image file; too wide; exactly at the size limit; far too tall; fine.
         const QList<QUuid> ids = writeCanvas({ 0, 1, 2, 3, 4 }, { 10, 100000.5, 100000, -3e200, 10 });
         QVERIFY(QFile::remove(layerFile(ids[0])));
-
         Log::ScopedCapture log;
         CanvasStore& store = reopen();
-        QCOMPARE(log.lines(),
-            (QStringList {
-                QStringLiteral("[CanvasStore] Missing image file for layer %1, skipping").arg(upperId(ids[0])),
-                QStringLiteral("[CanvasStore] Unusable geometry for layer %1, skipping").arg(upperId(ids[1])),
-                QStringLiteral("[CanvasStore] Unusable geometry for layer %1, skipping").arg(upperId(ids[3])) }));
+        QCOMPARE(log.lines().size(), 3);
         QCOMPARE(describe(store.layers()), QStringLiteral("2:2@0,0 4:4@0,0"));
-        QCOMPARE(store.nextLayerNumber(), 10);
         store.commitMove(ids[4], { 1, 1 }); // the next write drops what was left out
         QCOMPARE(writtenLayers().size(), 2);
     }
@@ -482,17 +340,13 @@ private slots:
         QTest::addColumn<bool>("loads");
         QTest::newRow("valid") << recordWith() << true;
         QTest::newRow("extra key") << recordWith("\"zIndex\"", "\"note\": 1, \"zIndex\"") << true;
-        QTest::newRow("lower-case id") << recordWith("6B29FC40", "6b29fc40") << true;
         QTest::newRow("no flipVertical") << recordWith("\"flipVertical\": false,") << false;
         QTest::newRow("fractional zIndex") << recordWith("\"zIndex\": 2", "\"zIndex\": 2.5") << false;
         QTest::newRow("zIndex beyond 64 bits")
             << recordWith("\"zIndex\": 2", "\"zIndex\": 9223372036854775808") << false;
-        QTest::newRow("flip as number") << recordWith("\"flipHorizontal\": true", "\"flipHorizontal\": 1") << false;
-        QTest::newRow("position as text") << recordWith("10.5", "\"10.5\"") << false;
+        QTest::newRow("position as text") << recordWith("\"positionX\": 0", "\"positionX\": \"0\"") << false;
         QTest::newRow("id that is a path")
             << recordWith("6B29FC40-CA47-1067-B31D-00DD010662DA", "../../etc/passwd.x") << false;
-        QTest::newRow("no nextLayerNumber") << recordWith().remove(QStringLiteral("\"nextLayerNumber\": 4,")) << false;
-        QTest::newRow("root is a list") << QStringLiteral("[]") << false;
         QTest::newRow("cut short") << recordWith().left(100) << false;
         QTest::newRow("number overflow") << recordWith("\"width\": 80", "\"width\": 1e999") << false;
     }
@@ -508,52 +362,16 @@ private slots:
         CanvasStore& store = reopen();
         QVERIFY(log.lines().isEmpty());
         QCOMPARE(store.nextLayerNumber(), loads ? 4 : 1);
-        if (loads) {
-            QCOMPARE(describe(store.layers()), QStringLiteral("Layer 3:2@10.5,-4"));
-            const Layer& layer = store.layers().first();
-            QVERIFY(layer.rotation == -90 && layer.flipHorizontal && !layer.flipVertical);
+        QCOMPARE(describe(store.layers()), loads ? QStringLiteral("Layer 3:2@0,0") : QString());
+        if (loads)
             return;
-        }
         // The canvas that could not be read stays until a change, then is kept beside the new one.
-        QVERIFY(store.layers().isEmpty());
         QCOMPARE(readFile(recordPath()), record.toUtf8());
         QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        QVERIFY(!store.addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        QCOMPARE(writtenLayers().size(), 2);
-        const QStringList kept = QDir(root()).entryList({ QStringLiteral("canvas.json.unreadable-*") }, QDir::Files);
-        QCOMPARE(kept.size(), 1);
-        QCOMPARE(readFile(root() + QLatin1Char('/') + kept.first()), record.toUtf8());
-        QCOMPARE(log.lines().size(), 1);
-    }
-
-    void failedWritesAreLoggedAndTheStoreCarriesOn()
-    {
-        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        const QUuid gone = canvas().layers().first().id;
-        const QUuid kept = canvas().layers().last().id;
-        canvas().waitForPendingWrites();
-        // Deleting a layer whose file is already gone.
-        QVERIFY(QFile::remove(layerFile(gone)));
-        Log::ScopedCapture log;
-        canvas().deleteLayer(gone);
         QCOMPARE(writtenLayers().size(), 1);
-        QCOMPARE(writtenLayers().first()[QStringLiteral("id")].toString(), upperId(kept));
+        const QStringList kept = QDir(root()).entryList({ QStringLiteral("canvas.json.unreadable-*") }, QDir::Files);
+        QVERIFY(kept.size() == 1 && readFile(root() + QLatin1Char('/') + kept[0]) == record.toUtf8());
         QCOMPARE(log.lines().size(), 1);
-        QVERIFY(log.lines().first().startsWith(
-            QStringLiteral("[CanvasStore] Failed to delete layer image ") + upperId(gone) + QStringLiteral(": ")));
-
-        // A folder where the record should be, and a file where the layer folder should be.
-        QVERIFY(QFile::remove(recordPath()) && QDir().mkpath(recordPath()));
-        QVERIFY(QDir(canvas().canvasLayersFolder()).removeRecursively());
-        writeFile(canvas().canvasLayersFolder(), "in the way");
-        QVERIFY(!canvas().addLayer(QUuid::createUuid(), solidPng(4, 4), {}, false));
-        canvas().waitForPendingWrites();
-        const QStringList lines = log.lines().mid(1);
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[0].startsWith(QStringLiteral("[CanvasStore] Failed to write layer image ")
-            + upperId(canvas().layers().last().id) + QStringLiteral(": ")));
-        QVERIFY(lines[1].startsWith(QStringLiteral("[CanvasStore] Failed to write canvas.json: ")));
     }
 };
 

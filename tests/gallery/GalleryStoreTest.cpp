@@ -35,18 +35,12 @@ QPair<QString, QString> entry(const QUuid& id, const char* section)
     return { upperId(id), QString::fromLatin1(section) };
 }
 
-QByteArray entryJson(const QString& id, const QByteArray& createdAt, const QString& section)
+QByteArray entryJson(const QString& id, const QByteArray& createdAt, const char* section)
 {
-    return "{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": " + createdAt + ", \"section\": \"" + section.toUtf8()
-        + "\"}";
+    return "{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": " + createdAt + ", \"section\": \"" + section + "\"}";
 }
 
-QDateTime utc(int year, int month, int day, int hour, int minute, int second, int msec = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec), Qt::UTC);
-}
-
-const QDateTime someDate = utc(2024, 5, 6, 7, 8, 9);
+const QDateTime someDate = QDateTime::fromSecsSinceEpoch(1715000000, Qt::UTC);
 
 } // namespace
 
@@ -66,148 +60,96 @@ private slots:
         m_root = m_dir->filePath(QStringLiteral("Scrapwick"));
     }
 
-    void cleanup() { m_dir.reset(); }
-
-    void addedItemsGoFirstInTheListAndTheFiles()
-    {
-        auto store = makeStore();
-        const ClipItem first { QUuid::createUuid(), QByteArray("first"), someDate };
-        const ClipItem second { QUuid::createUuid(), QByteArray("second"), someDate };
-        const CollageItem collage { QUuid::createUuid(), QByteArray("collage"), someDate };
-        const CollageItem withoutData { QUuid::createUuid(), std::nullopt, someDate };
-        // Quick successive changes, no waiting in between: the index must reflect all of them.
-        store->addCutout(first);
-        store->addCollage(collage);
-        store->addCutout(second);
-        store->addCollage(withoutData);
-        QCOMPARE(store->cutouts()[0].id, second.id);
-        QCOMPARE(store->collages()[0].id, withoutData.id);
-
-        store->waitForPendingWrites();
-        QCOMPARE(readFile(pngIn(store->cutoutsFolder(), second.id)), QByteArray("second"));
-        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { first.id, second.id }));
-        QCOMPARE(idsIn(store->collagesFolder()), QSet<QUuid> { collage.id });
-        QCOMPARE(indexOnDisk(store->indexPath()),
-            (Index { entry(second.id, "cutouts"), entry(first.id, "cutouts"), entry(withoutData.id, "collages"),
-                entry(collage.id, "collages") }));
-    }
-
-    void deletionsRemoveItemsAndTheirFilesOnlyInTheirSection()
+    void addsGoFirstDeletionsTouchOnlyTheirSectionAndBytesComeFromMemoryFirst()
     {
         auto store = makeStore();
         QList<QUuid> cut, col;
+        // Quick successive changes, no waiting in between: the index must reflect all of them.
         for (int i = 0; i < 3; ++i) {
-            store->addCutout({ cut.emplaceBack(QUuid::createUuid()), QByteArray("c"), someDate });
+            store->addCutout({ cut.emplaceBack(QUuid::createUuid()), QByteArray("c") + char('0' + i), someDate });
             store->addCollage({ col.emplaceBack(QUuid::createUuid()), QByteArray("m"), someDate });
         }
+        store->addCollage({ col.emplaceBack(QUuid::createUuid()), std::nullopt, someDate });
         store->waitForPendingWrites();
+        QCOMPARE(readFile(pngIn(store->cutoutsFolder(), cut[2])), QByteArray("c2"));
         // A cut-out file carrying a collage's id must survive that collage's deletion;
         // the file of an id no longer listed is still removed.
-        writeFile(pngIn(store->cutoutsFolder(), col[0]), "other");
+        writeFile(pngIn(store->cutoutsFolder(), col[1]), "other");
         const QUuid stray = QUuid::createUuid();
         writeFile(pngIn(store->collagesFolder(), stray), "stray");
 
         store->deleteCutout(cut[1]);
-        store->deleteCollages({ col[0], col[2], stray });
+        store->deleteCollages({ col[1], col[3], stray });
         store->waitForPendingWrites();
-        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { cut[0], cut[2], col[0] }));
-        QCOMPARE(idsIn(store->collagesFolder()), QSet<QUuid> { col[1] });
+        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { cut[0], cut[2], col[1] }));
+        QCOMPARE(idsIn(store->collagesFolder()), (QSet<QUuid> { col[0], col[2] }));
         QCOMPARE(indexOnDisk(store->indexPath()),
-            (Index { entry(cut[2], "cutouts"), entry(cut[0], "cutouts"), entry(col[1], "collages") }));
+            (Index { entry(cut[2], "cutouts"), entry(cut[0], "cutouts"), entry(col[2], "collages"),
+                entry(col[0], "collages") }));
+
+        // Bytes come from memory, then the cut-out folder, then the collage folder.
+        const QUuid inBoth = QUuid::createUuid(), onlyCollage = QUuid::createUuid();
+        writeFile(pngIn(store->cutoutsFolder(), inBoth), "cut-out file");
+        writeFile(pngIn(store->collagesFolder(), inBoth), "collage file");
+        writeFile(pngIn(store->collagesFolder(), onlyCollage), "only collage");
+        writeFile(pngIn(store->cutoutsFolder(), col[0]), "stale file");
+        const QList<std::optional<QByteArray>> found { store->imageDataFor(inBoth), store->imageDataFor(onlyCollage),
+            store->imageDataFor(col[0]), store->imageDataFor(stray) };
+        QCOMPARE(found, (QList<std::optional<QByteArray>> { "cut-out file", "only collage", "m", std::nullopt }));
     }
 
-    void theIndexIsWrittenInItsFormatAndReadBack()
+    void theIndexIsReadLenientlyAndRewrittenInItsFormat()
     {
-        const QUuid cutout = QUuid::fromString(QStringLiteral("0A1B2C3D-4E5F-4A6B-8C7D-9E0FA1B2C3D4"));
-        const QUuid collage = QUuid::fromString(QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321"));
-        // Seconds since 2001-01-01 UTC: 2024-01-01 is Unix 1704067200, less 978307200.
-        const QDateTime cutoutDate = utc(2024, 1, 1, 0, 0, 0, 250);
-        const QDateTime collageDate = utc(2000, 12, 31, 23, 59, 49, 500); // before 2001: negative
-        {
-            auto store = makeStore();
-            store->addCollage({ collage, QByteArray("c"), collageDate });
-            store->addCutout({ cutout, std::nullopt, cutoutDate });
-            // No wait: destroying the store finishes the writes it scheduled.
-        }
-        const QByteArray text = readFile(rootPath("gallery-index.json"));
-        QCOMPARE(QByteArray(text).replace(' ', "").replace('\n', ""),
-            QByteArray("[{\"id\":\"0A1B2C3D-4E5F-4A6B-8C7D-9E0FA1B2C3D4\",\"createdAt\":725760000.25,\"section\":"
-                       "\"cutouts\"},{\"id\":\"FEDCBA98-7654-4321-8FED-CBA987654321\",\"createdAt\":-10.5,"
-                       "\"section\":\"collages\"}]"));
-        int keyLines = 0; // pretty-printed: every key on its own indented line
-        for (const QByteArray& line : text.split('\n'))
-            keyLines += line.startsWith(' ') && line.count(':') == 1;
-        QCOMPARE(keyLines, 6);
-
-        Log::ScopedCapture log;
-        auto store = makeStore();
-        QCOMPARE(store->cutouts().size(), 1);
-        QCOMPARE(store->cutouts()[0].createdAt, cutoutDate);
-        QCOMPARE(store->collages()[0].createdAt, collageDate);
-        QVERIFY(!store->collages()[0].imageData.has_value());
-        QCOMPARE(store->imageDataFor(collage), QByteArray("c"));
-        // A readable index is replaced without keeping a copy.
-        store->deleteCutouts({});
-        store->waitForPendingWrites();
-        QCOMPARE(QDir(m_root).entryList(QDir::Files), QStringList { QStringLiteral("gallery-index.json") });
-        QVERIFY(log.lines().isEmpty());
-    }
-
-    void oldAndUnknownSectionsAreMappedAndFileOrderKept()
-    {
-        const QUuid collage = QUuid::createUuid(), cutout = QUuid::createUuid(), other = QUuid::createUuid(),
-                    legacy = QUuid::createUuid();
-        writeFile(pngIn(rootPath("moodboards"), legacy), "old collage");
-        // Any key order, extra keys and whitespace are fine; lower-case ids are still ids.
+        const QString cutout = QStringLiteral("0A1B2C3D-4E5F-4A6B-8C7D-9E0FA1B2C3D4"),
+                      collage = QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321"),
+                      legacy = QStringLiteral("11111111-2222-4333-8444-555555555555");
+        writeFile(pngIn(rootPath("moodboards"), QUuid::fromString(legacy)), "old collage");
+        // Any key order, extra keys and whitespace are fine and lower-case ids are still ids;
+        // the old collage section is mapped, an unknown one dropped, the file order kept.
         writeFile(rootPath("gallery-index.json"),
-            "\n[\t{\"section\":\"collages\",\"extra\":[1,2],\"createdAt\":1,\"id\":\"" + upperId(collage).toUtf8()
-                + "\"}," + entryJson(upperId(cutout), "2", QStringLiteral("cutouts")) + ","
-                + entryJson(upperId(other), "3", QStringLiteral("other")) + ","
-                + entryJson(upperId(legacy).toLower(), "4", QStringLiteral("moodboards")) + "]  \n");
+            "\n[\t" + entryJson(collage, "-10.5", "collages") + ",{\"section\":\"cutouts\",\"extra\":[1,2],"
+                + "\"createdAt\":725760000.25,\"id\":\"" + cutout.toUtf8() + "\"},"
+                + entryJson(upperId(QUuid::createUuid()), "3", "other") + ","
+                + entryJson(legacy.toLower(), "4.5", "moodboards") + "]  \n");
+        Log::ScopedCapture log;
         {
             auto store = makeStore();
-            QCOMPARE(store->cutouts().size(), 1);
-            QCOMPARE(store->collages().size(), 2);
-            QCOMPARE(store->collages()[0].id, collage);
-            QCOMPARE(store->collages()[1].id, legacy);
+            // Seconds since 2001-01-01 UTC: 2024-01-01 is Unix 1704067200, less 978307200.
+            QCOMPARE(store->cutouts()[0].createdAt, QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0, 250), Qt::UTC));
+            QCOMPARE(store->collages()[0].createdAt, QDateTime(QDate(2000, 12, 31), QTime(23, 59, 49, 500), Qt::UTC));
             // The old collage folder is renamed when no "collages" folder exists.
             QVERIFY(!QFile::exists(rootPath("moodboards")));
-            QCOMPARE(store->imageDataFor(legacy), QByteArray("old collage"));
-            store->deleteCutouts({});
-            store->waitForPendingWrites();
-            QCOMPARE(indexOnDisk(store->indexPath()),
-                (Index { entry(cutout, "cutouts"), entry(collage, "collages"), entry(legacy, "collages") }));
+            QCOMPARE(store->imageDataFor(QUuid::fromString(legacy)), QByteArray("old collage"));
+            store->deleteCutouts({}); // no wait: destroying the store finishes the writes it scheduled
         }
+        const QByteArray text = readFile(rootPath("gallery-index.json"));
+        QVERIFY(text.contains("\n    \"createdAt\": 725760000.25,\n")); // pretty-printed
+        QCOMPARE(QByteArray(text).replace(' ', "").replace('\n', ""),
+            "[{\"id\":\"" + cutout.toUtf8() + "\",\"createdAt\":725760000.25,\"section\":\"cutouts\"},{\"id\":\""
+                + collage.toUtf8() + "\",\"createdAt\":-10.5,\"section\":\"collages\"},{\"id\":\"" + legacy.toUtf8()
+                + "\",\"createdAt\":4.5,\"section\":\"collages\"}]");
+        // A readable index is replaced without keeping a copy.
+        QCOMPARE(QDir(m_root).entryList(QDir::Files), QStringList { QStringLiteral("gallery-index.json") });
+        QVERIFY(log.lines().isEmpty());
         // With both folders present the old one stays and "collages" is used.
         QVERIFY(QDir().mkpath(rootPath("moodboards")));
-        auto store = makeStore();
+        QCOMPARE(makeStore()->imageDataFor(QUuid::fromString(legacy)), QByteArray("old collage"));
         QVERIFY(QFileInfo(rootPath("moodboards")).isDir());
-        QCOMPARE(store->imageDataFor(legacy), QByteArray("old collage"));
     }
 
     void anUnreadableIndexStartsEmptyAndIsKeptAside_data()
     {
         QTest::addColumn<QByteArray>("json");
         const QString id = QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321");
-        const QByteArray good = entryJson(id, "1.5", QStringLiteral("cutouts"));
+        const QByteArray good = entryJson(id, "1.5", "cutouts");
         const auto withGood = [&](const QByteArray& bad) { return "[" + good + "," + bad + "]"; };
-        const auto entry = [&](const QString& entryId, const char* createdAt, const char* section) {
-            return withGood(entryJson(entryId, createdAt, QString::fromLatin1(section)));
-        };
         QTest::newRow("not json") << QByteArray("[{\"id\": ");
         QTest::newRow("empty file") << QByteArray();
-        QTest::newRow("object at top level") << QByteArray("{\"items\": []}");
         QTest::newRow("entry not an object") << withGood("42");
-        QTest::newRow("missing id") << withGood("{\"createdAt\": 1, \"section\": \"cutouts\"}");
-        QTest::newRow("missing createdAt") << withGood("{\"id\": \"" + id.toUtf8() + "\", \"section\": \"x\"}");
         QTest::newRow("missing section") << withGood("{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": 1}");
-        QTest::newRow("id a number") << withGood("{\"id\": 7, \"createdAt\": 1, \"section\": \"cutouts\"}");
-        QTest::newRow("section a number")
-            << withGood("{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": 1, \"section\": 1}");
-        QTest::newRow("createdAt as text") << entry(id, "\"1.5\"", "cutouts");
-        QTest::newRow("createdAt beyond any date") << entry(id, "1e300", "cutouts");
-        QTest::newRow("id a path") << entry(QStringLiteral("../../x"), "1", "cutouts");
-        QTest::newRow("id with braces") << entry(QLatin1Char('{') + id + QLatin1Char('}'), "1", "cutouts");
+        QTest::newRow("createdAt as text") << withGood(entryJson(id, "\"1.5\"", "cutouts"));
+        QTest::newRow("createdAt beyond any date") << withGood(entryJson(id, "1e300", "cutouts"));
+        QTest::newRow("id a path") << withGood(entryJson(QStringLiteral("../../x"), "1", "cutouts"));
         // Well-formed, but too large to be read whole at start.
         QTest::newRow("over the size cap") << "[" + good + QByteArray(RecordFile::maxBytes, ' ') + "]";
     }
@@ -221,52 +163,14 @@ private slots:
         QVERIFY(store->cutouts().isEmpty() && store->collages().isEmpty());
         QCOMPARE(readFile(rootPath("gallery-index.json")), json);
 
-        const ClipItem a { QUuid::createUuid(), std::nullopt, someDate };
-        store->addCutout(a);
-        store->deleteCutouts({});
+        const QUuid id = QUuid::createUuid();
+        store->addCutout({ id, std::nullopt, someDate });
         store->waitForPendingWrites();
         const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
-        QCOMPARE(kept.size(), 1);
-        const QString keptPath = QDir(m_root).filePath(kept[0]);
-        QVERIFY(readFile(keptPath) == json);
+        const QString keptPath = QDir(m_root).filePath(kept.value(0));
+        QVERIFY(kept.size() == 1 && readFile(keptPath) == json);
         QCOMPARE(log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
-        QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(a.id, "cutouts") });
-    }
-
-    void aFailedIndexWriteIsLoggedAndTheNextChangeWritesItInFull()
-    {
-        auto store = makeStore();
-        QVERIFY(QDir().mkpath(store->indexPath() + QStringLiteral("/blocker"))); // in the way even for root
-        Log::ScopedCapture log;
-        const ClipItem a { QUuid::createUuid(), std::nullopt, someDate };
-        store->addCutout(a);
-        store->waitForPendingWrites();
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY2(log.lines()[0].startsWith(QStringLiteral("[GalleryStore] Failed to write index: ")),
-            qPrintable(log.lines()[0]));
-
-        QVERIFY(QDir(store->indexPath()).removeRecursively());
-        const ClipItem b { QUuid::createUuid(), std::nullopt, someDate };
-        store->addCutout(b);
-        store->waitForPendingWrites();
-        QCOMPARE(indexOnDisk(store->indexPath()), (Index { entry(b.id, "cutouts"), entry(a.id, "cutouts") }));
-    }
-
-    void imageLookupPrefersMemoryThenTheCutoutFolderThenTheCollageFolder()
-    {
-        auto store = makeStore();
-        const QUuid inBothFolders = QUuid::createUuid(), onlyCollageFile = QUuid::createUuid(),
-                    memoryCollage = QUuid::createUuid();
-        writeFile(pngIn(store->cutoutsFolder(), inBothFolders), "cut-out file");
-        writeFile(pngIn(store->collagesFolder(), inBothFolders), "collage file");
-        writeFile(pngIn(store->collagesFolder(), onlyCollageFile), "only collage");
-        writeFile(pngIn(store->cutoutsFolder(), memoryCollage), "stale file");
-        store->addCollage({ memoryCollage, QByteArray("in memory"), someDate });
-
-        QCOMPARE(store->imageDataFor(inBothFolders), QByteArray("cut-out file"));
-        QCOMPARE(store->imageDataFor(onlyCollageFile), QByteArray("only collage"));
-        QCOMPARE(store->imageDataFor(memoryCollage), QByteArray("in memory"));
-        QCOMPARE(store->imageDataFor(QUuid::createUuid()), std::nullopt);
+        QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(id, "cutouts") });
     }
 
     void thumbnailMissIsDecodedOffThreadHitIsImmediateFailureIsRetried()
@@ -275,31 +179,24 @@ private slots:
         const QUuid id = QUuid::createUuid();
         store->addCollage({ id, std::nullopt, someDate });
         int calls = 0;
-        bool returned = false;
         std::optional<QImage> result;
         const auto record = [&](std::optional<QImage> thumbnail) {
-            QVERIFY(returned);
             QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
             ++calls;
             result = std::move(thumbnail);
         };
         store->loadThumbnail(id, record); // no bytes anywhere: a failure, not cached
-        returned = true;
+        QCOMPARE(calls, 0); // a miss is answered later, never from inside the call
         QTRY_COMPARE(calls, 1);
         QVERIFY(!result.has_value());
-
         writeFile(pngIn(store->collagesFolder(), id), solidPng(800, 600));
-        returned = false;
         store->loadThumbnail(id, record);
-        returned = true;
         QTRY_COMPARE(calls, 2);
         QCOMPARE(result.value_or(QImage()).size(), QSize(360, 270));
-        QCOMPARE(QColor(result->pixel(180, 135)), QColor(Qt::red));
-
         // Served from the cache: synchronously, even with the bytes gone.
         QVERIFY(QFile::remove(pngIn(store->collagesFolder(), id)));
         result.reset();
-        store->loadThumbnail(id, [&](std::optional<QImage> thumbnail) { result = std::move(thumbnail); });
+        store->loadThumbnail(id, record);
         QCOMPARE(result.value_or(QImage()).size(), QSize(360, 270));
     }
 
@@ -322,12 +219,9 @@ private slots:
             store.loadThumbnail(id, [&](std::optional<QImage> image) { thumbnail = std::move(image); });
             QTRY_VERIFY(thumbnail.has_value());
             QCOMPARE(thumbnail->size(), QSize(360, 180));
-            QCOMPARE(QColor(thumbnail->pixel(10, 10)), QColor(Qt::blue));
-            store.waitForPendingWrites();
         }
         QVERIFY(QDir::setCurrent(startFolder));
-        QCOMPARE(log.lines(),
-            QStringList { QStringLiteral("[GalleryStore] No data folder found; the gallery will not be saved") });
+        QCOMPARE(log.lines().size(), 1);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList { QStringLiteral("moodboards") });
     }

@@ -3,58 +3,27 @@
 #include "TestDoubles.h"
 #include "canvas/CanvasStore.h"
 #include "gallery/GalleryStore.h"
+#include "support/TestFiles.h"
 
-#include <QBuffer>
-#include <QColor>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
-
 // A gallery on disk in a temporary folder with both stores and every platform
-// service as a double. Items are added oldest first, so the lists end up
-// newest first.
+// service as a double; destroying the stores finishes their writes.
 struct GalleryFixture {
     QTemporaryDir folder;
     TestPlatformWith<ScriptedFilePanels> platform;
-    std::unique_ptr<GalleryStore> store;
-    std::unique_ptr<CanvasStore> canvas;
+    GalleryStore store { folder.path() };
+    CanvasStore canvas { store, folder.path() };
 
-    GalleryFixture()
-        : store(std::make_unique<GalleryStore>(folder.path()))
-        , canvas(std::make_unique<CanvasStore>(*store, folder.path()))
-    {
-    }
-
-    ~GalleryFixture()
-    {
-        canvas->waitForPendingWrites();
-        store->waitForPendingWrites();
-    }
-
-    static QByteArray png(QColor colour, QSize size = { 40, 40 })
-    {
-        QImage image(size, QImage::Format_ARGB32);
-        image.fill(colour);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
-
-    QUuid addCutout(QColor colour, const QDateTime& createdAt, QSize size = { 40, 40 })
+    // A 40 x 40 cut-out or a 60 x 40 collage. Added oldest first, the lists end up newest first.
+    QUuid add(GallerySection section, QColor colour, const QDateTime& createdAt)
     {
         const QUuid id = QUuid::createUuid();
-        store->addCutout({ id, png(colour, size), createdAt });
-        return id;
-    }
-
-    QUuid addCollage(QColor colour, const QDateTime& createdAt)
-    {
-        const QUuid id = QUuid::createUuid();
-        store->addCollage({ id, png(colour, { 60, 40 }), createdAt });
+        if (section == GallerySection::cutouts)
+            store.addCutout({ id, solidPng(40, 40, colour), createdAt });
+        else
+            store.addCollage({ id, solidPng(60, 40, colour), createdAt });
         return id;
     }
 };

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using Arrow = GalleryScrollbarGeometry::ArrowDirection;
+using Range = std::pair<qsizetype, qsizetype>;
 
 class GalleryGeometryTest : public QObject {
     Q_OBJECT
@@ -18,131 +19,91 @@ private Q_SLOTS:
     void windowSizeIsClampedAndOpensCentred()
     {
         using namespace GalleryWindowGeometry;
-        const struct {
-            QSizeF proposed, expected;
-        } sizes[] = {
-            { { 5000, 100 }, { 2462, 471.9 } },
-            { { 100, 5000 }, { 600.6, 2510 } },
-            { { 800, 600 }, { 800, 600 } },
-            { { 600, 471 }, { 600.6, 471.9 } },
-        };
-        for (const auto& row : sizes) {
-            QCOMPARE(clampedSize(row.proposed).width(), row.expected.width());
-            QCOMPARE(clampedSize(row.proposed).height(), row.expected.height());
-        }
-        // (1920 - 600.6) / 2 = 659.7 -> 660; (1080 - 471.9) / 2 = 304.05 -> 304.
-        QCOMPARE(openingFrame(QRect(0, 0, 1920, 1080)), QRect(660, 304, 601, 472));
+        QCOMPARE(clampedSize({ 5000, 100 }), QSizeF(2462, 471.9));
+        QCOMPARE(clampedSize({ 100, 5000 }), QSizeF(600.6, 2510));
+        QCOMPARE(clampedSize({ 800, 600 }), QSizeF(800, 600));
+        QCOMPARE(clampedSize({ 600, 471 }), QSizeF(600.6, 471.9));
         // 24 + (744 - 471.9) / 2 = 160.05 -> 160; (1366 - 600.6) / 2 = 382.7 -> 383.
         QCOMPARE(openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
     }
 
-    void framePressesMoveOrResizeAndCornersShowDiagonalCursors_data()
-    {
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<bool>("moves");
-        QTest::addColumn<int>("edges");
-        QTest::addColumn<int>("cursor");
-        const int none = 0;
-        const int arrow = Qt::ArrowCursor;
-        const int falling = Qt::SizeFDiagCursor;
-        const int rising = Qt::SizeBDiagCursor;
-        // A 601 x 472 window: the close button spans x 567 to 583, y 6 to 22.
-        QTest::newRow("title bar, 10 below the top") << QPointF(300, 10) << true << none << arrow;
-        QTest::newRow("30 below the top") << QPointF(300, 30) << false << none << arrow;
-        QTest::newRow("close button") << QPointF(575, 14) << false << none << arrow;
-        QTest::newRow("close button's edge") << QPointF(583, 22) << false << none << arrow;
-        QTest::newRow("minimise button") << QPointF(20, 20) << false << none << arrow;
-        QTest::newRow("minimise button in the corner square") << QPointF(14, 6) << false << none << falling;
-        QTest::newRow("beside the close button") << QPointF(565, 14) << true << none << arrow;
-        QTest::newRow("top edge") << QPointF(300, 2) << false << int(Qt::TopEdge) << arrow;
-        QTest::newRow("left edge") << QPointF(5, 240) << false << int(Qt::LeftEdge) << arrow;
-        QTest::newRow("right edge") << QPointF(596, 240) << false << int(Qt::RightEdge) << arrow;
-        QTest::newRow("bottom edge") << QPointF(300, 467) << false << int(Qt::BottomEdge) << arrow;
-        QTest::newRow("just inside the left margin") << QPointF(6, 240) << false << none << arrow;
-        QTest::newRow("top-left square") << QPointF(10, 3) << false << int(Qt::TopEdge | Qt::LeftEdge) << falling;
-        QTest::newRow("top-right square") << QPointF(590, 10) << false << int(Qt::TopEdge | Qt::RightEdge) << rising;
-        QTest::newRow("bottom-left square")
-            << QPointF(10, 460) << false << int(Qt::BottomEdge | Qt::LeftEdge) << rising;
-        QTest::newRow("bottom-right square")
-            << QPointF(590, 460) << false << int(Qt::BottomEdge | Qt::RightEdge) << falling;
-        QTest::newRow("18 from the left is outside") << QPointF(18, 460) << false << none << arrow;
-    }
-
     void framePressesMoveOrResizeAndCornersShowDiagonalCursors()
     {
-        QFETCH(QPointF, point);
-        const QSizeF window(601, 472);
-        QTEST(GalleryWindowGeometry::startsWindowMove(point, window), "moves");
-        QTEST(int(GalleryWindowGeometry::resizeEdges(point, window)), "edges");
-        QTEST(int(GalleryWindowGeometry::cursorAt(point, window)), "cursor");
+        // Whether a press moves the window, which edges it resizes, and the cursor shown there.
+        const auto at = [](QPointF point) {
+            using namespace GalleryWindowGeometry;
+            const QSizeF window(601, 472);
+            return std::tuple(
+                startsWindowMove(point, window), int(resizeEdges(point, window)), int(cursorAt(point, window)));
+        };
+        const int arrow = Qt::ArrowCursor, falling = Qt::SizeFDiagCursor, rising = Qt::SizeBDiagCursor;
+        const int top = Qt::TopEdge, left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
+        QCOMPARE(at({ 300, 10 }), std::tuple(true, 0, arrow)); // the title bar, 10 below the top
+        QCOMPARE(at({ 300, 30 }), std::tuple(false, 0, arrow)); // below it
+        // The close button spans x 567 to 583, y 6 to 22; the minimise button is at the left.
+        QCOMPARE(at({ 583, 22 }), std::tuple(false, 0, arrow));
+        QCOMPARE(at({ 565, 14 }), std::tuple(true, 0, arrow));
+        QCOMPARE(at({ 20, 20 }), std::tuple(false, 0, arrow));
+        QCOMPARE(at({ 14, 6 }), std::tuple(false, 0, falling)); // minimise button in the corner square
+        QCOMPARE(at({ 300, 2 }), std::tuple(false, top, arrow));
+        QCOMPARE(at({ 5, 240 }), std::tuple(false, left, arrow));
+        QCOMPARE(at({ 596, 240 }), std::tuple(false, right, arrow));
+        QCOMPARE(at({ 300, 467 }), std::tuple(false, bottom, arrow));
+        QCOMPARE(at({ 6, 240 }), std::tuple(false, 0, arrow)); // just inside the left margin
+        QCOMPARE(at({ 10, 3 }), std::tuple(false, top | left, falling));
+        QCOMPARE(at({ 590, 10 }), std::tuple(false, top | right, rising));
+        QCOMPARE(at({ 10, 460 }), std::tuple(false, bottom | left, rising));
+        QCOMPARE(at({ 590, 460 }), std::tuple(false, bottom | right, falling));
+        QCOMPARE(at({ 18, 460 }), std::tuple(false, 0, arrow)); // 18 from the left: outside the corner
     }
 
     void columnsAndCellSizes()
     {
-        const struct {
-            qreal cardWidth;
-            int columns;
-        } columns[] = { { 598.6, 3 }, { 1000, 6 }, { 400, 3 }, { 686, 4 }, { 685.9, 3 }, { 2460, 15 } };
-        for (const auto& row : columns)
-            QCOMPARE(GalleryGridLayout::columnCount(row.cardWidth), row.columns);
-
-        const struct {
-            std::optional<QSizeF> image;
-            QSizeF shown;
-        } cells[] = {
-            { std::nullopt, { 125, 125 } },
-            { QSizeF(100, 400), { 45, 180 } },
-            { QSizeF(400, 100), { 125, 31.25 } },
-            { QSizeF(125, 180), { 125, 180 } }, // exactly the cap: not narrowed
-            { QSizeF(360, 360), { 125, 125 } },
-            { QSizeF(0, 100), { 125, 125 } },
-        };
-        for (const auto& row : cells)
-            QCOMPARE(GalleryGridLayout::cellSize(row.image), row.shown);
+        QList<int> columns;
+        for (const qreal cardWidth : { 598.6, 1000.0, 400.0, 686.0, 685.9, 2460.0 })
+            columns.append(GalleryGridLayout::columnCount(cardWidth));
+        QCOMPARE(columns, (QList<int> { 3, 6, 3, 4, 3, 15 }));
+        const auto cellSize = &GalleryGridLayout::cellSize;
+        QCOMPARE(cellSize(std::nullopt), QSizeF(125, 125));
+        QCOMPARE(cellSize(QSizeF(100, 400)), QSizeF(45, 180));
+        QCOMPARE(cellSize(QSizeF(400, 100)), QSizeF(125, 31.25));
+        QCOMPARE(cellSize(QSizeF(125, 180)), QSizeF(125, 180)); // exactly the cap: not narrowed
+        QCOMPARE(cellSize(QSizeF(360, 360)), QSizeF(125, 125));
+        QCOMPARE(cellSize(QSizeF(0, 100)), QSizeF(125, 125));
     }
 
     void gridRowsFollowTheirTallestCell()
     {
         GalleryGridLayout layout;
         layout.rebuild(598.6, {});
-        QCOMPARE(layout.contentHeight(), 40.0);
-        QCOMPARE(layout.itemsBetween(0, 357.9), (std::pair<qsizetype, qsizetype>(0, 0)));
+        QVERIFY(layout.contentHeight() == 40 && layout.itemsBetween(0, 357.9) == Range(0, 0));
 
         // Row 0: 125, 180, 31.25 -> 180 high at 40; row 1: one cell at 250.
         layout.rebuild(598.6, { 125, 180, 31.25, 125 });
-        QCOMPARE(layout.rowCount(), 2);
-        QCOMPARE(layout.contentHeight(), 375.0);
+        QVERIFY(layout.rowCount() == 2 && layout.contentHeight() == 375);
         // Columns start at 18 + (502.6 - 435) / 2 = 51.8, 155 apart.
-        QCOMPARE(layout.cellFrame(0), QRectF(51.8, 67.5, 125, 125));
-        QCOMPARE(layout.cellFrame(2), QRectF(361.8, 114.375, 125, 31.25));
-        QCOMPARE(layout.cellFrame(3), QRectF(51.8, 250, 125, 125));
-        QCOMPARE(layout.itemsBetween(0, 40), (std::pair<qsizetype, qsizetype>(0, 0)));
-        QCOMPARE(layout.itemsBetween(219.9, 250), (std::pair<qsizetype, qsizetype>(0, 3)));
-        QCOMPARE(layout.itemsBetween(220, 251), (std::pair<qsizetype, qsizetype>(3, 4)));
+        QCOMPARE((QList<QRectF> { layout.cellFrame(0), layout.cellFrame(2), layout.cellFrame(3) }),
+            (QList<QRectF> { { 51.8, 67.5, 125, 125 }, { 361.8, 114.375, 125, 31.25 }, { 51.8, 250, 125, 125 } }));
+        QCOMPARE((QList<Range> {
+                     layout.itemsBetween(0, 40), layout.itemsBetween(219.9, 250), layout.itemsBetween(220, 251) }),
+            (QList<Range> { { 0, 0 }, { 0, 3 }, { 3, 4 } }));
         QCOMPARE(layout.itemAt({ 400, 120 }), std::optional<qsizetype>(2));
         QCOMPARE(layout.itemAt({ 400, 100 }), std::nullopt); // beside the short cell
         QCOMPARE(layout.itemsIntersecting({ 100, 100, 200, 200 }), (QList<qsizetype> { 0, 1, 3 }));
 
         // The tall picture turns out square: row 0 shrinks to 125.
         layout.setCellHeight(1, 125);
-        QCOMPARE(layout.cellFrame(3).top(), 195.0);
-        QCOMPARE(layout.contentHeight(), 320.0);
+        QVERIFY(layout.cellFrame(3).top() == 195 && layout.contentHeight() == 320);
     }
 
     void wheelAndArrowsStopAtBothEnds()
     {
-        const struct {
-            qreal offset, delta, maxOffset, expected;
-        } wheel[] = {
-            { 0, -120, 0, 0 }, // content shorter than the viewport
-            { 0, -50, 100, 50 },
-            { 80, -50, 100, 100 },
-            { 30, 50, 100, 0 },
-            { 30, 10, 100, 20 },
-        };
-        for (const auto& row : wheel)
-            QCOMPARE(GalleryGridLayout::offsetAfterWheel(row.offset, row.delta, row.maxOffset), row.expected);
-        QCOMPARE(GalleryGridLayout::maxOffset(321, 357.9), 0.0);
+        const auto offsetAfterWheel = &GalleryGridLayout::offsetAfterWheel;
+        QCOMPARE(offsetAfterWheel(0, -120, 0), 0.0); // content shorter than the viewport
+        QCOMPARE(offsetAfterWheel(80, -50, 100), 100.0);
+        QCOMPARE(offsetAfterWheel(30, 50, 100), 0.0);
+        QCOMPARE(offsetAfterWheel(30, 10, 100), 20.0);
+        QVERIFY(GalleryGridLayout::maxOffset(321, 357.9) == 0);
         QCOMPARE(GalleryGridLayout::maxOffset(1000, 357.9), 642.1);
 
         GalleryScrollbarGeometry bar { 357.9, 100 };
@@ -151,67 +112,46 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             steps.append(offset = bar.offsetAfterArrow(offset, Arrow::down));
         QCOMPARE(steps, (QList<qreal> { 40, 80, 100 }));
-        QCOMPARE(bar.offsetAfterArrow(20, Arrow::up), 0.0);
         bar.maxScroll = 0;
-        QCOMPARE(bar.offsetAfterArrow(0, Arrow::down), 0.0);
+        QVERIFY(bar.offsetAfterArrow(20, Arrow::up) == 0 && bar.offsetAfterArrow(0, Arrow::down) == 0);
     }
 
     void thumbTravelsWithThePointer()
     {
         // A fresh window: L = 357.9 - 56 = 301.9, T = 28, R = 273.9.
         GalleryScrollbarGeometry bar { 357.9, 642.1 };
-        QCOMPARE(bar.trackLength(), 301.9);
-        QCOMPARE(bar.travel(), 273.9);
-        QCOMPARE(bar.thumbPosition(0), 0.0);
-        QCOMPARE(bar.thumbPosition(642.1), 273.9);
+        QCOMPARE((QList<qreal> { bar.trackLength(), bar.travel(), bar.thumbPosition(642.1) }),
+            (QList<qreal> { 301.9, 273.9, 273.9 }));
         QCOMPARE(bar.thumbRect(321.05), QRectF(0, 28 + 136.95, 28, 28));
-        const struct {
-            qreal start, translation, expected;
-        } drags[] = {
-            { 0, 273.9, 642.1 }, // to the bottom of the track
-            { 0, 400, 642.1 }, // beyond it
-            { 321.05, -500, 0 }, // back above the top
-            { 0, 27.39, 64.21 }, // a tenth of the travel
-        };
-        for (const auto& row : drags)
-            QCOMPARE(bar.offsetForDrag(row.start, row.translation), row.expected);
+        QCOMPARE(bar.offsetForDrag(0, 273.9), 642.1); // to the bottom of the track
+        QCOMPARE(bar.offsetForDrag(0, 400), 642.1); // beyond it
+        QCOMPARE(bar.offsetForDrag(321.05, -500), 0.0); // back above the top
+        QCOMPARE(bar.offsetForDrag(0, 27.39), 64.21); // a tenth of the travel
 
         bar.maxScroll = 0;
-        QCOMPARE(bar.thumbPosition(0), 0.0);
-        QCOMPARE(bar.offsetForDrag(0, 50), 0.0);
+        QVERIFY(bar.thumbPosition(0) == 0 && bar.offsetForDrag(0, 50) == 0);
         // A track shorter than the thumb: R = max(4 - 28, 1) = 1.
         const GalleryScrollbarGeometry tiny { 60, 100 };
-        QCOMPARE(tiny.travel(), 1.0);
-        QCOMPARE(tiny.offsetForDrag(0, 0.5), 50.0);
+        QVERIFY(tiny.travel() == 1 && tiny.offsetForDrag(0, 0.5) == 50);
     }
 
     void menusOpenBesideTheCellAndStayOnTheCard()
     {
         using namespace GalleryMenuGeometry;
-        QCOMPARE(menuHeight(false, GallerySection::cutouts), 99.0);
-        QCOMPARE(menuHeight(false, GallerySection::collages), 78.0);
-        QCOMPARE(menuHeight(true, GallerySection::cutouts), 78.0);
-        QCOMPARE(menuHeight(true, GallerySection::collages), 57.0);
+        QCOMPARE(
+            (QList<qreal> { menuHeight(false, GallerySection::cutouts), menuHeight(false, GallerySection::collages),
+                menuHeight(true, GallerySection::cutouts), menuHeight(true, GallerySection::collages) }),
+            (QList<qreal> { 99, 78, 78, 57 }));
 
         const QSizeF card(598.6, 469.9);
-        const struct {
-            QRectF cell;
-            qreal height;
-            QSizeF card;
-            QPointF centre;
-        } rows[] = {
-            // Top-left 4 points inside the cell's bottom-right corner.
-            { { 51.8, 138, 125, 125 }, 99, card, { 253.8, 308.5 } },
-            // At the right edge: pushed left to end at the card's edge.
-            { { 361.8, 138, 125, 125 }, 99, { 500, 469.9 }, { 419, 308.5 } },
-            // At the bottom: pushed up to end at the card's bottom.
-            { { 51.8, 325, 125, 125 }, 78, card, { 253.8, 430.9 } },
-            // A cell scrolled above the card: the menu stays below its top.
-            { { 51.8, -150, 125, 125 }, 57, card, { 253.8, 28.5 } },
-        };
-        for (const auto& row : rows)
-            QCOMPARE(menuCentre(row.cell, row.height, row.card), row.centre);
-        QCOMPARE(menuRect({ 361.8, 138, 125, 125 }, 99, { 500, 469.9 }).right(), 500.0);
+        // Top-left 4 points inside the cell's bottom-right corner.
+        QCOMPARE(menuCentre({ 51.8, 138, 125, 125 }, 99, card), QPointF(253.8, 308.5));
+        // At the right edge: pushed left to end at the card's edge.
+        QCOMPARE(menuCentre({ 361.8, 138, 125, 125 }, 99, { 500, 469.9 }), QPointF(419, 308.5));
+        // At the bottom: pushed up to end at the card's bottom.
+        QCOMPARE(menuCentre({ 51.8, 325, 125, 125 }, 78, card), QPointF(253.8, 430.9));
+        // A cell scrolled above the card: the menu stays below its top.
+        QCOMPARE(menuCentre({ 51.8, -150, 125, 125 }, 57, card), QPointF(253.8, 28.5));
     }
 
     void marqueeSpansBothDragDirections()

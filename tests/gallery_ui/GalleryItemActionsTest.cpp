@@ -4,21 +4,7 @@
 #include "gallery_ui/GalleryViewFields.h"
 #include "platform/Log.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStandardPaths>
-
-namespace {
-
-const QDateTime noon(QDate(2026, 3, 5), QTime(12, 0, 0));
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class GalleryItemActionsTest : public QObject {
     Q_OBJECT
@@ -28,42 +14,41 @@ class GalleryItemActionsTest : public QObject {
     std::unique_ptr<GalleryItemActions> m_actions;
     // Oldest first: red at noon, green and blue in the same second after it.
     QUuid m_red, m_green, m_blue, m_collage;
-
-    [[nodiscard]] QString folder(const QString& name) const
-    {
-        const QString path = m_gallery->folder.filePath(name);
-        QDir().mkpath(path);
-        return path;
-    }
+    const QColor m_paleBlue { 0, 0, 255, 128 };
 
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void init()
     {
+        m_actions.reset();
         m_gallery = std::make_unique<GalleryFixture>();
         m_fields = std::make_unique<GalleryViewFields>();
         m_actions = std::make_unique<GalleryItemActions>(
-            *m_gallery->store, *m_gallery->canvas, m_gallery->platform.services(), *m_fields);
-        m_red = m_gallery->addCutout(Qt::red, noon);
-        m_green = m_gallery->addCutout(Qt::green, noon.addSecs(1).addMSecs(100));
-        m_blue = m_gallery->addCutout(QColor(0, 0, 255, 128), noon.addSecs(1).addMSecs(700));
-        m_collage = m_gallery->addCollage(Qt::gray, noon);
+            m_gallery->store, m_gallery->canvas, m_gallery->platform.services(), *m_fields);
+        const QDateTime noon(QDate(2026, 3, 5), QTime(12, 0, 0));
+        m_red = m_gallery->add(GallerySection::cutouts, Qt::red, noon);
+        m_green = m_gallery->add(GallerySection::cutouts, Qt::green, noon.addMSecs(1100));
+        m_blue = m_gallery->add(GallerySection::cutouts, m_paleBlue, noon.addMSecs(1700));
+        m_collage = m_gallery->add(GallerySection::collages, Qt::gray, noon);
     }
 
-    void cleanup()
+    void copyAndMoodBoardTakeTheItemsBytesAndUnknownItemsDoNothing()
     {
-        m_actions.reset();
-        m_gallery.reset();
-    }
-
-    void copyPutsThePictureWithItsAlphaOnTheClipboard()
-    {
+        QList<QImage>& copied = m_gallery->platform.pasteboard.images;
         m_fields->contextMenuItemId = m_blue;
         m_actions->copy(m_blue);
-        QCOMPARE(m_gallery->platform.pasteboard.images.size(), 1);
-        QCOMPARE(m_gallery->platform.pasteboard.images[0].pixelColor(5, 5), QColor(0, 0, 255, 128));
-        QVERIFY(!m_fields->contextMenuItemId);
+        QVERIFY(copied.size() == 1 && copied[0].pixelColor(5, 5) == m_paleBlue && !m_fields->contextMenuItemId);
+        // To the mood board one by one, or a selection in list order, newest first.
+        m_actions->addToMoodBoard(m_red);
+        m_fields->isSelectMode = true;
+        m_fields->selectedItemIDs = { m_red, m_blue, QUuid::createUuid() };
+        m_actions->addSelectionToMoodBoard();
+        QList<QUuid> added;
+        for (const Layer& layer : m_gallery->canvas.layers())
+            added.append(layer.clipItemId);
+        QCOMPARE(added, (QList<QUuid> { m_red, m_blue, m_red }));
+        QVERIFY(m_fields->selectedItemIDs.isEmpty());
 
         // An id the gallery does not know has no bytes: nothing happens, the menu stays.
         const QUuid unknown = QUuid::createUuid();
@@ -71,10 +56,8 @@ private Q_SLOTS:
         m_actions->copy(unknown);
         m_actions->download(unknown);
         m_actions->addToMoodBoard(unknown);
-        QCOMPARE(m_gallery->platform.pasteboard.images.size(), 1);
-        QVERIFY(!m_gallery->platform.filePanels.hasPendingSave());
-        QVERIFY(m_gallery->canvas->layers().isEmpty());
-        QCOMPARE(m_fields->contextMenuItemId, unknown);
+        QVERIFY(copied.size() == 1 && !m_gallery->platform.filePanels.hasPendingSave());
+        QVERIFY(m_gallery->canvas.layers().size() == 3 && m_fields->contextMenuItemId == unknown);
     }
 
     void downloadSavesWhereTheUserChoseAndLogsAFailedWrite()
@@ -87,9 +70,9 @@ private Q_SLOTS:
         QCOMPARE(panels.lastSaveRequest.suggestedFileName, QStringLiteral("scrapwick_20260305_120000.png"));
         QCOMPARE(panels.lastSaveRequest.directory,
             QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
-        const QString target = folder(QStringLiteral("out")) + QStringLiteral("/mine.png");
+        const QString target = m_gallery->folder.filePath(QStringLiteral("mine.png"));
         panels.answerSave(target);
-        QCOMPARE(readFile(target), GalleryFixture::png(Qt::red));
+        QCOMPARE(readFile(target), solidPng(40, 40, Qt::red));
 
         Log::ScopedCapture log;
         m_actions->download(m_green);
@@ -97,125 +80,85 @@ private Q_SLOTS:
         const QString impossible = m_gallery->folder.filePath(QStringLiteral("missing/dir/x.png"));
         m_actions->download(m_green);
         panels.answerSave(impossible);
-        QVERIFY(!QFile::exists(impossible));
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY2(log.lines()[0].startsWith(QStringLiteral("[Download] Failed to save ") + impossible + ": "),
-            qPrintable(log.lines()[0]));
+        QVERIFY2(log.lines().size() == 1
+                && log.lines()[0].startsWith(QStringLiteral("[Download] Failed to save ") + impossible + ": "),
+            qPrintable(log.lines().join('\n')));
     }
 
     void selectionDownloadKeepsEveryItemOfTheSameSecond()
     {
         ScriptedFilePanels& panels = m_gallery->platform.filePanels;
-        const QString out = folder(QStringLiteral("batch"));
-        // A file already there under an item's name is replaced.
-        QFile stale(out + QStringLiteral("/scrapwick_20260305_120000.png"));
-        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("old") == 3);
-        stale.close();
-
+        const QString out = m_gallery->folder.filePath(QStringLiteral("batch"));
+        const QString stem = out + QStringLiteral("/scrapwick_20260305_");
+        writeFile(stem + "120000.png", "old"); // a file already there under an item's name is replaced
         m_fields->isSelectMode = true;
         m_fields->selectedItemIDs = { m_red, m_green, m_blue };
         m_fields->contextMenuItemId = m_red;
         m_actions->downloadSelection();
-        QCOMPARE(panels.lastOpenRequest.prompt, QStringLiteral("Select Folder"));
-        QVERIFY(panels.lastOpenRequest.choosesDirectories);
+        QVERIFY(panels.lastOpenRequest.prompt == QStringLiteral("Select Folder")
+            && panels.lastOpenRequest.choosesDirectories);
         QCOMPARE(m_fields->contextMenuItemId, m_red); // open while the panel is up
         panels.answerOpen(QStringList { out });
 
         // Newest first: blue keeps the plain name, green (same second) gets "_2".
-        const QString stem = out + QStringLiteral("/scrapwick_20260305_");
-        QCOMPARE(readFile(stem + "120001.png"), GalleryFixture::png(QColor(0, 0, 255, 128)));
-        QCOMPARE(readFile(stem + "120001_2.png"), GalleryFixture::png(Qt::green));
-        QCOMPARE(readFile(stem + "120000.png"), GalleryFixture::png(Qt::red));
-        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
-        QVERIFY(m_fields->selectedItemIDs.isEmpty());
-        QVERIFY(!m_fields->contextMenuItemId);
-        QVERIFY(m_fields->isSelectMode);
+        const QList<QByteArray> written { readFile(stem + "120001.png"), readFile(stem + "120001_2.png"),
+            readFile(stem + "120000.png") };
+        QCOMPARE(written,
+            (QList<QByteArray> {
+                solidPng(40, 40, m_paleBlue), solidPng(40, 40, Qt::green), solidPng(40, 40, Qt::red) }));
+        QVERIFY(m_fields->selectedItemIDs.isEmpty() && !m_fields->contextMenuItemId && m_fields->isSelectMode);
 
-        // Cancelling writes nothing but still empties the selection.
+        // Cancelling writes nothing but still empties the selection; with nothing selected nothing opens.
         m_fields->selectedItemIDs = { m_red };
         m_actions->downloadSelection();
         panels.answerOpen(std::nullopt);
         QVERIFY(m_fields->selectedItemIDs.isEmpty());
-        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
-        // With nothing selected the row does nothing at all.
         m_actions->downloadSelection();
         QVERIFY(!panels.hasPendingOpen());
-    }
-
-    void addToMoodBoardSendsTheBytesInListOrder()
-    {
-        m_actions->addToMoodBoard(m_red);
-        QCOMPARE(m_gallery->canvas->layers().size(), 1);
-        QCOMPARE(m_gallery->canvas->layers()[0].clipItemId, m_red);
-
-        m_fields->isSelectMode = true;
-        m_fields->selectedItemIDs = { m_red, m_blue, QUuid::createUuid() };
-        m_actions->addSelectionToMoodBoard();
-        const QList<Layer>& layers = m_gallery->canvas->layers();
-        QCOMPARE(layers.size(), 3);
-        QCOMPARE(layers[1].clipItemId, m_blue);
-        QCOMPARE(layers[2].clipItemId, m_red);
-        QVERIFY(m_fields->selectedItemIDs.isEmpty());
     }
 
     void deleteAsksUnlessTheUserSaidNotTo()
     {
         UserDefaults& defaults = m_gallery->platform.defaults;
-        // Ticked, then Cancel: nothing deleted, the preference untouched.
+        GalleryStore& store = m_gallery->store;
+        // Leaving select mode forgets the selection; changing sections keeps it and scrolls to the top.
+        m_fields->toggleSelectMode();
+        m_fields->toggleSelected(m_red);
+        m_fields->toggleSelectMode();
+        m_fields->toggleSelectMode();
+        m_fields->addToSelection({ m_blue, m_collage });
+        m_fields->contentOffset = 120;
+        m_fields->selectSection(GallerySection::collages);
+        m_fields->selectSection(GallerySection::cutouts);
+        QVERIFY(m_fields->contentOffset == 0 && m_fields->selectedItemIDs == (QSet<QUuid> { m_blue, m_collage }));
+
+        // A selection is confirmed with its count; only the section in view loses items.
+        m_actions->requestDeleteSelection();
+        QVERIFY(m_fields->showBatchDeleteConfirm);
+        QCOMPARE(DeleteConfirmDialog::message(2), QStringLiteral("Are you sure you want to delete 2 images?"));
+        QCOMPARE(DeleteConfirmDialog::message(1), QStringLiteral("Are you sure you want to delete this image?"));
+        m_actions->confirmDelete();
+        QVERIFY(store.cutouts().size() == 2 && store.collages().size() == 1);
+        QVERIFY(m_fields->selectedItemIDs.isEmpty() && m_fields->isSelectMode && !m_fields->showBatchDeleteConfirm);
+
+        // One item, "don't show again" ticked, then Cancel: nothing deleted, the preference untouched.
         m_fields->dontShowAgain = true;
         m_actions->requestDelete(m_red);
-        QCOMPARE(m_fields->deleteConfirmItemId, m_red);
-        QVERIFY(!m_fields->dontShowAgain); // the box always starts unticked
+        QVERIFY(m_fields->deleteConfirmItemId == m_red && !m_fields->dontShowAgain); // the box starts unticked
         m_fields->dontShowAgain = true;
         m_actions->cancelDelete();
-        QVERIFY(!m_fields->isConfirmingDelete());
-        QCOMPARE(m_gallery->store->cutouts().size(), 3);
+        QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().size() == 2);
         QVERIFY(!defaults.value(GalleryItemActions::suppressDeleteConfirmationKey).isValid());
 
         // Ticked, then Delete: gone, and never asked again.
         m_actions->requestDelete(m_red);
         m_fields->dontShowAgain = true;
         m_actions->confirmDelete();
-        QCOMPARE(m_gallery->store->cutouts().size(), 2);
-        QVERIFY(defaults.boolForKey(GalleryItemActions::suppressDeleteConfirmationKey));
+        QVERIFY(store.cutouts().size() == 1 && defaults.boolForKey(GalleryItemActions::suppressDeleteConfirmationKey));
         m_actions->requestDelete(m_green);
-        QVERIFY(!m_fields->isConfirmingDelete());
-        QCOMPARE(m_gallery->store->cutouts().size(), 1);
-        m_gallery->store->waitForPendingWrites();
-        QVERIFY(!QFile::exists(
-            m_gallery->store->cutoutsFolder() + "/" + m_green.toString(QUuid::WithoutBraces).toUpper() + ".png"));
-    }
-
-    void batchDeleteShowsTheCountAndEmptiesTheSelection()
-    {
-        m_fields->isSelectMode = true;
-        m_fields->selectedItemIDs = { m_red, m_green, m_blue };
-        m_actions->requestDeleteSelection();
-        QVERIFY(m_fields->showBatchDeleteConfirm);
-        QCOMPARE(DeleteConfirmDialog::message(int(m_fields->selectedItemIDs.size())),
-            QStringLiteral("Are you sure you want to delete 3 images?"));
-        QCOMPARE(DeleteConfirmDialog::message(1), QStringLiteral("Are you sure you want to delete this image?"));
-        m_actions->confirmDelete();
-        QVERIFY(m_gallery->store->cutouts().isEmpty());
-        QCOMPARE(m_gallery->store->collages().size(), 1);
-        QVERIFY(m_fields->selectedItemIDs.isEmpty());
-        QVERIFY(m_fields->isSelectMode);
-        QVERIFY(!m_fields->showBatchDeleteConfirm);
-    }
-
-    void sectionsAndSelectModeKeepOrForgetTheSelection()
-    {
-        m_fields->contentOffset = 120;
-        m_fields->toggleSelectMode();
-        m_fields->toggleSelected(m_red);
-        m_fields->selectSection(GallerySection::collages);
-        QCOMPARE(m_fields->contentOffset, 0.0);
-        QCOMPARE(m_fields->selectedItemIDs, QSet<QUuid> { m_red });
-        m_fields->addToSelection({ m_red, m_collage });
-        QCOMPARE(m_fields->selectedItemIDs.size(), 2);
-        m_fields->toggleSelectMode();
-        m_fields->toggleSelectMode();
-        QVERIFY(m_fields->selectedItemIDs.isEmpty());
+        QVERIFY(!m_fields->isConfirmingDelete() && store.cutouts().isEmpty());
+        store.waitForPendingWrites();
+        QVERIFY(!QFile::exists(pngIn(store.cutoutsFolder(), m_green)));
     }
 };
 

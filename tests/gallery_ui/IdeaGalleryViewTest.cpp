@@ -1,6 +1,6 @@
 // The gallery view on the offscreen platform, driven by recorded pointer input;
 // positions are in the window (card at 0, 0; grid area at 16, 98; the first
-// column's cells start 52 points into it).
+// column's cells start 52 points into it, the first row 40).
 #include "gallery_ui/IdeaGalleryView.h"
 #include "GalleryFixture.h"
 #include "gallery_ui/DeleteConfirmDialog.h"
@@ -8,68 +8,49 @@
 #include "gallery_ui/GalleryMenuOverlay.h"
 #include "gallery_ui/GalleryThumbnails.h"
 #include "gallery_ui/IdeaGalleryViewState.h"
-#include "platform/CommandNames.h"
 #include "ui/MenuItemRow.h"
 #include "ui/Theme.h"
-
-namespace {
-
-// Centre of the cell in `column` of the first row of square pictures, in the window.
-QPoint firstRowCell(int column)
-{
-    return { 16 + 52 + 62 + column * 155, 98 + 40 + 62 };
-}
-
-QStringList rowLabels(const GalleryMenuOverlay& menu)
-{
-    QStringList labels;
-    for (const MenuItemRow* row : menu.rows())
-        labels.append(row->text() + (row->isEnabled() ? "" : " (disabled)"));
-    return labels;
-}
-
-} // namespace
 
 class IdeaGalleryViewTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Theme> m_theme;
+    Theme m_theme;
     std::unique_ptr<GalleryFixture> m_gallery;
     std::unique_ptr<IdeaGalleryViewState> m_state;
     std::unique_ptr<IdeaGalleryView> m_view;
     int m_closes = 0;
 
-    void showWith(int cutouts, int collages = 0)
-    {
-        const QDateTime start(QDate(2026, 1, 1), QTime(9, 0));
-        for (int i = 0; i < collages; ++i)
-            m_gallery->addCollage(Qt::gray, start.addSecs(i));
-        for (int i = 0; i < cutouts; ++i)
-            m_gallery->addCutout(QColor::fromHsv(i * 20 % 360, 255, 255), start.addSecs(i));
-        m_view = std::make_unique<IdeaGalleryView>(
-            *m_state, *m_gallery->store, *m_gallery->canvas, m_gallery->platform.services(), *m_theme,
-            [this] { ++m_closes; }, [] {});
-        m_view->resize(601, 472);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-    }
-
-    QWidget* at(QPoint point) const { return m_view->childAt(point) ? m_view->childAt(point) : m_view.get(); }
-
     void press(Qt::MouseButton button, QPoint point)
     {
-        QWidget* target = at(point);
+        QWidget* target = m_view->childAt(point) ? m_view->childAt(point) : m_view.get();
         QTest::mouseClick(target, button, {}, target->mapFrom(m_view.get(), point));
     }
 
-private Q_SLOTS:
-    void initTestCase() { m_theme = std::make_unique<Theme>(); }
+    QStringList menuRows() const
+    {
+        QStringList labels;
+        for (const MenuItemRow* row : m_view->menu()->rows())
+            labels.append(row->text() + (row->isEnabled() ? "" : " (disabled)"));
+        return labels;
+    }
 
+private Q_SLOTS:
+    // The same gallery for every test: 60 cut-outs and a collage.
     void init()
     {
         m_gallery = std::make_unique<GalleryFixture>();
         m_state = std::make_unique<IdeaGalleryViewState>();
         m_closes = 0;
+        const QDateTime start(QDate(2026, 1, 1), QTime(9, 0));
+        m_gallery->add(GallerySection::collages, Qt::gray, start);
+        for (int i = 0; i < 60; ++i)
+            m_gallery->add(GallerySection::cutouts, QColor::fromHsv(i * 20 % 360, 255, 255), start.addSecs(i));
+        m_view = std::make_unique<IdeaGalleryView>(
+            *m_state, m_gallery->store, m_gallery->canvas, m_gallery->platform.services(), m_theme,
+            [this] { ++m_closes; }, [] {});
+        m_view->resize(601, 472);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
     }
 
     void cleanup()
@@ -80,11 +61,9 @@ private Q_SLOTS:
 
     void onlyCellsInViewAskForThumbnails()
     {
-        showWith(60);
         // 60 squares make 20 rows of 155; the view holds 3 rows, and keeps one
         // screen above and below: at most 5 rows of 3 at the top.
         QTRY_COMPARE(m_view->thumbnails().pixmapCount(), 9);
-        QCOMPARE(m_view->fields().contentHeight, 40 + 20 * 125 + 19 * 30.0);
         m_view->setContentOffset(1000);
         // Rows 6 to 8 in view (content 1000 to 1358), rows 4 to 10 kept; the top ones let go.
         QTRY_VERIFY(!m_view->thumbnails().pixmap(m_view->grid()->idAt(24)).isNull());
@@ -92,42 +71,26 @@ private Q_SLOTS:
         QVERIFY(m_view->thumbnails().pixmap(m_view->grid()->idAt(0)).isNull());
     }
 
-    void rightClickOpensTheMenuForTheSection()
+    void menusFollowTheSectionAndTheCloseButtonCloses()
     {
-        showWith(3, 1);
-        press(Qt::RightButton, firstRowCell(2));
+        const QPoint firstCell(16 + 52 + 62, 98 + 40 + 20);
+        press(Qt::LeftButton, { 121, 41 }); // the collages tab
+        press(Qt::RightButton, firstCell);
         GalleryMenuOverlay& menu = *m_view->menu();
         QVERIFY(menu.isVisible());
-        QCOMPARE(rowLabels(menu), (QStringList { "Copy", "Download", "Add to MoodBoard", "Delete" }));
-        // The third cell ends at 16 + 52 + 435 = 503; 503 - 4 + 162 passes 599,
-        // so the menu ends at the card's right edge. Its top is 4 above the cell's bottom.
-        QCOMPARE(menu.menuGeometry(), QRect(437, 98 + 40 + 125 - 4, 162, 99));
-
-        press(Qt::LeftButton, { 300, 60 }); // outside the menu: closes it
-        QVERIFY(!menu.isVisible());
-
-        press(Qt::LeftButton, { 121, 41 });
-        press(Qt::RightButton, { 16 + 52 + 62, 98 + 40 + 20 });
-        QCOMPARE(rowLabels(menu), (QStringList { "Copy", "Download", "Delete" }));
-        QCOMPARE(menu.menuGeometry().height(), 78);
+        QCOMPARE(menuRows(), (QStringList { "Copy", "Download", "Delete" }));
+        press(Qt::LeftButton, { 560, 73 }); // only closes the menu, which covers the card
+        QVERIFY(!menu.isVisible() && !m_view->fields().isSelectMode);
 
         // Select mode with nothing selected: the selection menu, every row gray.
-        press(Qt::LeftButton, { 560, 73 }); // only closes the menu, which covers the card
-        QVERIFY(!m_view->fields().isSelectMode);
         press(Qt::LeftButton, { 560, 73 }); // the "Select" toggle
-        QVERIFY(m_view->fields().isSelectMode);
-        press(Qt::RightButton, { 16 + 52 + 62, 98 + 40 + 20 });
-        QCOMPARE(rowLabels(menu), (QStringList { "Download (disabled)", "Delete (disabled)" }));
+        press(Qt::RightButton, firstCell);
+        QCOMPARE(menuRows(), (QStringList { "Download (disabled)", "Delete (disabled)" }));
         menu.rows()[1]->click();
         QVERIFY(!m_view->deleteDialog()->isVisible());
-    }
-
-    void closeButtonCallsOnClose()
-    {
-        showWith(0);
+        press(Qt::LeftButton, { 300, 60 }); // outside the menu: closes it
+        press(Qt::LeftButton, { 599 - 44, 14 }); // beside the close button
         press(Qt::LeftButton, { 599 - 24, 14 });
-        QCOMPARE(m_closes, 1);
-        press(Qt::LeftButton, { 599 - 44, 14 });
         QCOMPARE(m_closes, 1);
     }
 };
