@@ -1,90 +1,83 @@
-#include "X11Session.h"
+#include "E2ETest.h"
 
 #include <QDir>
-#include <QtTest>
-
-namespace {
-
-#define REQUIRE_XVFB()                                                                                                 \
-    if (!X11Session::xvfbAvailable())                                                                                  \
-    QSKIP("Xvfb is not installed; scripts/install-deps installs it")
-
-// Runs scrapwick outside any session with the given display variables.
-CommandResult runWithDisplay(const QString& display)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-        environment.remove(QString::fromLatin1(name));
-    if (!display.isEmpty())
-        environment.insert(QStringLiteral("DISPLAY"), display);
-
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(X11Session::scrapwickPath(), {});
-    CommandResult result;
-    if (!process.waitForFinished(10000))
-        return result;
-    result.finished = process.exitStatus() == QProcess::NormalExit;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-} // namespace
 
 class AppLaunchE2ETest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void trayIconDocksEvenWhenTheTrayAppearsLater_data()
-    {
-        QTest::addColumn<bool>("trayAtStart");
-        QTest::newRow("tray at start") << true;
-        QTest::newRow("tray later") << false;
-    }
-
-    void trayIconDocksEvenWhenTheTrayAppearsLater()
+    void trayIconDocksAndThePanelSitsTopRightFollowsTheWindowsAndMinimises()
     {
         REQUIRE_XVFB();
-        QFETCH(bool, trayAtStart);
-        X11Session session({ .windowManager = true, .trayHost = trayAtStart });
+        X11Session session({ .windowManager = true, .compositor = true, .trayHost = true });
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-        if (!trayAtStart) {
-            // Without a tray the app just keeps running.
-            QVERIFY(!X11Session::waitUntil([&] { return session.app()->state() != QProcess::Running; }, 1000));
-            QVERIFY2(session.startTrayHost(), qPrintable(session.lastError()));
-        }
-        QVERIFY2(
-            X11Session::waitUntil([&] { return session.appHasTrayIcon(); }, 10000), qPrintable(session.diagnostics()));
+        WAIT_FOR(session, session.appHasTrayIcon());
+        const XWindow panel = session.waitForAppWindow(Panel::size);
+        QVERIFY2(panel, qPrintable(session.diagnostics()));
         // The app keeps its data in the private folder it was given, and says nothing.
-        QVERIFY2(X11Session::waitUntil([&] { return QDir(session.scrapwickFolder()).exists(); }),
-            qPrintable(session.diagnostics()));
-        QVERIFY2(session.appOutputLines().isEmpty(), qPrintable(session.diagnostics()));
+        QVERIFY(QDir(session.scrapwickFolder()).exists());
+        QCOMPARE(session.appOutputLines(), QStringList());
+
+        // 20 points in from the top-right corner of the work area, here the
+        // whole screen: the tray reserves no strip of it.
+        const QRect expected(1920 - 20 - 78, 20, 78, 87);
+        QCOMPARE(session.screenGeometry(panel), expected);
+        // Clicks move the pointer away after, so no hover look stays behind.
+        const auto click = [&](QPoint point) {
+            return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
+        };
+        // A spot of each button's face, clear of its content: white when the
+        // button is unselected, black when selected.
+        const auto face = [&](QPoint point) {
+            const QImage image = session.windowImage(panel);
+            return image.isNull() ? 128 : qGray(image.pixel(point));
+        };
+        constexpr QPoint cropFace { 14, 24 }, galleryFace { 42, 24 }, moodBoardFace { 14, 53 };
+        QVERIFY(face(cropFace) > 215 && face(galleryFace) > 215 && face(moodBoardFace) > 215);
+
+        // The heart shows the gallery and its face turns black; again hides it and
+        // the face turns white. The same for the mood board; the other face stays white.
+        for (const auto& [button, own, other] : { std::tuple(Panel::gallery, galleryFace, moodBoardFace),
+                 std::tuple(Panel::moodBoard, moodBoardFace, galleryFace) }) {
+            for (const bool open : { true, false }) {
+                QVERIFY(click(button));
+                // Only the gallery and the mood board are wider than 300.
+                WAIT_FOR(session,
+                    (session.appWindow([](QRect r) { return r.width() > 300; }) != 0) == open
+                        && (open ? face(own) < 40 : face(own) > 215) && face(other) > 215);
+            }
+        }
+        QCOMPARE(session.screenGeometry(panel), expected);
+
+        // Minimised: a bar with the same top edge; a click anywhere on it restores.
+        QVERIFY(click(Panel::minimize));
+        WAIT_FOR(session, session.screenGeometry(panel) == QRect(expected.topLeft(), QSize(78, 16)));
+        QVERIFY(click({ 60, 8 }));
+        WAIT_FOR(session, session.screenGeometry(panel) == expected);
     }
 
-    void startingWithoutAnyDisplaySaysHowToRunIt_data()
+    void withoutADisplayItSaysHowToRunIt()
     {
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("no DISPLAY") << QString() << QStringLiteral("(DISPLAY is not set)");
-        // No X server is ever served this high.
-        QTest::newRow("silent DISPLAY") << QStringLiteral(":59998") << QStringLiteral("\":59998\"");
-    }
-
-    void startingWithoutAnyDisplaySaysHowToRunIt()
-    {
-        QFETCH(QString, display);
-        QFETCH(QString, reason);
-        const CommandResult result = runWithDisplay(display);
-        QVERIFY2(result.finished, "scrapwick crashed or hung instead of explaining");
-        QVERIFY(result.exitCode != 0);
-        QCOMPARE(result.output, QString());
-        const QStringList lines = result.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines[0].startsWith(QStringLiteral("Scrapwick needs a graphical desktop")), qPrintable(lines[0]));
-        QVERIFY2(lines[0].contains(reason), qPrintable(lines[0]));
-        QVERIFY2(lines[0].contains(QStringLiteral("xvfb-run ")), qPrintable(lines[0]));
+        // No X server is ever served as high as :59998.
+        for (const QString& display : { QString(), QStringLiteral(":59998") }) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+                environment.remove(name);
+            if (!display.isEmpty())
+                environment.insert("DISPLAY", display);
+            QProcess app;
+            app.setProcessEnvironment(environment);
+            app.start(X11Session::scrapwickPath(), {});
+            QVERIFY2(app.waitForFinished(10000) && app.exitStatus() == QProcess::NormalExit,
+                "scrapwick crashed or hung instead of explaining");
+            QVERIFY(app.exitCode() != 0);
+            QCOMPARE(app.readAllStandardOutput(), QByteArray());
+            // One line that says what is missing and how to run it anyway.
+            const QByteArray errors = app.readAllStandardError();
+            QVERIFY2(errors.startsWith("Scrapwick needs a graphical desktop") && errors.count('\n') == 1
+                    && errors.contains(" xvfb-run "),
+                errors.constData());
+        }
     }
 };
 

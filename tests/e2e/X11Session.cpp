@@ -221,11 +221,6 @@ QStringList X11Session::appOutputLines()
     return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
 }
 
-bool X11Session::waitForAppLine(const QString& line, int timeoutMs)
-{
-    return waitUntil([&] { return appOutputLines().contains(line); }, timeoutMs);
-}
-
 QString X11Session::diagnostics()
 {
     QString text = QString("display %1\n").arg(m_display);
@@ -271,6 +266,20 @@ bool X11Session::clickAt(QPoint position, int button) const
         .succeeded();
 }
 
+bool X11Session::click(XWindow window, QPoint inWindow, int button) const
+{
+    const QRect frame = screenGeometry(window);
+    return frame.isValid() && clickAt(frame.topLeft() + inWindow, button);
+}
+
+bool X11Session::drag(const QList<QPoint>& points) const
+{
+    QString steps = QString("mousemove %1 %2 mousedown 1").arg(points[0].x()).arg(points[0].y());
+    for (const QPoint p : points.mid(1))
+        steps += QString(" sleep 0.02 mousemove %1 %2").arg(p.x()).arg(p.y());
+    return xdotool((steps + " sleep 0.1 mouseup 1").split(' ')).succeeded();
+}
+
 bool X11Session::pressKeys(const QStringList& keys) const
 {
     return xdotool(QStringList { "key" } + keys).succeeded();
@@ -284,6 +293,12 @@ bool X11Session::typeText(const QString& text) const
 QString X11Session::focusedWindowName() const
 {
     return xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed();
+}
+
+QImage X11Session::clipboardImage() const
+{
+    const CommandResult png = run("sh", { "-c", "xclip -selection clipboard -t image/png -o | base64 -w0" });
+    return QImage::fromData(QByteArray::fromBase64(png.output.toLatin1()), "PNG");
 }
 
 bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
@@ -353,37 +368,43 @@ XWindow X11Session::appWindow(const std::function<bool(QRect)>& matches) const
     return 0;
 }
 
-XWindow X11Session::trayIconWindow() const
+XWindow X11Session::waitForAppWindow(QSize size) const
+{
+    XWindow found = 0;
+    (void)waitUntil([&] { return (found = appWindow([&](QRect frame) { return frame.size() == size; })) != 0; }, 10000);
+    return found;
+}
+
+bool X11Session::appHasTrayIcon() const
 {
     const auto tray = std::find_if(m_helpers.begin(), m_helpers.end(),
         [](const auto& helper) { return helper->program() == QLatin1String("trayer"); });
     if (tray == m_helpers.end() || appPid() == 0)
-        return 0;
+        return false;
     // An embedded icon is reparented into the tray host's panel.
     const xcb_window_t root = m_connection->root;
     for (const XWindow window : windowsOfProcess(appPid()))
         for (XWindow up = m_connection->parent(window); up != 0 && up != root; up = m_connection->parent(up))
             if (m_connection->pid(up) == (*tray)->processId())
-                return window;
-    return 0;
-}
-
-bool X11Session::appHasTrayIcon() const
-{
-    return trayIconWindow() != 0;
+                return true;
+    return false;
 }
 
 QList<XWindow> X11Session::viewableTopLevelsOfApp() const
 {
     QList<XWindow> found;
-    const XWindow trayIcon = trayIconWindow();
     for (const XWindow window : windowsOfProcess(appPid())) {
         // Managed windows sit in a window-manager frame; menus and other
         // override-redirect windows sit directly on the root.
         const XWindow parent = m_connection->parent(window);
-        const bool topLevel = parent == m_connection->root || m_connection->pid(parent) != appPid();
-        if (topLevel && isViewable(window) && window != trayIcon)
+        if ((parent == m_connection->root || m_connection->pid(parent) != appPid()) && isViewable(window))
             found.append(window);
     }
     return found;
+}
+
+bool X11Session::openMenu(XWindow window, QPoint inWindow) const
+{
+    const qsizetype before = viewableTopLevelsOfApp().size();
+    return click(window, inWindow, 3) && waitUntil([&] { return viewableTopLevelsOfApp().size() > before; }, 10000);
 }
