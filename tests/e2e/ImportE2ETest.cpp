@@ -43,13 +43,15 @@ private Q_SLOTS:
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
         QVERIFY(session.openMenu(session.waitForAppWindow(Panel::size), Panel::titleRow));
         QVERIFY(session.pressKeys({ "Down", "Down", "Return" })); // "Import to Idea Gallery..."
-        WAIT_FOR(session, session.focusedWindowName() == "Import to Idea Gallery");
+        WAIT_FOR(session,
+            session.xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed() == "Import to Idea Gallery");
 
         // Typed into the dialog's file name field, as a user may, in this order.
         QStringList names;
         for (const char* name : { "photo.png", "photo.jpg", "notes.png" })
             names.append('"' + files.filePath(name) + '"');
-        QVERIFY(session.typeText(names.join(' ')) && session.pressKeys({ "Return" }));
+        QVERIFY(session.xdotool({ "type", "--delay", "5", names.join(' ') }).succeeded()
+            && session.pressKeys({ "Return" }));
 
         // The last picture chosen is the newest; one line names the failure.
         WAIT_FOR(session, storedCutoutSizes(session).size() == 2);

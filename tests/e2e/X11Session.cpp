@@ -191,8 +191,7 @@ QProcessEnvironment X11Session::environment() const
     return environment;
 }
 
-bool X11Session::launchApp(
-    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& program)
+bool X11Session::launchApp(const QProcessEnvironment& extraEnvironment, const QString& program)
 {
     if (m_display.isEmpty())
         return fail("the session was not started");
@@ -210,7 +209,7 @@ bool X11Session::launchApp(
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
     m_app->setProcessEnvironment(environment);
-    m_app->start(program, arguments);
+    m_app->start(program, {});
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
 
@@ -283,16 +282,6 @@ bool X11Session::drag(const QList<QPoint>& points) const
 bool X11Session::pressKeys(const QStringList& keys) const
 {
     return xdotool(QStringList { "key" } + keys).succeeded();
-}
-
-bool X11Session::typeText(const QString& text) const
-{
-    return xdotool({ "type", "--delay", "5", text }).succeeded();
-}
-
-QString X11Session::focusedWindowName() const
-{
-    return xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed();
 }
 
 QImage X11Session::clipboardImage() const
@@ -390,21 +379,39 @@ bool X11Session::appHasTrayIcon() const
     return false;
 }
 
-QList<XWindow> X11Session::viewableTopLevelsOfApp() const
-{
-    QList<XWindow> found;
-    for (const XWindow window : windowsOfProcess(appPid())) {
-        // Managed windows sit in a window-manager frame; menus and other
-        // override-redirect windows sit directly on the root.
-        const XWindow parent = m_connection->parent(window);
-        if ((parent == m_connection->root || m_connection->pid(parent) != appPid()) && isViewable(window))
-            found.append(window);
-    }
-    return found;
-}
-
 bool X11Session::openMenu(XWindow window, QPoint inWindow) const
 {
-    const qsizetype before = viewableTopLevelsOfApp().size();
-    return click(window, inWindow, 3) && waitUntil([&] { return viewableTopLevelsOfApp().size() > before; }, 10000);
+    const auto viewable = [&] {
+        const QList<XWindow> windows = windowsOfProcess(appPid());
+        return std::count_if(windows.begin(), windows.end(), [&](XWindow w) { return isViewable(w); });
+    };
+    const auto before = viewable();
+    return click(window, inWindow, 3) && waitUntil([&] { return viewable() > before; }, 10000);
+}
+
+bool X11Session::setBackground(const QRect& area, const QByteArray& pixels) const
+{
+    xcb_connection_t* c = m_connection->c;
+    const xcb_window_t root = m_connection->root;
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    const auto [width, height]
+        = std::pair(uint16_t(m_options.screenSize.width()), uint16_t(m_options.screenSize.height()));
+    xcb_create_pixmap(c, uint8_t(m_options.depth), pixmap, root, width, height);
+    xcb_create_gc(c, gc, pixmap, 0, nullptr);
+    const xcb_rectangle_t whole { 0, 0, width, height };
+    xcb_poly_fill_rectangle(c, pixmap, gc, 1, &whole);
+    const int rowBytes = int(pixels.size()) / std::max(area.height(), 1);
+    for (int y = 0; y < area.height(); y += 32) { // requests well under the size limit
+        const int rows = std::min(32, area.height() - y);
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(area.width()), uint16_t(rows),
+            int16_t(area.x()), int16_t(area.y() + y), 0, uint8_t(m_options.depth), uint32_t(rows * rowBytes),
+            reinterpret_cast<const uint8_t*>(pixels.constData()) + y * rowBytes);
+    }
+    xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+    for (const QByteArray name : { "_XROOTPMAP_ID", "_XSETROOT_ID" })
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, m_connection->atom(name), XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    const auto error = owned(xcb_request_check(c, xcb_free_gc_checked(c, gc)));
+    return !error && !xcb_connection_has_error(c);
 }

@@ -80,7 +80,7 @@ public:
 
     // `extraEnvironment` entries override the defaults; `program` is another
     // copy of scrapwick, for tests that put a stand-in helper beside it.
-    [[nodiscard]] bool launchApp(const QStringList& arguments = {},
+    [[nodiscard]] bool launchApp(
         const QProcessEnvironment& extraEnvironment = QProcessEnvironment(), const QString& program = scrapwickPath());
     [[nodiscard]] QProcess* app() const { return m_app.get(); }
     // Everything the app has written to standard output so far.
@@ -95,16 +95,18 @@ public:
     [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
     // Real input: a click at a screen position or at a position in a window,
     // a press at the first of `points` moved through the rest and released at
-    // the last, keys by X name ("ctrl+i"), text typed into the focus.
+    // the last, keys by X name ("ctrl+i").
     [[nodiscard]] bool clickAt(QPoint position, int button = 1) const;
     [[nodiscard]] bool click(XWindow window, QPoint inWindow, int button = 1) const;
     [[nodiscard]] bool drag(const QList<QPoint>& points) const;
     [[nodiscard]] bool pressKeys(const QStringList& keys) const;
-    [[nodiscard]] bool typeText(const QString& text) const;
-    // The title of the window that has the keyboard focus.
-    [[nodiscard]] QString focusedWindowName() const;
     // The PNG image on the clipboard; null when there is none.
     [[nodiscard]] QImage clipboardImage() const;
+    // Makes `pixels` (rows of server pixel words, least significant byte first,
+    // each row a multiple of 4 bytes) the desktop background within `area`,
+    // black elsewhere, as wallpaper setters do: the X server, or the compositor
+    // through _XROOTPMAP_ID, redraws it at once wherever it is uncovered.
+    [[nodiscard]] bool setBackground(const QRect& area, const QByteArray& pixels) const;
 
     // Polls `condition`, letting Qt deliver events (so process output keeps
     // arriving), until it holds or `timeoutMs` has passed.
@@ -120,8 +122,8 @@ public:
     // The app's first viewable window of `size`, waited for up to 10 s.
     [[nodiscard]] XWindow waitForAppWindow(QSize size) const;
     [[nodiscard]] bool appHasTrayIcon() const;
-    // Right-clicks `inWindow` and waits until the app shows one more window of
-    // its own (a menu).
+    // Right-clicks `inWindow` and waits until one more of the app's windows is
+    // viewable (a menu).
     [[nodiscard]] bool openMenu(XWindow window, QPoint inWindow) const;
 
 private:
@@ -132,9 +134,6 @@ private:
     bool fail(const QString& message);
     [[nodiscard]] qint64 appPid() const { return m_app ? m_app->processId() : 0; }
     [[nodiscard]] QList<XWindow> windowsOfProcess(qint64 pid) const; // by _NET_WM_PID, at any depth
-    // The app's viewable windows that are not inside another of its windows
-    // (windows, dialogs, open menus, the tray icon).
-    [[nodiscard]] QList<XWindow> viewableTopLevelsOfApp() const;
 
     X11SessionOptions m_options;
     QTemporaryDir m_home;

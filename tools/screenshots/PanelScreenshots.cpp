@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     X11Session session({ .windowManager = true, .compositor = true });
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
-    if (!session.start() || !session.launchApp({}, environment)) {
+    if (!session.start() || !session.launchApp(environment)) {
         err << session.lastError() << "\n";
         return 1;
     }
