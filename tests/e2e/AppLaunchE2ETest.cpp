@@ -58,26 +58,22 @@ private Q_SLOTS:
 
     void withoutADisplayItSaysHowToRunIt()
     {
-        // No X server is ever served as high as :59998.
-        for (const QString& display : { QString(), QStringLiteral(":59998") }) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-                environment.remove(name);
-            if (!display.isEmpty())
-                environment.insert("DISPLAY", display);
-            QProcess app;
-            app.setProcessEnvironment(environment);
-            app.start(X11Session::scrapwickPath(), {});
-            QVERIFY2(app.waitForFinished(10000) && app.exitStatus() == QProcess::NormalExit,
-                "scrapwick crashed or hung instead of explaining");
-            QVERIFY(app.exitCode() != 0);
-            QCOMPARE(app.readAllStandardOutput(), QByteArray());
-            // One line that says what is missing and how to run it anyway.
-            const QByteArray errors = app.readAllStandardError();
-            QVERIFY2(errors.startsWith("Scrapwick needs a graphical desktop") && errors.count('\n') == 1
-                    && errors.contains(" xvfb-run "),
-                errors.constData());
-        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("WAYLAND_DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.insert("DISPLAY", ":59998"); // no X server is ever served this high
+        QProcess app;
+        app.setProcessEnvironment(environment);
+        app.start(X11Session::scrapwickPath(), {});
+        QVERIFY2(app.waitForFinished(10000) && app.exitStatus() == QProcess::NormalExit,
+            "scrapwick crashed or hung instead of explaining");
+        QVERIFY(app.exitCode() != 0);
+        QCOMPARE(app.readAllStandardOutput(), QByteArray());
+        // One line that says what is missing and how to run it anyway.
+        const QByteArray errors = app.readAllStandardError();
+        QVERIFY2(errors.startsWith("Scrapwick needs a graphical desktop") && errors.count('\n') == 1
+                && errors.contains(" xvfb-run "),
+            errors.constData());
     }
 };
 

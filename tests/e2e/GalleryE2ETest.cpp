@@ -62,12 +62,7 @@ private Q_SLOTS:
 
         // Waits until the window's pixel at `point` shows `colour`.
         const auto shows = [&](QPoint point, QColor colour) {
-            return X11Session::waitUntil([&] {
-                const QImage image = session.windowImage(gallery);
-                const QColor pixel = image.valid(point) ? image.pixelColor(point) : QColor();
-                return pixel.isValid() && std::abs(pixel.red() - colour.red()) <= 24
-                    && std::abs(pixel.green() - colour.green()) <= 24 && std::abs(pixel.blue() - colour.blue()) <= 24;
-            });
+            return X11Session::waitUntil([&] { return session.windowImage(gallery).pixelColor(point) == colour; });
         };
         // Opens the first cell's menu and presses `row` once it shows.
         const auto pressMenuRow = [&](QPoint row) {
