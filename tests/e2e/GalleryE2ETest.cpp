@@ -1,5 +1,5 @@
-// The Idea Gallery of the real app on a private desktop (openbox, picom), over a
-// seeded gallery of plain-coloured pictures. Positions are in the 601 x 472
+// The floating panel and the Idea Gallery of the real app on a private desktop
+// (openbox, picom, a tray), over a seeded gallery of plain-coloured pictures. Positions are in the 601 x 472
 // window: the grid's cells of 125 start at x 68 (then 223, 378) and y 138, rows
 // 155 apart for square pictures.
 #include "E2ETest.h"
@@ -9,6 +9,9 @@
 
 namespace {
 
+// Spots of the panel's gallery and mood-board faces, clear of their icons:
+// white when the button is unselected, black when selected.
+constexpr QPoint galleryFace { 42, 24 }, moodBoardFace { 14, 53 };
 constexpr QPoint firstCell { 130, 200 };
 constexpr QPoint collagesTab { 121, 41 };
 constexpr QPoint selectToggle { 560, 73 };
@@ -43,16 +46,46 @@ class GalleryE2ETest : public QObject {
 private Q_SLOTS:
     void initTestCase() { REQUIRE_XVFB(); }
 
-    void heartOpensTheGalleryWhereItemsAreCopiedDraggedOutAndDeleted()
+    void panelOpensTheGalleryWhereItemsAreCopiedDraggedOutAndDeleted()
     {
-        X11Session session({ .windowManager = true, .compositor = true });
+        X11Session session({ .windowManager = true, .compositor = true, .trayHost = true });
         const QList<SeedItem> items = GallerySeed::sample();
         QVERIFY2(session.start() && GallerySeed::write(session.scrapwickFolder(), items) && session.launchApp(),
             qPrintable(session.lastError()));
+        WAIT_FOR(session, session.appHasTrayIcon());
         const XWindow panel = session.waitForAppWindow(Panel::size);
-        QVERIFY(session.click(panel, Panel::gallery));
+        QVERIFY2(panel, qPrintable(session.diagnostics()));
+        QCOMPARE(session.appOutputLines(), QStringList()); // nothing to say unasked
+        // 20 points in from the top-right corner of the work area, here the whole
+        // screen: the tray reserves no strip of it.
+        const QRect panelFrame(1920 - 20 - 78, 20, 78, 87);
+        QCOMPARE(session.screenGeometry(panel), panelFrame);
+        // Presses on the panel move the pointer away after, so no hover look stays.
+        const auto press = [&](QPoint point) {
+            return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
+        };
+        const auto face = [&](QPoint point) {
+            const QImage image = session.windowImage(panel);
+            return image.isNull() ? 128 : qGray(image.pixel(point));
+        };
+        // Minimised: a bar with the same top edge; a click anywhere on it restores.
+        QVERIFY(press(Panel::minimize));
+        WAIT_FOR(session, session.screenGeometry(panel) == QRect(panelFrame.topLeft(), QSize(78, 16)));
+        QVERIFY(press({ 60, 8 }));
+        WAIT_FOR(session, session.screenGeometry(panel) == panelFrame);
+        // The mood board's button shows it (only it and the gallery are wider
+        // than 300) and turns black; again hides it and turns white.
+        for (const bool open : { true, false }) {
+            QVERIFY(press(Panel::moodBoard));
+            WAIT_FOR(session,
+                (session.appWindow([](QRect r) { return r.width() > 300; }) != 0) == open
+                    && (open ? face(moodBoardFace) < 40 : face(moodBoardFace) > 215) && face(galleryFace) > 215);
+        }
+
+        QVERIFY(press(Panel::gallery));
         const XWindow gallery = session.waitForAppWindow({ 601, 472 });
         QVERIFY2(gallery, qPrintable(session.diagnostics()));
+        WAIT_FOR(session, face(galleryFace) < 40 && face(moodBoardFace) > 215);
         // Centred on the 1920 x 1080 screen: (1920 - 600.6) / 2 and (1080 - 471.9) / 2, rounded.
         const QRect opened = session.screenGeometry(gallery);
         QCOMPARE(opened, QRect(660, 304, 601, 472));
@@ -125,15 +158,16 @@ private Q_SLOTS:
         QVERIFY(shows({ 130, 230 }, Qt::white));
 
         // The title bar moves the window and its bottom-right corner resizes it;
-        // hidden and shown again, it is back at its opening frame.
+        // hidden (the heart turns white) and shown again, it is back at its
+        // opening frame.
         const QPoint topLeft = opened.topLeft();
         QVERIFY(session.drag(line(topLeft + QPoint(300, 12), topLeft + QPoint(400, 62))));
         WAIT_FOR(session, session.screenGeometry(gallery) == opened.translated(100, 50));
         QVERIFY(session.drag(line(topLeft + QPoint(697, 518), topLeft + QPoint(797, 598))));
         WAIT_FOR(session, session.screenGeometry(gallery).size() == QSize(701, 552));
-        QVERIFY(session.click(panel, Panel::gallery));
-        WAIT_FOR(session, !session.isViewable(gallery));
-        QVERIFY(session.click(panel, Panel::gallery));
+        QVERIFY(press(Panel::gallery));
+        WAIT_FOR(session, !session.isViewable(gallery) && face(galleryFace) > 215);
+        QVERIFY(press(Panel::gallery));
         WAIT_FOR(session, session.screenGeometry(gallery) == opened);
     }
 };
