@@ -108,7 +108,7 @@ private slots:
         QVERIFY(session.xdotool({ "mousemove", "800", "600", "key", "Escape" }).succeeded());
         QTest::qWait(200);
         QVERIFY2(overlay(session), "Escape does nothing");
-        QVERIFY(session.clickAt({ 800, 600 }, 3));
+        QVERIFY(session.click(overlay(session), { 800, 600 }, 3));
         WAIT_FOR(session, session.appOutputLines().contains("crop mode exited") && !overlay(session));
         QTest::qWait(300);
         QVERIFY(storedCutouts(session).isEmpty() && session.clipboardImage().isNull());

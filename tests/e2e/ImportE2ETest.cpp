@@ -12,10 +12,8 @@ QList<QSize> storedCutoutSizes(const X11Session& session)
     QFile file(session.scrapwickFolder() + "/gallery-index.json");
     QList<QSize> sizes;
     for (const QJsonValue entry :
-        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array() : QJsonArray()) {
-        if (entry["section"] == "cutouts")
-            sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
-    }
+        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array() : QJsonArray())
+        sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
     return sizes;
 }
 

@@ -120,8 +120,6 @@ bool X11Session::fail(const QString& message)
 
 bool X11Session::start()
 {
-    if (!m_home.isValid())
-        return fail("cannot create a temporary folder");
     if (!startXServer())
         return false;
     // Each helper is ready once it owns its selection on the screen.
@@ -258,17 +256,13 @@ CommandResult X11Session::xdotool(const QStringList& arguments) const
     return run("xdotool", arguments);
 }
 
-bool X11Session::clickAt(QPoint position, int button) const
-{
-    return xdotool(
-        { "mousemove", QString::number(position.x()), QString::number(position.y()), "click", QString::number(button) })
-        .succeeded();
-}
-
 bool X11Session::click(XWindow window, QPoint inWindow, int button) const
 {
     const QRect frame = screenGeometry(window);
-    return frame.isValid() && clickAt(frame.topLeft() + inWindow, button);
+    const QPoint at = frame.topLeft() + inWindow;
+    return frame.isValid()
+        && xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button) })
+               .succeeded();
 }
 
 bool X11Session::drag(const QList<QPoint>& points) const
@@ -290,16 +284,16 @@ QImage X11Session::clipboardImage() const
     return QImage::fromData(QByteArray::fromBase64(png.output.toLatin1()), "PNG");
 }
 
-bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
+bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     while (true) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, pollMs);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 25);
         if (condition())
             return true;
         if (deadline.hasExpired())
             return false;
-        QThread::msleep(static_cast<unsigned long>(pollMs));
+        QThread::msleep(25);
     }
 }
 

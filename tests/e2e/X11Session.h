@@ -59,8 +59,6 @@ class X11Session {
 public:
     explicit X11Session(X11SessionOptions options = {});
     ~X11Session();
-    X11Session(const X11Session&) = delete;
-    X11Session& operator=(const X11Session&) = delete;
 
     [[nodiscard]] static bool xvfbAvailable();
     // The scrapwick binary of this build tree.
@@ -74,7 +72,6 @@ public:
     // The helpers' output and the app's, for failure messages.
     [[nodiscard]] QString diagnostics();
 
-    [[nodiscard]] QString display() const { return m_display; } // ":N"
     // For any program that should run on this session.
     [[nodiscard]] QProcessEnvironment environment() const;
 
@@ -93,10 +90,9 @@ public:
     // Runs a program on the session's display and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
-    // Real input: a click at a screen position or at a position in a window,
-    // a press at the first of `points` moved through the rest and released at
-    // the last, keys by X name ("ctrl+i").
-    [[nodiscard]] bool clickAt(QPoint position, int button = 1) const;
+    // Real input: a click at a position in a window, a press at the first of
+    // `points` (on the screen) moved through the rest and released at the
+    // last, keys by X name ("ctrl+i").
     [[nodiscard]] bool click(XWindow window, QPoint inWindow, int button = 1) const;
     [[nodiscard]] bool drag(const QList<QPoint>& points) const;
     [[nodiscard]] bool pressKeys(const QStringList& keys) const;
@@ -110,7 +106,7 @@ public:
 
     // Polls `condition`, letting Qt deliver events (so process output keeps
     // arriving), until it holds or `timeoutMs` has passed.
-    [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, int pollMs = 25);
+    [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
     // --- Windows, asked of the X server directly (0: none) ---
     [[nodiscard]] bool isViewable(XWindow window) const;
