@@ -14,7 +14,6 @@
 
 using Points = QList<QPointF>;
 using OptionalRect = std::optional<QRectF>;
-Q_DECLARE_METATYPE(OptionalRect)
 
 namespace {
 Points pathPoints(const QPainterPath& path)
@@ -108,19 +107,9 @@ private slots:
             (Points { { 0, 0 }, { 1, 0 }, { 5, -1 }, { 6, 0 }, { 7, 1 }, { 6, 5 }, { 6, 6 } }));
     }
 
-    void recognisers_data()
+    void recognisers()
     {
-        QTest::addColumn<Points>("stroke");
-        QTest::addColumn<OptionalRect>("rectangle");
-        QTest::addColumn<OptionalRect>("ellipse");
         const auto rectangle = [](double w, double h) { return traced({ { 0, 0 }, { w, 0 }, { w, h }, { 0, h } }); };
-        QTest::newRow("upright 300 x 200") << rectangle(300, 200) << OptionalRect({ 0, 0, 300, 200 }) << OptionalRect();
-        // Sides within 1.15 of each other: the square of side 210 around the centre (100, 105).
-        QTest::newRow("200 x 210 becomes a square")
-            << rectangle(200, 210) << OptionalRect({ -5, 0, 210, 210 }) << OptionalRect();
-        QTest::newRow("500 x 40 too thin") << rectangle(500, 40) << OptionalRect() << OptionalRect();
-        QTest::newRow("500 x 60 thin enough")
-            << rectangle(500, 60) << OptionalRect({ 0, 0, 500, 60 }) << OptionalRect();
         // A hand never draws a perfect diamond (whose moments point nowhere):
         // this one is a 160 × 123 rectangle turned 45°, half-sides a and b with
         // (a + b) / √2 = 100, so it measures 200 across both ways.
@@ -128,51 +117,53 @@ private slots:
         const auto turned = [](double x, double y) {
             return QPointF(100 + (x - y) / std::sqrt(2.0), 100 + (x + y) / std::sqrt(2.0));
         };
-        QTest::newRow("diamond 200 across") << traced({ turned(-a, -b), turned(a, -b), turned(a, b), turned(-a, b) })
-                                            << OptionalRect({ 0, 0, 200, 200 }) << OptionalRect();
-        QTest::newRow("circle") << ellipse(100, 100) << OptionalRect() << OptionalRect({ 200, 200, 200, 200 });
-        QTest::newRow("flat ellipse") << ellipse(200, 50) << OptionalRect() << OptionalRect({ 100, 250, 400, 100 });
-        QTest::newRow("L shape") << traced({ { 0, 0 }, { 200, 0 }, { 200, 50 }, { 50, 50 }, { 50, 200 }, { 0, 200 } })
-                                 << OptionalRect() << OptionalRect();
-        QTest::newRow("diagonal line") << traced({ { 0, 0 }, { 300, 300 } }) << OptionalRect() << OptionalRect();
-    }
-    void recognisers()
-    {
-        QFETCH(Points, stroke);
-        QFETCH(OptionalRect, rectangle);
-        QFETCH(OptionalRect, ellipse);
-        QCOMPARE(describe(ShapeRecognition::detectRectangle(stroke)), describe(rectangle));
-        // The ellipse test only runs when the rectangle test fails.
-        if (!rectangle)
-            QCOMPARE(describe(ShapeRecognition::detectEllipse(stroke)), describe(ellipse));
+        const struct {
+            const char* name;
+            Points stroke;
+            OptionalRect rectangle, ellipse;
+        } rows[] = {
+            { "upright 300 x 200", rectangle(300, 200), QRectF(0, 0, 300, 200), {} },
+            // Sides within 1.15 of each other: the square of side 210 around the centre (100, 105).
+            { "200 x 210 becomes a square", rectangle(200, 210), QRectF(-5, 0, 210, 210), {} },
+            { "500 x 40 too thin", rectangle(500, 40), {}, {} },
+            { "500 x 60 thin enough", rectangle(500, 60), QRectF(0, 0, 500, 60), {} },
+            { "diamond 200 across", traced({ turned(-a, -b), turned(a, -b), turned(a, b), turned(-a, b) }),
+                QRectF(0, 0, 200, 200), {} },
+            { "circle", ellipse(100, 100), {}, QRectF(200, 200, 200, 200) },
+            { "flat ellipse", ellipse(200, 50), {}, QRectF(100, 250, 400, 100) },
+            { "L shape", traced({ { 0, 0 }, { 200, 0 }, { 200, 50 }, { 50, 50 }, { 50, 200 }, { 0, 200 } }), {}, {} },
+            { "diagonal line", traced({ { 0, 0 }, { 300, 300 } }), {}, {} },
+        };
+        for (const auto& row : rows) {
+            // The ellipse test only runs when the rectangle test fails.
+            const OptionalRect found = ShapeRecognition::detectRectangle(row.stroke);
+            const OptionalRect ellipse = found ? OptionalRect() : ShapeRecognition::detectEllipse(row.stroke);
+            QCOMPARE(row.name + (": " + describe(found)) + " / " + describe(ellipse),
+                row.name + (": " + describe(row.rectangle)) + " / " + describe(row.ellipse));
+        }
     }
 
-    void snapTargets_data()
-    {
-        QTest::addColumn<QRectF>("rect");
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<QPointF>("target");
-        const QRectF wide(0, 0, 100, 50), square(0, 0, 100, 100), ellipseBox(0, 0, 200, 100);
-        QTest::newRow("rect: beyond a corner") << wide << QPointF(130, 90) << QPointF(100, 50);
-        QTest::newRow("rect: inside, nearest the left") << wide << QPointF(10, 25) << QPointF(0, 25);
-        // Ties go to the edge examined first: bottom, right, top, left.
-        QTest::newRow("rect: tie of four") << square << QPointF(50, 50) << QPointF(50, 0);
-        QTest::newRow("rect: tie top and left") << square << QPointF(10, 90) << QPointF(10, 100);
-        // Centre (100, 50), semi-axes 100 and 50.
-        QTest::newRow("ellipse: far right") << ellipseBox << QPointF(300, 50) << QPointF(200, 50);
-        // Normalised (0.5, 0.5): 45° on the ellipse's unit circle.
-        QTest::newRow("ellipse: diagonal")
-            << ellipseBox << QPointF(150, 75) << QPointF(100 + 100 / std::sqrt(2.0), 50 + 50 / std::sqrt(2.0));
-    }
     void snapTargets()
     {
-        QFETCH(QRectF, rect);
-        QFETCH(QPointF, point);
-        QFETCH(QPointF, target);
-        QCOMPARE(QByteArray(QTest::currentDataTag()).startsWith("rect")
-                ? ShapeRecognition::closestPointOnRectBoundary(rect, point)
-                : ShapeRecognition::ellipseTarget(rect, point),
-            target);
+        const QRectF wide(0, 0, 100, 50), square(0, 0, 100, 100), ellipseBox(0, 0, 200, 100);
+        const auto rect = ShapeRecognition::closestPointOnRectBoundary;
+        const struct {
+            const char* name;
+            QPointF target, expected;
+        } rows[] = {
+            { "rect: beyond a corner", rect(wide, { 130, 90 }), { 100, 50 } },
+            { "rect: inside, nearest the left", rect(wide, { 10, 25 }), { 0, 25 } },
+            // Ties go to the edge examined first: bottom, right, top, left.
+            { "rect: tie of four", rect(square, { 50, 50 }), { 50, 0 } },
+            { "rect: tie top and left", rect(square, { 10, 90 }), { 10, 100 } },
+            // Centre (100, 50), semi-axes 100 and 50.
+            { "ellipse: far right", ShapeRecognition::ellipseTarget(ellipseBox, { 300, 50 }), { 200, 50 } },
+            // Normalised (0.5, 0.5): 45° on the ellipse's unit circle.
+            { "ellipse: diagonal", ShapeRecognition::ellipseTarget(ellipseBox, { 150, 75 }),
+                { 100 + 100 / std::sqrt(2.0), 50 + 50 / std::sqrt(2.0) } },
+        };
+        for (const auto& row : rows)
+            QVERIFY2(row.target == row.expected, row.name);
     }
 
     void snapGlidesEasedOntoTheIdealOutline()
