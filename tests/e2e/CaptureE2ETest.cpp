@@ -163,21 +163,15 @@ private slots:
 
         // "Quit Scrapwick", the last row of the panel's menu.
         QVERIFY(session.openMenu(session.waitForAppWindow(Panel::size), Panel::titleRow));
-        QVERIFY(session.pressKeys({ "Up", "Return" }));
+        QVERIFY(session.xdotool({ "key", "Up", "Return" }).succeeded());
         WAIT_FOR(session, session.app()->state() == QProcess::NotRunning);
         QCOMPARE(session.app()->exitStatus(), QProcess::NormalExit);
         QCOMPARE(session.app()->exitCode(), 0);
 
         // The helper was stopped, and neither a cut-out nor the capture's
         // temporary folder is left behind; nothing is logged as failed.
-        QFile pidFile(helperPid);
-        QVERIFY(pidFile.open(QIODevice::ReadOnly));
-        const QString stat = "/proc/" + pidFile.readAll().trimmed() + "/stat";
-        const auto ended = [&] {
-            QFile file(stat);
-            return !file.open(QIODevice::ReadOnly) || file.readAll().contains(") Z ");
-        };
-        WAIT_FOR(session, ended());
+        const QString stat = "/proc/" + readFile(helperPid).trimmed() + "/stat";
+        WAIT_FOR(session, readFile(stat).isEmpty() || readFile(stat).contains(") Z ")); // gone, or a zombie
         QVERIFY(storedCutouts(session).isEmpty());
         QCOMPARE(QDir(session.runtimeDir()).entryList({ "scrapwick_cap_*" }, QDir::AllEntries), QStringList());
         QCOMPARE(session.appOutputLines().filter(QRegularExpression("failed|crop complete")), QStringList());

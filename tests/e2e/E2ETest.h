@@ -10,6 +10,13 @@
     if (!X11Session::xvfbAvailable())                                                                                  \
     QSKIP("Xvfb is not installed; scripts/install-deps installs it")
 
+// A file's bytes; empty when it cannot be read.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Waits up to 10 s for `condition`, else fails with what the session's
 // programs said.
 #define WAIT_FOR(session, condition)                                                                                   \

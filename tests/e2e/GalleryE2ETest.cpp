@@ -106,9 +106,8 @@ private Q_SLOTS:
             = [&] { return shows(confirmDelete + QPoint(30, 0), Qt::white) && session.click(gallery, confirmDelete); };
         // Whether the i-th cut-out's file or index entry is still there.
         const auto kept = [&](int i) {
-            QFile index(session.scrapwickFolder() + "/gallery-index.json");
             return QFile::exists(session.scrapwickFolder() + "/cutouts/" + idOf(items[i]) + ".png")
-                || (index.open(QIODevice::ReadOnly) && index.readAll().contains(idOf(items[i])));
+                || readFile(session.scrapwickFolder() + "/gallery-index.json").contains(idOf(items[i]));
         };
 
         // Cut-outs newest first, three to a row.

@@ -1,6 +1,5 @@
 #include "E2ETest.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -9,10 +8,9 @@ namespace {
 // The sizes of the stored cut-outs, newest first, as the gallery index lists them.
 QList<QSize> storedCutoutSizes(const X11Session& session)
 {
-    QFile file(session.scrapwickFolder() + "/gallery-index.json");
     QList<QSize> sizes;
     for (const QJsonValue entry :
-        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array() : QJsonArray())
+        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
         sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
     return sizes;
 }
@@ -40,7 +38,7 @@ private Q_SLOTS:
         X11Session session({ .windowManager = true });
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
         QVERIFY(session.openMenu(session.waitForAppWindow(Panel::size), Panel::titleRow));
-        QVERIFY(session.pressKeys({ "Down", "Down", "Return" })); // "Import to Idea Gallery..."
+        QVERIFY(session.xdotool({ "key", "Down", "Down", "Return" }).succeeded()); // "Import to Idea Gallery..."
         WAIT_FOR(session,
             session.xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed() == "Import to Idea Gallery");
 
@@ -49,7 +47,7 @@ private Q_SLOTS:
         for (const char* name : { "photo.png", "photo.jpg", "notes.png" })
             names.append('"' + files.filePath(name) + '"');
         QVERIFY(session.xdotool({ "type", "--delay", "5", names.join(' ') }).succeeded()
-            && session.pressKeys({ "Return" }));
+            && session.xdotool({ "key", "Return" }).succeeded());
 
         // The last picture chosen is the newest; one line names the failure.
         WAIT_FOR(session, storedCutoutSizes(session).size() == 2);

@@ -137,14 +137,10 @@ bool X11Session::startTrayHost()
 bool X11Session::startXServer()
 {
     // Xvfb picks a free display itself and writes its number to standard output.
+    const QSize size = m_options.screenSize;
+    const QString screen = QString("%1x%2x%3").arg(size.width()).arg(size.height()).arg(m_options.depth);
     m_xserver = std::make_unique<QProcess>();
-    m_xserver->start("Xvfb",
-        { "-displayfd", "1", "-screen", "0",
-            QString("%1x%2x%3")
-                .arg(m_options.screenSize.width())
-                .arg(m_options.screenSize.height())
-                .arg(m_options.depth),
-            "-nolisten", "tcp", "-noreset" });
+    m_xserver->start("Xvfb", { "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset" });
     (void)waitUntil(
         [&] { return m_xserver->canReadLine() || m_xserver->state() == QProcess::NotRunning; }, readyTimeoutMs);
     const QByteArray number = m_xserver->readLine().trimmed();
@@ -233,22 +229,14 @@ QString X11Session::diagnostics()
 
 CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
-    CommandResult result;
-    QProcess process;
+    QProcess process; // killed on the way out if still running
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
     process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-    }
-    result.finished = process.exitStatus() == QProcess::NormalExit && process.error() == QProcess::UnknownError;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    if (!result.finished)
-        result.errors.prepend(process.errorString() + ' ');
-    return result;
+    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        finished ? errors : process.errorString() + ' ' + errors };
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const
@@ -271,11 +259,6 @@ bool X11Session::drag(const QList<QPoint>& points) const
     for (const QPoint p : points.mid(1))
         steps += QString(" sleep 0.02 mousemove %1 %2").arg(p.x()).arg(p.y());
     return xdotool((steps + " sleep 0.1 mouseup 1").split(' ')).succeeded();
-}
-
-bool X11Session::pressKeys(const QStringList& keys) const
-{
-    return xdotool(QStringList { "key" } + keys).succeeded();
 }
 
 QImage X11Session::clipboardImage() const

@@ -91,11 +91,9 @@ public:
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
     // Real input: a click at a position in a window, a press at the first of
-    // `points` (on the screen) moved through the rest and released at the
-    // last, keys by X name ("ctrl+i").
+    // `points` (on the screen) moved through the rest and released at the last.
     [[nodiscard]] bool click(XWindow window, QPoint inWindow, int button = 1) const;
     [[nodiscard]] bool drag(const QList<QPoint>& points) const;
-    [[nodiscard]] bool pressKeys(const QStringList& keys) const;
     // The PNG image on the clipboard; null when there is none.
     [[nodiscard]] QImage clipboardImage() const;
     // Makes `pixels` (rows of server pixel words, least significant byte first,
