@@ -39,17 +39,15 @@ class CaptureGeometryTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void strokeKeepsStepsOfAtLeastTheMinimumFromTheLastKeptPoint()
+    void strokeKeepsMinimumStepsAndIsResampledEvenly()
     {
+        // Steps of at least 2.5 from the last kept point.
         LassoStroke stroke;
         stroke.begin({ 0, 0 });
         for (const QPointF p : { QPointF(2.5, 0), QPointF(4, 0), QPointF(5, 0), QPointF(6, 1) })
             stroke.extend(p);
         QCOMPARE(stroke.points(), (Points { { 0, 0 }, { 2.5, 0 }, { 5, 0 } }));
-    }
 
-    void resampleClosed()
-    {
         // Perimeter 120 = 8 × 15: a point every 15, ending back on the start;
         // repeated points are skipped.
         QCOMPARE(LassoSmoothing::resampleClosed(
@@ -76,17 +74,14 @@ private slots:
             LassoSmoothing::maximumResampledPoints);
     }
 
-    void chaikinClosed()
+    void smoothing()
     {
         // Two passes over a triangle: the first gives (1,0) (3,0) (3,1) (1,3) (0,3)
         // (0,1), the second the quarter points of each of its edges.
         QCOMPARE(LassoSmoothing::chaikinClosed({ { 0, 0 }, { 4, 0 }, { 0, 4 } }, 2),
             (Points { { 1.5, 0 }, { 2.5, 0 }, { 3, 0.25 }, { 3, 0.75 }, { 2.5, 1.5 }, { 1.5, 2.5 }, { 0.75, 3 },
                 { 0.25, 3 }, { 0, 2.5 }, { 0, 1.5 }, { 0.25, 0.75 }, { 0.75, 0.25 } }));
-    }
 
-    void smoothedPath()
-    {
         // Fewer than four points: the plain closed polygon.
         QCOMPARE(pathPoints(LassoSmoothing::makeSmoothedPath({ { 0, 0 }, { 10, 0 }, { 0, 10 } }, 15)),
             (Points { { 0, 0 }, { 10, 0 }, { 0, 10 }, { 0, 0 } }));
@@ -98,10 +93,8 @@ private slots:
         QCOMPARE(points.size(), 1 + 64 * 3);
         QCOMPARE(points.first(), QPointF(10, 2.5));
         QCOMPARE(points.last(), QPointF(10, 2.5));
-    }
 
-    void liveStrokeIsACatmullRomSpline()
-    {
+        // The live stroke is a Catmull-Rom spline:
         // c1 = P[i-1] + (P[i] − P[i-2])/6, c2 = P[i] − (P[i+1] − P[i-1])/6, ends repeated.
         QCOMPARE(pathPoints(LassoSmoothing::liveStrokePath({ { 0, 0 }, { 6, 0 }, { 6, 6 } })),
             (Points { { 0, 0 }, { 1, 0 }, { 5, -1 }, { 6, 0 }, { 7, 1 }, { 6, 5 }, { 6, 6 } }));
@@ -143,7 +136,7 @@ private slots:
         }
     }
 
-    void snapTargets()
+    void snapGlidesOntoTheNearestOutlinePoints()
     {
         const QRectF wide(0, 0, 100, 50), square(0, 0, 100, 100), ellipseBox(0, 0, 200, 100);
         const auto rect = ShapeRecognition::closestPointOnRectBoundary;
@@ -164,21 +157,18 @@ private slots:
         };
         for (const auto& row : rows)
             QVERIFY2(row.target == row.expected, row.name);
-    }
 
-    void snapGlidesEasedOntoTheIdealOutline()
-    {
+        // The snap glides each point, eased, onto its target in 0.2 s.
         QCOMPARE(SnapAnimation::easeInOut(0.75), 0.875);
         QCOMPARE(SnapAnimation::progress(0.05), 0.25); // of 0.2 s
         QCOMPARE(SnapAnimation::progress(0.35), 1.0);
 
-        const QRectF rect(0, 0, 100, 50);
         const SnapAnimation rectangleSnap(
-            SnapAnimation::SnapKind::rectangle, { { 50, -10 }, { 110, 25 }, { 50, 40 } }, rect);
+            SnapAnimation::SnapKind::rectangle, { { 50, -10 }, { 110, 25 }, { 50, 40 } }, wide);
         // At t = 0.25 the eased share is 0.125 of the way.
         QCOMPARE(rectangleSnap.framePoints(0.25), (Points { { 50, -8.75 }, { 108.75, 25 }, { 50, 41.25 } }));
         QCOMPARE(rectangleSnap.framePoints(1), (Points { { 50, 0 }, { 100, 25 }, { 50, 50 } }));
-        QCOMPARE(rectangleSnap.finalOutline().boundingRect(), rect);
+        QCOMPARE(rectangleSnap.finalOutline().boundingRect(), wide);
         const SnapAnimation ellipseSnap(SnapAnimation::SnapKind::ellipse, { { 300, 50 } }, QRectF(0, 0, 200, 100));
         QCOMPARE(ellipseSnap.framePoints(0.5), (Points { { 250, 50 } }));
         const QPainterPath outline = ellipseSnap.finalOutline();
