@@ -42,6 +42,21 @@
 
 namespace {
 
+// `count` cut-outs of cycling colours, an hour apart.
+QList<SeedItem> manyCutouts(int count)
+{
+    QList<SeedItem> items;
+    items.reserve(count);
+    const QDateTime newest = QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9));
+    for (int i = 0; i < count; ++i) {
+        const QColor colour = QColor::fromHsv((i * 37) % 360, 200, 220);
+        // Every fifth picture is tall and every seventh wide, so rows differ in height.
+        const QSize size = i % 5 == 0 ? QSize(200, 500) : i % 7 == 0 ? QSize(600, 200) : QSize(400, 400);
+        items.append({ QUuid::createUuid(), colour, size, false, newest.addSecs(-3600 * i) });
+    }
+    return items;
+}
+
 QTextStream& out()
 {
     static QTextStream stream(stdout);
@@ -185,7 +200,7 @@ int main(int argc, char** argv)
         return 1;
     }
     X11Session session({ .windowManager = true, .compositor = true });
-    if (!session.start() || !GallerySeed::write(session.scrapwickFolder(), GallerySeed::manyCutouts(items))) {
+    if (!session.start() || !GallerySeed::write(session.scrapwickFolder(), manyCutouts(items))) {
         out() << "could not prepare the desktop: " << session.lastError() << Qt::endl;
         return 1;
     }

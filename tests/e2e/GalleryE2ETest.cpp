@@ -1,20 +1,17 @@
-// The Idea Gallery of the real app on a private desktop (openbox, picom), over a
-// seeded gallery of plain-coloured pictures. Positions are in the 601 x 472
+// The floating panel and the Idea Gallery of the real app on a private desktop
+// (openbox, picom, a tray), over a seeded gallery of plain-coloured pictures. Positions are in the 601 x 472
 // window: the grid's cells of 125 start at x 68 (then 223, 378) and y 138, rows
 // 155 apart for square pictures.
-#include "GalleryDriver.h"
+#include "E2ETest.h"
 #include "GallerySeed.h"
-#include "X11Session.h"
 
-#include <QDir>
-#include <QtTest>
+#include <cstdlib>
 
 namespace {
 
-#define REQUIRE_XVFB()                                                                                                 \
-    if (!X11Session::xvfbAvailable())                                                                                  \
-    QSKIP("Xvfb is not installed; scripts/install-deps installs it")
-
+// Spots of the panel's gallery and mood-board faces, clear of their icons:
+// white when the button is unselected, black when selected.
+constexpr QPoint galleryFace { 42, 24 }, moodBoardFace { 14, 53 };
 constexpr QPoint firstCell { 130, 200 };
 constexpr QPoint collagesTab { 121, 41 };
 constexpr QPoint selectToggle { 560, 73 };
@@ -27,50 +24,19 @@ constexpr QPoint selectionDeleteRow { 220, 318 };
 // The confirmation's "Delete" button.
 constexpr QPoint confirmDelete { 345, 264 };
 
-QString pathOf(const X11Session& session, const SeedItem& item)
+// Screen positions from `from` to `to` in eight steps, for a drag.
+QList<QPoint> line(QPoint from, QPoint to)
 {
-    return session.scrapwickFolder() + (item.collage ? "/collages/" : "/cutouts/")
-        + item.id.toString(QUuid::WithoutBraces).toUpper() + ".png";
+    QList<QPoint> points;
+    for (int i = 0; i <= 8; ++i)
+        points.append(from + (to - from) * i / 8);
+    return points;
 }
 
-bool indexMentions(const X11Session& session, const SeedItem& item)
+QByteArray idOf(const SeedItem& item)
 {
-    QFile index(session.scrapwickFolder() + "/gallery-index.json");
-    return index.open(QIODevice::ReadOnly)
-        && index.readAll().contains(item.id.toString(QUuid::WithoutBraces).toUpper().toUtf8());
+    return item.id.toString(QUuid::WithoutBraces).toUpper().toUtf8();
 }
-
-class GallerySession {
-public:
-    GallerySession()
-        : session({ .windowManager = true, .compositor = true })
-        , gallery(session)
-    {
-    }
-
-    [[nodiscard]] bool start()
-    {
-        return session.start() && GallerySeed::write(session.scrapwickFolder(), items) && session.launchApp()
-            && gallery.open();
-    }
-
-    // Waits until the pixel at `point` shows `colour`.
-    [[nodiscard]] bool shows(QPoint point, QColor colour) const
-    {
-        return X11Session::waitUntil([&] { return gallery.showsColour(point, colour); });
-    }
-
-    // Presses a menu's Delete row once the menu shows, then the confirmation's button.
-    [[nodiscard]] bool deleteThroughMenu(QPoint row) const
-    {
-        return shows(row + QPoint(60, 0), Qt::white) && gallery.click(row)
-            && shows(confirmDelete + QPoint(30, 0), Qt::white) && gallery.click(confirmDelete);
-    }
-
-    X11Session session;
-    GalleryDriver gallery;
-    const QList<SeedItem> items = GallerySeed::sample();
-};
 
 } // namespace
 
@@ -78,130 +44,127 @@ class GalleryE2ETest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void heartOpensAFramelessCentredGalleryOfBothSections()
+    void initTestCase() { REQUIRE_XVFB(); }
+
+    void panelOpensTheGalleryWhereItemsAreCopiedDraggedOutAndDeleted()
     {
-        REQUIRE_XVFB();
-        GallerySession run;
-        QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
+        X11Session session({ .windowManager = true, .compositor = true, .trayHost = true });
+        const QList<SeedItem> items = GallerySeed::sample();
+        QVERIFY2(session.start() && GallerySeed::write(session.scrapwickFolder(), items) && session.launchApp(),
+            qPrintable(session.lastError()));
+        WAIT_FOR(session, session.appHasTrayIcon());
+        const XWindow panel = session.waitForAppWindow(Panel::size);
+        QVERIFY2(panel, qPrintable(session.diagnostics()));
+        QCOMPARE(session.appOutputLines(), QStringList()); // nothing to say unasked
+        // 20 points in from the top-right corner of the work area, here the whole
+        // screen: the tray reserves no strip of it.
+        const QRect panelFrame(1920 - 20 - 78, 20, 78, 87);
+        QCOMPARE(session.screenGeometry(panel), panelFrame);
+        // Presses on the panel move the pointer away after, so no hover look stays.
+        const auto press = [&](QPoint point) {
+            return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
+        };
+        const auto face = [&](QPoint point) {
+            const QImage image = session.windowImage(panel);
+            return image.isNull() ? 128 : qGray(image.pixel(point));
+        };
+        // Minimised: a bar with the same top edge; a click anywhere on it restores.
+        QVERIFY(press(Panel::minimize));
+        WAIT_FOR(session, session.screenGeometry(panel) == QRect(panelFrame.topLeft(), QSize(78, 16)));
+        QVERIFY(press({ 60, 8 }));
+        WAIT_FOR(session, session.screenGeometry(panel) == panelFrame);
+        // The mood board's button shows it (only it and the gallery are wider
+        // than 300) and turns black; again hides it and turns white.
+        for (const bool open : { true, false }) {
+            QVERIFY(press(Panel::moodBoard));
+            WAIT_FOR(session,
+                (session.appWindow([](QRect r) { return r.width() > 300; }) != 0) == open
+                    && (open ? face(moodBoardFace) < 40 : face(moodBoardFace) > 215) && face(galleryFace) > 215);
+        }
+
+        QVERIFY(press(Panel::gallery));
+        const XWindow gallery = session.waitForAppWindow({ 601, 472 });
+        QVERIFY2(gallery, qPrintable(session.diagnostics()));
+        WAIT_FOR(session, face(galleryFace) < 40 && face(moodBoardFace) > 215);
         // Centred on the 1920 x 1080 screen: (1920 - 600.6) / 2 and (1080 - 471.9) / 2, rounded.
-        QCOMPARE(run.gallery.frame(), QRect(660, 304, 601, 472));
-        const QString window = QString::number(run.gallery.window());
-        QCOMPARE(run.session.xdotool({ "getwindowname", window }).output.trimmed(), QStringLiteral("Idea Gallery"));
-        const CommandResult extents = run.session.run("xprop", { "-id", window, "_NET_FRAME_EXTENTS" });
-        QVERIFY2(extents.output.contains("= 0, 0, 0, 0"), qPrintable(extents.output));
+        const QRect opened = session.screenGeometry(gallery);
+        QCOMPARE(opened, QRect(660, 304, 601, 472));
+        const QString id = QString::number(gallery);
+        QCOMPARE(session.xdotool({ "getwindowname", id }).output.trimmed(), QStringLiteral("Idea Gallery"));
+        QVERIFY(session.run("xprop", { "-id", id, "_NET_FRAME_EXTENTS" }).output.contains("= 0, 0, 0, 0"));
+
+        // Waits until the window's pixel at `point` shows `colour`.
+        const auto shows = [&](QPoint point, QColor colour) {
+            return X11Session::waitUntil([&] { return session.windowImage(gallery).pixelColor(point) == colour; });
+        };
+        // Opens the first cell's menu and presses `row` once it shows.
+        const auto pressMenuRow = [&](QPoint row) {
+            return session.click(gallery, firstCell, 3) && shows(row + QPoint(60, 0), Qt::white)
+                && session.click(gallery, row);
+        };
+        const auto confirm
+            = [&] { return shows(confirmDelete + QPoint(30, 0), Qt::white) && session.click(gallery, confirmDelete); };
+        // Whether the i-th cut-out's file or index entry is still there.
+        const auto kept = [&](int i) {
+            return QFile::exists(session.scrapwickFolder() + "/cutouts/" + idOf(items[i]) + ".png")
+                || readFile(session.scrapwickFolder() + "/gallery-index.json").contains(idOf(items[i]));
+        };
 
         // Cut-outs newest first, three to a row.
         for (int i = 0; i < 6; ++i)
-            QVERIFY2(run.shows(firstCell + QPoint(155 * (i % 3), 155 * (i / 3)), run.items[i].colour),
+            QVERIFY2(shows(firstCell + QPoint(155 * (i % 3), 155 * (i / 3)), items[i].colour),
                 qPrintable(QString::number(i)));
-        // Collages: 300 x 200 pictures are 125 x 83.3, centred in a row of that height.
-        QVERIFY(run.gallery.click(collagesTab));
-        QVERIFY(run.shows({ 130, 180 }, run.items[7].colour));
-        QVERIFY(run.shows({ 285, 180 }, run.items[8].colour));
-        QVERIFY(run.shows({ 130, 230 }, Qt::white));
-    }
-
-    void titleBarMovesCornerResizesAndShowingAgainResets()
-    {
-        REQUIRE_XVFB();
-        GallerySession run;
-        QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
-        const QRect opened = run.gallery.frame();
-        QVERIFY(run.gallery.drag({ 300, 12 }, { 400, 62 }));
-        QVERIFY(X11Session::waitUntil([&] { return run.gallery.frame() == opened.translated(100, 50); }));
-        // The bottom-right corner square resizes through the window manager.
-        QVERIFY(run.gallery.drag({ 597, 468 }, { 697, 548 }));
-        QVERIFY2(X11Session::waitUntil([&] { return run.gallery.frame().size() == QSize(701, 552); }),
-            qPrintable(QString("%1x%2").arg(run.gallery.frame().width()).arg(run.gallery.frame().height())));
-        // Hidden and shown again: back to the opening size, centred.
-        QVERIFY(run.gallery.clickHeart());
-        QVERIFY(X11Session::waitUntil([&] { return !run.session.isViewable(run.gallery.window()); }));
-        QVERIFY(run.gallery.clickHeart());
-        QVERIFY(X11Session::waitUntil([&] { return run.gallery.frame() == opened; }));
-    }
-
-    void arrowsScrollAndTheMenuCopiesAndDeletesAnItem()
-    {
-        REQUIRE_XVFB();
-        GallerySession run;
-        QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
-        QVERIFY(run.shows(firstCell, run.items[0].colour));
-
         // Seven cut-outs make three rows (475 points): the down arrow moves the
         // grid up 40, so (130, 240) turns from the first row to the gap below it.
-        QVERIFY(run.shows({ 130, 240 }, run.items[0].colour));
-        QVERIFY(run.gallery.click(downArrow));
-        QVERIFY(run.shows({ 130, 240 }, Qt::white));
-        QVERIFY(run.gallery.click(upArrow));
-        QVERIFY(run.shows({ 130, 240 }, run.items[0].colour));
-        // One wheel notch is the same 40-point step, while the gallery is active.
-        QVERIFY(run.gallery.click(firstCell, 5));
-        QVERIFY(run.shows({ 130, 240 }, Qt::white));
-        QVERIFY(run.gallery.click(firstCell, 4));
-        QVERIFY(run.shows({ 130, 240 }, run.items[0].colour));
+        QVERIFY(session.click(gallery, downArrow) && shows({ 130, 240 }, Qt::white));
+        QVERIFY(session.click(gallery, upArrow) && shows({ 130, 240 }, items[0].colour));
 
-        QVERIFY(run.gallery.click(firstCell, 3));
-        QVERIFY(run.shows(copyRow + QPoint(60, 0), Qt::white));
-        QVERIFY(run.gallery.click(copyRow));
-        const QString copied = QDir(run.session.runtimeDir()).filePath("copied.png");
-        QVERIFY(X11Session::waitUntil([&] {
-            const CommandResult read
-                = run.session.run("sh", { "-c", "xclip -selection clipboard -t image/png -o > '" + copied + "'" });
-            const QImage image(copied);
-            return read.succeeded() && !image.isNull() && image.pixelColor(10, 10) == run.items[0].colour;
-        }));
+        QVERIFY(pressMenuRow(copyRow));
+        WAIT_FOR(session, session.clipboardImage().pixelColor(10, 10) == items[0].colour);
 
-        QVERIFY(run.gallery.click(firstCell, 3));
-        QVERIFY(run.deleteThroughMenu(deleteRow));
-        QVERIFY(X11Session::waitUntil([&] {
-            return !QFile::exists(pathOf(run.session, run.items[0])) && !indexMentions(run.session, run.items[0]);
-        }));
-        QVERIFY(run.shows(firstCell, run.items[1].colour));
-    }
-
-    void marqueeSelectsTheFirstRowAndTheSelectionMenuDeletesIt()
-    {
-        REQUIRE_XVFB();
-        GallerySession run;
-        QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
-        QVERIFY(run.shows(firstCell, run.items[0].colour));
-        QVERIFY(run.gallery.click(selectToggle));
-        // From the bottom-right of the first row to its top-left.
-        QVERIFY(run.gallery.drag({ 540, 250 }, { 30, 120 }));
-        QVERIFY(run.gallery.click(firstCell, 3));
-        QVERIFY(run.deleteThroughMenu(selectionDeleteRow));
-        QVERIFY(X11Session::waitUntil([&] {
-            return !QFile::exists(pathOf(run.session, run.items[0]))
-                && !QFile::exists(pathOf(run.session, run.items[1]))
-                && !QFile::exists(pathOf(run.session, run.items[2]));
-        }));
-        QVERIFY(QFile::exists(pathOf(run.session, run.items[3])));
-        QVERIFY(run.shows(firstCell, run.items[3].colour));
-    }
-
-    void draggingACutOutOntoATextFieldDropsItsIdAndSection()
-    {
-        REQUIRE_XVFB();
-        GallerySession run;
-        QVERIFY2(run.start(), qPrintable(run.session.lastError() + run.session.diagnostics()));
-        QVERIFY(run.shows(firstCell, run.items[0].colour));
+        // Dragged onto a text field, a cut-out drops as its id and its section.
         QProcess target;
-        target.setProcessEnvironment(run.session.environment());
+        target.setProcessEnvironment(session.environment());
         target.start(DROP_TARGET_WINDOW, {});
-        XWindow field = 0;
-        QVERIFY(X11Session::waitUntil([&] {
-            const CommandResult found = run.session.xdotool({ "search", "--name", "Drop Target" });
-            field = found.output.trimmed().split('\n').last().toUInt();
-            return found.succeeded() && field != 0 && run.session.isViewable(field);
-        }));
-        const QRect fieldFrame = run.session.screenGeometry(field);
-        const QPoint into = fieldFrame.center() - run.gallery.frame().topLeft();
-        QVERIFY(run.gallery.drag(firstCell, into));
-        const QString expected = "text: " + run.items[0].id.toString(QUuid::WithoutBraces).toUpper() + ":cutouts";
-        QVERIFY2(X11Session::waitUntil([&] { return target.readAllStandardOutput().contains(expected.toUtf8()); }),
-            qPrintable(run.session.diagnostics()));
+        const QStringList found
+            = session.run("xdotool", { "search", "--sync", "--onlyvisible", "--name", "Drop Target" }, 10000)
+                  .output.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(!found.isEmpty(), qPrintable(session.diagnostics()));
+        const QPoint field = session.screenGeometry(found.last().toUInt()).center();
+        QVERIFY(session.drag(line(opened.topLeft() + firstCell, field)));
+        QByteArray dropped;
+        WAIT_FOR(
+            session, dropped.append(target.readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
         target.kill();
         target.waitForFinished();
+
+        // Delete asks first, then the picture and its index entry go.
+        QVERIFY(pressMenuRow(deleteRow) && confirm());
+        WAIT_FOR(session, !kept(0));
+        QVERIFY(shows(firstCell, items[1].colour));
+
+        // In select mode a marquee from the bottom-right of the first row to its
+        // top-left selects its three; the selection's menu deletes them.
+        QVERIFY(session.click(gallery, selectToggle));
+        QVERIFY(session.drag(line(opened.topLeft() + QPoint(540, 250), opened.topLeft() + QPoint(30, 120))));
+        QVERIFY(pressMenuRow(selectionDeleteRow) && confirm());
+        WAIT_FOR(session, !kept(1) && !kept(2) && !kept(3));
+        QVERIFY(kept(4) && shows(firstCell, items[4].colour));
+
+        // Collages: 300 x 200 pictures are 125 x 83.3, centred in a row of that height.
+        QVERIFY(session.click(gallery, collagesTab));
+        QVERIFY(shows({ 130, 180 }, items[7].colour) && shows({ 285, 180 }, items[8].colour));
+        QVERIFY(shows({ 130, 230 }, Qt::white));
+
+        // The title bar moves the window; hidden (the heart turns white) and
+        // shown again, it is back at its opening frame.
+        const QPoint topLeft = opened.topLeft();
+        QVERIFY(session.drag(line(topLeft + QPoint(300, 12), topLeft + QPoint(400, 62))));
+        WAIT_FOR(session, session.screenGeometry(gallery) == opened.translated(100, 50));
+        QVERIFY(press(Panel::gallery));
+        WAIT_FOR(session, !session.isViewable(gallery) && face(galleryFace) > 215);
+        QVERIFY(press(Panel::gallery));
+        WAIT_FOR(session, session.screenGeometry(gallery) == opened);
     }
 };
 

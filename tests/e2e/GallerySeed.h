@@ -9,7 +9,9 @@
 
 // A gallery written straight into a "Scrapwick" data folder before the app
 // starts: one PNG per item, filled with a known colour, and the index, lists
-// newest first. End-to-end tests, the screenshots and the benchmark use it.
+// newest first; pictures of the same colour and size share their encoding, so
+// a large gallery is quick to write. End-to-end tests, the screenshots and the
+// benchmark use it.
 struct SeedItem {
     QUuid id;
     QColor colour;
@@ -23,9 +25,6 @@ namespace GallerySeed {
 // Seven cut-outs of seven distinct colours (newest first) and two collages,
 // created one minute apart.
 [[nodiscard]] QList<SeedItem> sample();
-// `count` cut-outs of cycling colours; one PNG file is shared by content, so
-// a large gallery is quick to write.
-[[nodiscard]] QList<SeedItem> manyCutouts(int count);
 // Writes the files and the index; false when anything could not be written.
 [[nodiscard]] bool write(const QString& scrapwickFolder, const QList<SeedItem>& items);
 

@@ -120,8 +120,6 @@ bool X11Session::fail(const QString& message)
 
 bool X11Session::start()
 {
-    if (!m_home.isValid())
-        return fail("cannot create a temporary folder");
     if (!startXServer())
         return false;
     // Each helper is ready once it owns its selection on the screen.
@@ -139,14 +137,10 @@ bool X11Session::startTrayHost()
 bool X11Session::startXServer()
 {
     // Xvfb picks a free display itself and writes its number to standard output.
+    const QSize size = m_options.screenSize;
+    const QString screen = QString("%1x%2x%3").arg(size.width()).arg(size.height()).arg(m_options.depth);
     m_xserver = std::make_unique<QProcess>();
-    m_xserver->start("Xvfb",
-        { "-displayfd", "1", "-screen", "0",
-            QString("%1x%2x%3")
-                .arg(m_options.screenSize.width())
-                .arg(m_options.screenSize.height())
-                .arg(m_options.depth),
-            "-nolisten", "tcp", "-noreset" });
+    m_xserver->start("Xvfb", { "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset" });
     (void)waitUntil(
         [&] { return m_xserver->canReadLine() || m_xserver->state() == QProcess::NotRunning; }, readyTimeoutMs);
     const QByteArray number = m_xserver->readLine().trimmed();
@@ -191,8 +185,7 @@ QProcessEnvironment X11Session::environment() const
     return environment;
 }
 
-bool X11Session::launchApp(
-    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& program)
+bool X11Session::launchApp(const QProcessEnvironment& extraEnvironment, const QString& program)
 {
     if (m_display.isEmpty())
         return fail("the session was not started");
@@ -210,7 +203,7 @@ bool X11Session::launchApp(
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
     m_app->setProcessEnvironment(environment);
-    m_app->start(program, arguments);
+    m_app->start(program, {});
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
 
@@ -219,11 +212,6 @@ QStringList X11Session::appOutputLines()
     if (m_app)
         m_appOutput.append(m_app->readAllStandardOutput());
     return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
-}
-
-bool X11Session::waitForAppLine(const QString& line, int timeoutMs)
-{
-    return waitUntil([&] { return appOutputLines().contains(line); }, timeoutMs);
 }
 
 QString X11Session::diagnostics()
@@ -241,22 +229,14 @@ QString X11Session::diagnostics()
 
 CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
-    CommandResult result;
-    QProcess process;
+    QProcess process; // killed on the way out if still running
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
     process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-    }
-    result.finished = process.exitStatus() == QProcess::NormalExit && process.error() == QProcess::UnknownError;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    if (!result.finished)
-        result.errors.prepend(process.errorString() + ' ');
-    return result;
+    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        finished ? errors : process.errorString() + ' ' + errors };
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const
@@ -264,38 +244,39 @@ CommandResult X11Session::xdotool(const QStringList& arguments) const
     return run("xdotool", arguments);
 }
 
-bool X11Session::clickAt(QPoint position, int button) const
+bool X11Session::click(XWindow window, QPoint inWindow, int button) const
 {
-    return xdotool(
-        { "mousemove", QString::number(position.x()), QString::number(position.y()), "click", QString::number(button) })
-        .succeeded();
+    const QRect frame = screenGeometry(window);
+    const QPoint at = frame.topLeft() + inWindow;
+    return frame.isValid()
+        && xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button) })
+               .succeeded();
 }
 
-bool X11Session::pressKeys(const QStringList& keys) const
+bool X11Session::drag(const QList<QPoint>& points) const
 {
-    return xdotool(QStringList { "key" } + keys).succeeded();
+    QString steps = QString("mousemove %1 %2 mousedown 1").arg(points[0].x()).arg(points[0].y());
+    for (const QPoint p : points.mid(1))
+        steps += QString(" sleep 0.02 mousemove %1 %2").arg(p.x()).arg(p.y());
+    return xdotool((steps + " sleep 0.1 mouseup 1").split(' ')).succeeded();
 }
 
-bool X11Session::typeText(const QString& text) const
+QImage X11Session::clipboardImage() const
 {
-    return xdotool({ "type", "--delay", "5", text }).succeeded();
+    const CommandResult png = run("sh", { "-c", "xclip -selection clipboard -t image/png -o | base64 -w0" });
+    return QImage::fromData(QByteArray::fromBase64(png.output.toLatin1()), "PNG");
 }
 
-QString X11Session::focusedWindowName() const
-{
-    return xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed();
-}
-
-bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs)
+bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     while (true) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, pollMs);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 25);
         if (condition())
             return true;
         if (deadline.hasExpired())
             return false;
-        QThread::msleep(static_cast<unsigned long>(pollMs));
+        QThread::msleep(25);
     }
 }
 
@@ -353,37 +334,61 @@ XWindow X11Session::appWindow(const std::function<bool(QRect)>& matches) const
     return 0;
 }
 
-XWindow X11Session::trayIconWindow() const
+XWindow X11Session::waitForAppWindow(QSize size) const
+{
+    XWindow found = 0;
+    (void)waitUntil([&] { return (found = appWindow([&](QRect frame) { return frame.size() == size; })) != 0; }, 10000);
+    return found;
+}
+
+bool X11Session::appHasTrayIcon() const
 {
     const auto tray = std::find_if(m_helpers.begin(), m_helpers.end(),
         [](const auto& helper) { return helper->program() == QLatin1String("trayer"); });
     if (tray == m_helpers.end() || appPid() == 0)
-        return 0;
+        return false;
     // An embedded icon is reparented into the tray host's panel.
     const xcb_window_t root = m_connection->root;
     for (const XWindow window : windowsOfProcess(appPid()))
         for (XWindow up = m_connection->parent(window); up != 0 && up != root; up = m_connection->parent(up))
             if (m_connection->pid(up) == (*tray)->processId())
-                return window;
-    return 0;
+                return true;
+    return false;
 }
 
-bool X11Session::appHasTrayIcon() const
+bool X11Session::openMenu(XWindow window, QPoint inWindow) const
 {
-    return trayIconWindow() != 0;
+    const auto viewable = [&] {
+        const QList<XWindow> windows = windowsOfProcess(appPid());
+        return std::count_if(windows.begin(), windows.end(), [&](XWindow w) { return isViewable(w); });
+    };
+    const auto before = viewable();
+    return click(window, inWindow, 3) && waitUntil([&] { return viewable() > before; }, 10000);
 }
 
-QList<XWindow> X11Session::viewableTopLevelsOfApp() const
+bool X11Session::setBackground(const QRect& area, const QByteArray& pixels) const
 {
-    QList<XWindow> found;
-    const XWindow trayIcon = trayIconWindow();
-    for (const XWindow window : windowsOfProcess(appPid())) {
-        // Managed windows sit in a window-manager frame; menus and other
-        // override-redirect windows sit directly on the root.
-        const XWindow parent = m_connection->parent(window);
-        const bool topLevel = parent == m_connection->root || m_connection->pid(parent) != appPid();
-        if (topLevel && isViewable(window) && window != trayIcon)
-            found.append(window);
+    xcb_connection_t* c = m_connection->c;
+    const xcb_window_t root = m_connection->root;
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    const auto [width, height]
+        = std::pair(uint16_t(m_options.screenSize.width()), uint16_t(m_options.screenSize.height()));
+    xcb_create_pixmap(c, uint8_t(m_options.depth), pixmap, root, width, height);
+    xcb_create_gc(c, gc, pixmap, 0, nullptr);
+    const xcb_rectangle_t whole { 0, 0, width, height };
+    xcb_poly_fill_rectangle(c, pixmap, gc, 1, &whole);
+    const int rowBytes = int(pixels.size()) / std::max(area.height(), 1);
+    for (int y = 0; y < area.height(); y += 32) { // requests well under the size limit
+        const int rows = std::min(32, area.height() - y);
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(area.width()), uint16_t(rows),
+            int16_t(area.x()), int16_t(area.y() + y), 0, uint8_t(m_options.depth), uint32_t(rows * rowBytes),
+            reinterpret_cast<const uint8_t*>(pixels.constData()) + y * rowBytes);
     }
-    return found;
+    xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+    for (const QByteArray name : { "_XROOTPMAP_ID", "_XSETROOT_ID" })
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, m_connection->atom(name), XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    const auto error = owned(xcb_request_check(c, xcb_free_gc_checked(c, gc)));
+    return !error && !xcb_connection_has_error(c);
 }

@@ -16,7 +16,7 @@
 //
 //     X11Session session({ .windowManager = true, .trayHost = true });
 //     QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-//     QVERIFY2(X11Session::waitUntil([&] { return session.appHasTrayIcon(); }), qPrintable(session.diagnostics()));
+//     WAIT_FOR(session, session.appHasTrayIcon()); // E2ETest.h
 
 #include <QImage>
 #include <QList>
@@ -49,12 +49,16 @@ struct CommandResult {
 
 using XWindow = quint32;
 
+// The floating panel, and the points of it that tests press (from its top-left).
+namespace Panel {
+constexpr QSize size { 78, 87 };
+constexpr QPoint crop { 24, 33 }, gallery { 53, 34 }, moodBoard { 39, 62 }, minimize { 12, 8 }, titleRow { 40, 8 };
+} // namespace Panel
+
 class X11Session {
 public:
     explicit X11Session(X11SessionOptions options = {});
     ~X11Session();
-    X11Session(const X11Session&) = delete;
-    X11Session& operator=(const X11Session&) = delete;
 
     [[nodiscard]] static bool xvfbAvailable();
     // The scrapwick binary of this build tree.
@@ -68,19 +72,16 @@ public:
     // The helpers' output and the app's, for failure messages.
     [[nodiscard]] QString diagnostics();
 
-    [[nodiscard]] QString display() const { return m_display; } // ":N"
     // For any program that should run on this session.
     [[nodiscard]] QProcessEnvironment environment() const;
 
     // `extraEnvironment` entries override the defaults; `program` is another
     // copy of scrapwick, for tests that put a stand-in helper beside it.
-    [[nodiscard]] bool launchApp(const QStringList& arguments = {},
+    [[nodiscard]] bool launchApp(
         const QProcessEnvironment& extraEnvironment = QProcessEnvironment(), const QString& program = scrapwickPath());
     [[nodiscard]] QProcess* app() const { return m_app.get(); }
-    [[nodiscard]] qint64 appPid() const { return m_app ? m_app->processId() : 0; }
     // Everything the app has written to standard output so far.
     [[nodiscard]] QStringList appOutputLines();
-    [[nodiscard]] bool waitForAppLine(const QString& line, int timeoutMs = 5000);
 
     [[nodiscard]] QString configHome() const { return m_home.filePath(QStringLiteral("config")); }
     [[nodiscard]] QString runtimeDir() const { return m_home.filePath(QStringLiteral("runtime")); }
@@ -89,30 +90,35 @@ public:
     // Runs a program on the session's display and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
-    // Real input: a click at a screen position, keys by X name ("ctrl+i"), text
-    // typed into the focus.
-    [[nodiscard]] bool clickAt(QPoint position, int button = 1) const;
-    [[nodiscard]] bool pressKeys(const QStringList& keys) const;
-    [[nodiscard]] bool typeText(const QString& text) const;
-    // The title of the window that has the keyboard focus.
-    [[nodiscard]] QString focusedWindowName() const;
+    // Real input: a click at a position in a window, a press at the first of
+    // `points` (on the screen) moved through the rest and released at the last.
+    [[nodiscard]] bool click(XWindow window, QPoint inWindow, int button = 1) const;
+    [[nodiscard]] bool drag(const QList<QPoint>& points) const;
+    // The PNG image on the clipboard; null when there is none.
+    [[nodiscard]] QImage clipboardImage() const;
+    // Makes `pixels` (rows of server pixel words, least significant byte first,
+    // each row a multiple of 4 bytes) the desktop background within `area`,
+    // black elsewhere, as wallpaper setters do: the X server, or the compositor
+    // through _XROOTPMAP_ID, redraws it at once wherever it is uncovered.
+    [[nodiscard]] bool setBackground(const QRect& area, const QByteArray& pixels) const;
 
     // Polls `condition`, letting Qt deliver events (so process output keeps
     // arriving), until it holds or `timeoutMs` has passed.
-    [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, int pollMs = 25);
+    [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
     // --- Windows, asked of the X server directly (0: none) ---
-    [[nodiscard]] QList<XWindow> windowsOfProcess(qint64 pid) const; // by _NET_WM_PID, at any depth
     [[nodiscard]] bool isViewable(XWindow window) const;
     [[nodiscard]] QRect screenGeometry(XWindow window) const;
     // What the window shows (with alpha for 32-bit windows); null when unmapped.
     [[nodiscard]] QImage windowImage(XWindow window) const;
     // The app's first viewable window whose screen rectangle `matches`.
     [[nodiscard]] XWindow appWindow(const std::function<bool(QRect)>& matches) const;
+    // The app's first viewable window of `size`, waited for up to 10 s.
+    [[nodiscard]] XWindow waitForAppWindow(QSize size) const;
     [[nodiscard]] bool appHasTrayIcon() const;
-    // The app's viewable windows that are not inside another of its windows
-    // (windows, dialogs, open menus), except the tray icon.
-    [[nodiscard]] QList<XWindow> viewableTopLevelsOfApp() const;
+    // Right-clicks `inWindow` and waits until one more of the app's windows is
+    // viewable (a menu).
+    [[nodiscard]] bool openMenu(XWindow window, QPoint inWindow) const;
 
 private:
     struct Connection;
@@ -120,7 +126,8 @@ private:
     // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` of screen 0.
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
-    [[nodiscard]] XWindow trayIconWindow() const;
+    [[nodiscard]] qint64 appPid() const { return m_app ? m_app->processId() : 0; }
+    [[nodiscard]] QList<XWindow> windowsOfProcess(qint64 pid) const; // by _NET_WM_PID, at any depth
 
     X11SessionOptions m_options;
     QTemporaryDir m_home;

@@ -11,20 +11,9 @@ namespace {
 
 constexpr int scale = 2; // pictures at 2x, as on a high-density screen
 
-XWindow findPanel(const X11Session& session, QSize size)
-{
-    XWindow found = 0;
-    (void)X11Session::waitUntil(
-        [&] { return (found = session.appWindow([&](QRect r) { return r.size() == size * scale; })) != 0; }, 10000);
-    return found;
-}
-
 bool click(const X11Session& session, XWindow panel, QPoint pointInPanel)
 {
-    const QPoint at = session.screenGeometry(panel).topLeft() + pointInPanel * scale;
-    return session
-        .xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1", "mousemove", "0", "0" })
-        .succeeded();
+    return session.click(panel, pointInPanel * scale) && session.xdotool({ "mousemove", "0", "0" }).succeeded();
 }
 
 bool save(const X11Session& session, XWindow panel, const QString& path)
@@ -54,19 +43,19 @@ int main(int argc, char** argv)
     X11Session session({ .windowManager = true, .compositor = true });
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
-    if (!session.start() || !session.launchApp({}, environment)) {
+    if (!session.start() || !session.launchApp(environment)) {
         err << session.lastError() << "\n";
         return 1;
     }
-    const XWindow panel = findPanel(session, { 78, 87 });
+    const XWindow panel = session.waitForAppWindow(Panel::size * scale);
     if (!panel) {
         err << "the panel did not appear\n" << session.diagnostics() << "\n";
         return 1;
     }
     bool ok = save(session, panel, folder + "/panel.png");
-    ok = click(session, panel, { 53, 34 }) && save(session, panel, folder + "/panel-gallery-selected.png") && ok;
-    ok = click(session, panel, { 53, 34 }) && ok;
-    ok = click(session, panel, { 12, 8 }) && findPanel(session, { 78, 16 }) == panel
+    ok = click(session, panel, Panel::gallery) && save(session, panel, folder + "/panel-gallery-selected.png") && ok;
+    ok = click(session, panel, Panel::gallery) && ok;
+    ok = click(session, panel, Panel::minimize) && session.waitForAppWindow(QSize(78, 16) * scale) == panel
         && save(session, panel, folder + "/panel-minimized.png") && ok;
     return ok ? 0 : 1;
 }

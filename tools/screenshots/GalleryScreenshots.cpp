@@ -1,7 +1,6 @@
 // Takes the Idea Gallery's pictures for the documentation from the real app on
 // a private X11 desktop, over a seeded gallery: the grid, and the grid with an
 // item's menu open. Run through scripts/screenshots.
-#include "GalleryDriver.h"
 #include "GallerySeed.h"
 #include "X11Session.h"
 
@@ -11,11 +10,11 @@
 
 namespace {
 
-bool save(const GalleryDriver& gallery, const QString& path)
+bool save(const X11Session& session, XWindow gallery, const QString& path)
 {
     // Let the app finish painting thumbnails and the last click.
-    X11Session::waitUntil([] { return false; }, 600);
-    const QImage image = gallery.image();
+    (void)X11Session::waitUntil([] { return false; }, 600);
+    const QImage image = session.windowImage(gallery);
     if (image.isNull() || !image.save(path)) {
         QTextStream(stderr) << "could not take " << path << "\n";
         return false;
@@ -36,18 +35,19 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
     X11Session session({ .windowManager = true, .compositor = true });
-    GalleryDriver gallery(session);
+    XWindow gallery = 0;
     if (!X11Session::xvfbAvailable() || !session.start()
         || !GallerySeed::write(session.scrapwickFolder(), GallerySeed::sample()) || !session.launchApp()
-        || !gallery.open()) {
+        || !session.click(session.waitForAppWindow(Panel::size), Panel::gallery)
+        || !(gallery = session.waitForAppWindow({ 601, 472 }))) {
         QTextStream(stderr) << "could not open the gallery: " << session.lastError() << "\n"
                             << session.diagnostics() << "\n";
         return 1;
     }
-    bool ok = save(gallery, folder + "/gallery.png");
-    // The first cell's menu; the pointer rests on "Download".
-    ok = gallery.click({ 285, 200 }, 3) && ok;
+    bool ok = save(session, gallery, folder + "/gallery.png");
+    // The second cell's menu; the pointer rests on "Download".
+    ok = session.click(gallery, { 285, 200 }, 3) && ok;
     ok = session.xdotool({ "mousemove_relative", "--", "90", "98" }).succeeded() && ok;
-    ok = save(gallery, folder + "/gallery-menu.png") && ok;
+    ok = save(session, gallery, folder + "/gallery-menu.png") && ok;
     return ok ? 0 : 1;
 }
