@@ -6,7 +6,8 @@
 //     every visible thumbnail being on screen;
 //   - the time of each frame while wheel-scrolling (40 points a notch) from
 //     top to bottom, twice: the first pass decodes thumbnails as it goes, the
-//     second finds the ones the store's cache still holds;
+//     second finds the ones the store's cache still holds; then once more over
+//     the newest rows only, whose thumbnails all fit in the cache;
 //   - the resident memory afterwards.
 // Run: build/bin/bench_gallery_window [ITEMS]
 #include "GallerySeed.h"
@@ -180,6 +181,30 @@ int runChild(int argc, char** argv, const QString& dataFolder)
         }
         report(pass, frames);
         report("  main-thread CPU of those frames", cpu);
+    }
+    // Scrolling back and forth through the newest rows, whose thumbnails all
+    // fit the store's cache of 200: the first run fills the cache (waiting for
+    // every visible picture), the timed one finds them all there.
+    const double cachedRange = std::min(6000.0, view.maxOffset()); // 39 rows of 3: 117 thumbnails
+    for (const bool timed : { false, true }) {
+        QList<double> frames;
+        state.setPendingScrollDelta(1e9);
+        QCoreApplication::processEvents();
+        while (view.fields().contentOffset < cachedRange) {
+            QElapsedTimer frame;
+            frame.start();
+            state.setPendingScrollDelta(-40);
+            view.grid()->repaint();
+            view.scrollbar()->repaint();
+            frames.append(frame.nsecsElapsed() / 1e6);
+            if (!timed) {
+                while (!visibleThumbnailsShown(view))
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            }
+            QCoreApplication::processEvents();
+        }
+        if (timed)
+            report("scrolling the newest rows, thumbnails cached", frames);
     }
     out() << "resident memory after scrolling: " << residentKiB() / 1024 << " MiB (" << view.thumbnails().pixmapCount()
           << " pictures held by the view)" << Qt::endl;
