@@ -237,7 +237,8 @@ void AppDelegate::toggleMoodBoard()
 {
     Log::line(QStringLiteral("toggleMoodBoard notification received"));
     if (!m_moodBoardController)
-        m_moodBoardController = std::make_unique<MoodBoardWindowController>(m_galleryStore, m_canvasStore, m_services);
+        m_moodBoardController
+            = std::make_unique<MoodBoardWindowController>(m_galleryStore, m_canvasStore, m_services, m_theme);
 
     QWidget* window = m_moodBoardController->window();
     if (window && window->isVisible()) {

@@ -1,14 +1,13 @@
 #include "gallery_ui/IdeaGalleryWindowController.h"
 
-#include "gallery_ui/BorderlessResizableWindow.h"
 #include "gallery_ui/GalleryWindowGeometry.h"
 #include "gallery_ui/IdeaGalleryView.h"
 #include "gallery_ui/IdeaGalleryViewState.h"
 #include "platform/CommandNames.h"
 #include "platform/NotificationCenter.h"
+#include "ui/BorderlessResizableWindow.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QWheelEvent>
 
 IdeaGalleryWindowController::IdeaGalleryWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore,
@@ -40,19 +39,13 @@ void IdeaGalleryWindowController::show()
 {
     if (!m_window)
         createWindow();
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    // Size and place are reset on every showing, and a minimised window comes back.
-    m_window->setWindowState(Qt::WindowNoState);
-    m_window->setGeometry(GalleryWindowGeometry::openingFrame(available));
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    m_window->showAtOpeningFrame();
 }
 
 void IdeaGalleryWindowController::createWindow()
 {
-    m_window = std::make_unique<BorderlessResizableWindow>(QStringLiteral("Idea Gallery"));
+    m_window
+        = std::make_unique<BorderlessResizableWindow>(QStringLiteral("Idea Gallery"), GalleryWindowGeometry::window);
     m_window->setObjectName(QStringLiteral("IdeaGalleryWindow"));
     NotificationCenter& notifications = m_services.notifications;
     const QPointer<QWidget> window = m_window.get();

@@ -3,33 +3,50 @@
 #include "platform/PlatformServices.h"
 
 #include <QObject>
-#include <QWidget>
+#include <QPointer>
 
 #include <memory>
 
 class CanvasStore;
 class GalleryStore;
+class MoodBoardView;
+class MoodBoardViewState;
+class MoodBoardWindow;
+class QWidget;
+class Theme;
 
-// Owns the Mood Board window: created on the first show and reused after it is
-// closed. Closing the window announces that the board is no longer open.
-class MoodBoardWindowController : public QObject
-{
+// Owns the Mood Board window: created on the first show and kept after it is
+// closed, so its viewport survives between showings. Every showing resets the
+// window to its opening size, centred on the primary screen. It turns the
+// window's command strings into canvas store operations, routes the wheel to
+// zooming or to the layer list while the board is the active window, and
+// announces every closing of the window, however it happens.
+class MoodBoardWindowController : public QObject {
     Q_OBJECT
 
 public:
     MoodBoardWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore, const PlatformServices& services,
-                              QObject* parent = nullptr);
+        const Theme& theme, QObject* parent = nullptr);
     ~MoodBoardWindowController() override;
 
     // Null until the first show.
-    [[nodiscard]] QWidget* window() const { return m_window.get(); }
+    [[nodiscard]] QWidget* window() const;
+    [[nodiscard]] MoodBoardViewState& viewState() const { return *m_viewState; }
     void show();
 
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createWindow();
+    void perform(const QString& command);
+    void applicationStateChanged(Qt::ApplicationState state);
+
     GalleryStore& m_galleryStore;
     CanvasStore& m_canvasStore;
     PlatformServices m_services;
-    std::unique_ptr<QWidget> m_window;
+    const Theme& m_theme;
+    std::unique_ptr<MoodBoardViewState> m_viewState;
+    std::unique_ptr<MoodBoardWindow> m_window;
+    QPointer<MoodBoardView> m_view;
 };

@@ -18,23 +18,23 @@ class GalleryGeometryTest : public QObject {
 private Q_SLOTS:
     void windowSizeIsClampedAndOpensCentred()
     {
-        using namespace GalleryWindowGeometry;
-        QCOMPARE(clampedSize({ 5000, 100 }), QSizeF(2462, 471.9));
-        QCOMPARE(clampedSize({ 100, 5000 }), QSizeF(600.6, 2510));
-        QCOMPARE(clampedSize({ 800, 600 }), QSizeF(800, 600));
-        QCOMPARE(clampedSize({ 600, 471 }), QSizeF(600.6, 471.9));
+        const BorderlessWindowGeometry& window = GalleryWindowGeometry::window;
+        QCOMPARE(window.clampedSize({ 5000, 100 }), QSizeF(2462, 471.9));
+        QCOMPARE(window.clampedSize({ 100, 5000 }), QSizeF(600.6, 2510));
+        QCOMPARE(window.clampedSize({ 800, 600 }), QSizeF(800, 600));
+        QCOMPARE(window.clampedSize({ 600, 471 }), QSizeF(600.6, 471.9));
         // 24 + (744 - 471.9) / 2 = 160.05 -> 160; (1366 - 600.6) / 2 = 382.7 -> 383.
-        QCOMPARE(openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
+        QCOMPARE(window.openingFrame(QRect(0, 24, 1366, 744)), QRect(383, 160, 601, 472));
     }
 
     void framePressesMoveOrResizeAndCornersShowDiagonalCursors()
     {
         // Whether a press moves the window, which edges it resizes, and the cursor shown there.
         const auto at = [](QPointF point) {
-            using namespace GalleryWindowGeometry;
+            const BorderlessWindowGeometry& geometry = GalleryWindowGeometry::window;
             const QSizeF window(601, 472);
-            return std::tuple(
-                startsWindowMove(point, window), int(resizeEdges(point, window)), int(cursorAt(point, window)));
+            return std::tuple(geometry.startsWindowMove(point, window), int(geometry.resizeEdges(point, window)),
+                int(geometry.cursorAt(point, window)));
         };
         const int arrow = Qt::ArrowCursor, falling = Qt::SizeFDiagCursor, rising = Qt::SizeBDiagCursor;
         const int top = Qt::TopEdge, left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;

@@ -1,16 +1,14 @@
-#include "gallery_ui/BorderlessResizableWindow.h"
+#include "ui/BorderlessResizableWindow.h"
 
-#include "gallery_ui/GalleryWindowGeometry.h"
-
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
 
-#include <cmath>
-
-BorderlessResizableWindow::BorderlessResizableWindow(const QString& title, QWidget* parent)
+BorderlessResizableWindow::BorderlessResizableWindow(
+    const QString& title, const BorderlessWindowGeometry& geometry, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint)
-    , edgeMargin(GalleryWindowGeometry::edgeMargin)
-    , defaultSize(GalleryWindowGeometry::defaultSize)
+    , geometry(geometry)
 {
     setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -19,11 +17,9 @@ BorderlessResizableWindow::BorderlessResizableWindow(const QString& title, QWidg
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setMouseTracking(true);
-    // The window manager keeps every resize within these; whole pixels that
-    // never fall below the fractional design minimum.
-    const QSizeF smallest = GalleryWindowGeometry::clampedSize({ 0, 0 });
-    setMinimumSize(int(std::ceil(smallest.width())), int(std::ceil(smallest.height())));
-    setMaximumSize(GalleryWindowGeometry::clampedSize({ 1e9, 1e9 }).toSize());
+    // The window manager keeps every resize within these.
+    setMinimumSize(geometry.minimumPixelSize());
+    setMaximumSize(geometry.clampedSize({ 1e9, 1e9 }).toSize());
     // Every mouse event of the window passes the native window first, before
     // it is handed to the widget under the pointer.
     winId();
@@ -39,6 +35,18 @@ void BorderlessResizableWindow::setContentView(QWidget* view)
     view->show();
 }
 
+void BorderlessResizableWindow::showAtOpeningFrame()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    // Size and place are reset on every showing, and a minimised window comes back.
+    setWindowState(Qt::WindowNoState);
+    setGeometry(geometry.openingFrame(available));
+    show();
+    raise();
+    activateWindow();
+}
+
 bool BorderlessResizableWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != windowHandle())
@@ -49,18 +57,18 @@ bool BorderlessResizableWindow::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() != Qt::LeftButton)
             return false;
         const QPointF point = mouse->position();
-        if (const Qt::Edges edges = GalleryWindowGeometry::resizeEdges(point, size)) {
+        if (const Qt::Edges edges = geometry.resizeEdges(point, size)) {
             if (windowHandle()->startSystemResize(edges)) {
                 emit liveResizeStarted();
                 return true;
             }
-        } else if (GalleryWindowGeometry::startsWindowMove(point, size)) {
+        } else if (geometry.startsWindowMove(point, size)) {
             if (windowHandle()->startSystemMove())
                 return true;
         }
     } else if (event->type() == QEvent::MouseMove) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const Qt::CursorShape shape = GalleryWindowGeometry::cursorAt(mouse->position(), size);
+        const Qt::CursorShape shape = BorderlessWindowGeometry::cursorAt(mouse->position(), size);
         if (cursor().shape() != shape)
             setCursor(shape);
     }

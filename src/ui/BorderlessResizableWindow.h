@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSizeF>
+#include "ui/BorderlessWindowGeometry.h"
+
 #include <QWidget>
 
 // A frameless top-level window that keeps the window manager's title (so
@@ -13,14 +14,17 @@ class BorderlessResizableWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Set at initialisation; the geometry functions use the same numbers.
-    const qreal edgeMargin;
-    const QSizeF defaultSize;
+    const BorderlessWindowGeometry geometry;
 
-    explicit BorderlessResizableWindow(const QString& title, QWidget* parent = nullptr);
+    BorderlessResizableWindow(
+        const QString& title, const BorderlessWindowGeometry& geometry, QWidget* parent = nullptr);
 
     // The content, resized with the window.
     void setContentView(QWidget* view);
+
+    // Shows the window at its opening frame, centred on the primary screen,
+    // however it was sized, placed or minimised before, and makes it active.
+    void showAtOpeningFrame();
 
 Q_SIGNALS:
     // The window manager took over a resize drag from the pointer.
