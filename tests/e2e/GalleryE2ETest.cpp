@@ -9,9 +9,6 @@
 
 namespace {
 
-// Spots of the panel's gallery and mood-board faces, clear of their icons:
-// white when the button is unselected, black when selected.
-constexpr QPoint galleryFace { 42, 24 }, moodBoardFace { 14, 53 };
 constexpr QPoint firstCell { 130, 200 };
 constexpr QPoint collagesTab { 121, 41 };
 constexpr QPoint selectToggle { 560, 73 };
@@ -64,10 +61,7 @@ private Q_SLOTS:
         const auto press = [&](QPoint point) {
             return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
         };
-        const auto face = [&](QPoint point) {
-            const QImage image = session.windowImage(panel);
-            return image.isNull() ? 128 : qGray(image.pixel(point));
-        };
+        const auto face = [&](QPoint point) { return session.grayAt(panel, point); };
         // Minimised: a bar with the same top edge; a click anywhere on it restores.
         QVERIFY(press(Panel::minimize));
         WAIT_FOR(session, session.screenGeometry(panel) == QRect(panelFrame.topLeft(), QSize(78, 16)));
@@ -79,13 +73,14 @@ private Q_SLOTS:
             QVERIFY(press(Panel::moodBoard));
             WAIT_FOR(session,
                 (session.appWindow([](QRect r) { return r.width() > 300; }) != 0) == open
-                    && (open ? face(moodBoardFace) < 40 : face(moodBoardFace) > 215) && face(galleryFace) > 215);
+                    && (open ? face(Panel::moodBoardFace) < 40 : face(Panel::moodBoardFace) > 215)
+                    && face(Panel::galleryFace) > 215);
         }
 
         QVERIFY(press(Panel::gallery));
         const XWindow gallery = session.waitForAppWindow({ 601, 472 });
         QVERIFY2(gallery, qPrintable(session.diagnostics()));
-        WAIT_FOR(session, face(galleryFace) < 40 && face(moodBoardFace) > 215);
+        WAIT_FOR(session, face(Panel::galleryFace) < 40 && face(Panel::moodBoardFace) > 215);
         // Centred on the 1920 x 1080 screen: (1920 - 600.6) / 2 and (1080 - 471.9) / 2, rounded.
         const QRect opened = session.screenGeometry(gallery);
         QCOMPARE(opened, QRect(660, 304, 601, 472));
@@ -162,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(session.drag(line(topLeft + QPoint(300, 12), topLeft + QPoint(400, 62))));
         WAIT_FOR(session, session.screenGeometry(gallery) == opened.translated(100, 50));
         QVERIFY(press(Panel::gallery));
-        WAIT_FOR(session, !session.isViewable(gallery) && face(galleryFace) > 215);
+        WAIT_FOR(session, !session.isViewable(gallery) && face(Panel::galleryFace) > 215);
         QVERIFY(press(Panel::gallery));
         WAIT_FOR(session, session.screenGeometry(gallery) == opened);
     }

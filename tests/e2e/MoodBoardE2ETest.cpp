@@ -4,9 +4,6 @@
 
 namespace {
 
-// A spot of the panel's mood-board face, clear of its icon: white when the
-// button is unselected, black when selected.
-constexpr QPoint moodBoardFace { 14, 53 };
 // The board's close button, centred 24 in from the right of the 838-wide window
 // and 15 below its top (the card sits one point inside the window).
 constexpr QPoint closeButton { 814, 15 };
@@ -26,10 +23,7 @@ private Q_SLOTS:
         WAIT_FOR(session, session.appHasTrayIcon());
         const XWindow panel = session.waitForAppWindow(Panel::size);
         QVERIFY2(panel, qPrintable(session.diagnostics()));
-        const auto face = [&] {
-            const QImage image = session.windowImage(panel);
-            return image.isNull() ? 128 : qGray(image.pixel(moodBoardFace));
-        };
+        const auto face = [&] { return session.grayAt(panel, Panel::moodBoardFace); };
 
         QVERIFY(session.click(panel, Panel::moodBoard) && session.xdotool({ "mousemove", "0", "540" }).succeeded());
         const XWindow board = session.waitForAppWindow({ 838, 489 });

@@ -326,6 +326,12 @@ QImage X11Session::windowImage(XWindow window) const
         .copy();
 }
 
+int X11Session::grayAt(XWindow window, QPoint point) const
+{
+    const QImage image = windowImage(window);
+    return image.valid(point) ? qGray(image.pixel(point)) : 128;
+}
+
 XWindow X11Session::appWindow(const std::function<bool(QRect)>& matches) const
 {
     for (const XWindow window : windowsOfProcess(appPid()))

@@ -53,6 +53,9 @@ using XWindow = quint32;
 namespace Panel {
 constexpr QSize size { 78, 87 };
 constexpr QPoint crop { 24, 33 }, gallery { 53, 34 }, moodBoard { 39, 62 }, minimize { 12, 8 }, titleRow { 40, 8 };
+// Spots of the gallery and mood-board faces clear of their icons: white while
+// the button is unselected, black while selected.
+constexpr QPoint galleryFace { 42, 24 }, moodBoardFace { 14, 53 };
 } // namespace Panel
 
 class X11Session {
@@ -111,6 +114,8 @@ public:
     [[nodiscard]] QRect screenGeometry(XWindow window) const;
     // What the window shows (with alpha for 32-bit windows); null when unmapped.
     [[nodiscard]] QImage windowImage(XWindow window) const;
+    // The grey level (0-255) of the window's pixel at `point`; 128 while it is unmapped.
+    [[nodiscard]] int grayAt(XWindow window, QPoint point) const;
     // The app's first viewable window whose screen rectangle `matches`.
     [[nodiscard]] XWindow appWindow(const std::function<bool(QRect)>& matches) const;
     // The app's first viewable window of `size`, waited for up to 10 s.
