@@ -1,17 +1,24 @@
 #include "moodboard_ui/MoodBoardView.h"
 
+#include "moodboard_ui/MoodBoardCanvasView.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-MoodBoardView::MoodBoardView(
-    const Theme& theme, std::function<void()> onClose, std::function<void()> onMinimize, QWidget* parent)
+MoodBoardView::MoodBoardView(const Theme& theme, MoodBoardViewState& viewState, CanvasStore& canvasStore,
+    GalleryStore& galleryStore, std::function<void()> onClose, std::function<void()> onMinimize, QWidget* parent)
     : QWidget(parent)
     , m_theme(theme)
     , m_onClose(std::move(onClose))
     , m_onMinimize(std::move(onMinimize))
+    , m_canvas(new MoodBoardCanvasView(theme, viewState, canvasStore, galleryStore, this))
 {
+}
+
+void MoodBoardView::resizeEvent(QResizeEvent*)
+{
+    m_canvas->setCardSize(QSizeF(width() - 2, height() - 2));
 }
 
 WindowTitleBar::Button MoodBoardView::buttonAt(QPointF point) const

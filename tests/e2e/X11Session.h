@@ -20,9 +20,11 @@
 
 #include <QImage>
 #include <QList>
+#include <QPointF>
 #include <QProcess>
 #include <QRect>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -57,6 +59,21 @@ constexpr QPoint crop { 24, 33 }, gallery { 53, 34 }, moodBoard { 39, 62 }, mini
 // the button is unselected, black while selected.
 constexpr QPoint galleryFace { 42, 24 }, moodBoardFace { 14, 53 };
 } // namespace Panel
+
+// The Mood Board as it opens on a 1920 x 1080 screen: 838 x 489, the canvas
+// frame at (173, 62) in the window and the content 10.38 points inside it, at
+// zoom 1 with no pan.
+namespace MoodBoard {
+constexpr QSize size { 838, 489 };
+constexpr QPointF contentOrigin { 173 + 10.38, 62 + 10.38 };
+constexpr QSizeF contentSize { 836 - 220 - 2 * 10.38, 487 - 109 - 2 * 10.38 };
+constexpr QPoint close { 838 - 24, 15 };
+// The window point showing world point `world`.
+[[nodiscard]] inline QPoint pointOf(QPointF world)
+{
+    return (contentOrigin + world).toPoint();
+}
+} // namespace MoodBoard
 
 class X11Session {
 public:
