@@ -6,6 +6,7 @@
 #include "moodboard_ui/MoodBoardWindowGeometry.h"
 
 #include <QPainter>
+#include <QPolygonF>
 #include <QtMath>
 
 #include <cmath>
@@ -64,13 +65,11 @@ LayerBox LayerItemView::liveBox(const DragStatePublisher& publisher) const
 
 QRectF LayerItemView::viewBounds(const CanvasViewport& viewport, const LayerBox& box)
 {
-    QRectF bounds;
-    for (const QPointF& corner : LayerGeometry::corners(box)) {
-        const QPointF point = viewport.viewFromWorld(corner);
-        bounds = bounds.isNull() ? QRectF(point, QSizeF(0, 0)) : bounds.united(QRectF(point, QSizeF(0, 0)));
-    }
+    QPolygonF outline;
+    for (const QPointF& corner : LayerGeometry::corners(box))
+        outline << viewport.viewFromWorld(corner);
     // Smooth edges of a turned image reach into the next pixel.
-    return bounds.adjusted(-1, -1, 1, 1);
+    return outline.boundingRect().adjusted(-1, -1, 1, 1);
 }
 
 bool LayerItemView::contains(const LayerBox& box, QPointF world)

@@ -17,6 +17,15 @@ inline QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Screen positions from `from` to `to` in eight steps, for a drag.
+inline QList<QPoint> dragLine(QPoint from, QPoint to)
+{
+    QList<QPoint> points;
+    for (int i = 0; i <= 8; ++i)
+        points.append(from + (to - from) * i / 8);
+    return points;
+}
+
 // Waits up to 10 s for `condition`, else fails with what the session's
 // programs said.
 #define WAIT_FOR(session, condition)                                                                                   \

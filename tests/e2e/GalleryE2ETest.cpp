@@ -21,15 +21,6 @@ constexpr QPoint selectionDeleteRow { 220, 318 };
 // The confirmation's "Delete" button.
 constexpr QPoint confirmDelete { 345, 264 };
 
-// Screen positions from `from` to `to` in eight steps, for a drag.
-QList<QPoint> line(QPoint from, QPoint to)
-{
-    QList<QPoint> points;
-    for (int i = 0; i <= 8; ++i)
-        points.append(from + (to - from) * i / 8);
-    return points;
-}
-
 QByteArray idOf(const SeedItem& item)
 {
     return item.id.toString(QUuid::WithoutBraces).toUpper().toUtf8();
@@ -126,7 +117,7 @@ private Q_SLOTS:
                   .output.split('\n', Qt::SkipEmptyParts);
         QVERIFY2(!found.isEmpty(), qPrintable(session.diagnostics()));
         const QPoint field = session.screenGeometry(found.last().toUInt()).center();
-        QVERIFY(session.drag(line(opened.topLeft() + firstCell, field)));
+        QVERIFY(session.drag(dragLine(opened.topLeft() + firstCell, field)));
         QByteArray dropped;
         WAIT_FOR(
             session, dropped.append(target.readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
@@ -141,7 +132,7 @@ private Q_SLOTS:
         // In select mode a marquee from the bottom-right of the first row to its
         // top-left selects its three; the selection's menu deletes them.
         QVERIFY(session.click(gallery, selectToggle));
-        QVERIFY(session.drag(line(opened.topLeft() + QPoint(540, 250), opened.topLeft() + QPoint(30, 120))));
+        QVERIFY(session.drag(dragLine(opened.topLeft() + QPoint(540, 250), opened.topLeft() + QPoint(30, 120))));
         QVERIFY(pressMenuRow(selectionDeleteRow) && confirm());
         WAIT_FOR(session, !kept(1) && !kept(2) && !kept(3));
         QVERIFY(kept(4) && shows(firstCell, items[4].colour));
@@ -154,7 +145,7 @@ private Q_SLOTS:
         // The title bar moves the window; hidden (the heart turns white) and
         // shown again, it is back at its opening frame.
         const QPoint topLeft = opened.topLeft();
-        QVERIFY(session.drag(line(topLeft + QPoint(300, 12), topLeft + QPoint(400, 62))));
+        QVERIFY(session.drag(dragLine(topLeft + QPoint(300, 12), topLeft + QPoint(400, 62))));
         WAIT_FOR(session, session.screenGeometry(gallery) == opened.translated(100, 50));
         QVERIFY(press(Panel::gallery));
         WAIT_FOR(session, !session.isViewable(gallery) && face(Panel::galleryFace) > 215);

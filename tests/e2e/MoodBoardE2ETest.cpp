@@ -1,12 +1,27 @@
-// The Mood Board window of the real app on a private desktop (openbox, picom,
-// a tray): opened from the floating panel and closed with its own button.
+// The Mood Board of the real app on a private desktop (openbox, picom, a
+// tray), over a seeded canvas of known colours: opened from the floating
+// panel, layers moved, scaled and edited with the keyboard, the wheel, a drop
+// from the gallery, and closed with its own button.
+#include "CanvasSeed.h"
 #include "E2ETest.h"
+#include "GallerySeed.h"
 
 namespace {
 
-// The board's close button, centred 24 in from the right of the 838-wide window
-// and 15 below its top (the card sits one point inside the window).
-constexpr QPoint closeButton { 814, 15 };
+// The layers as "canvas.json" has them once the app has written them.
+QList<SeedLayer> layersOn(const X11Session& session)
+{
+    return CanvasSeed::read(session.scrapwickFolder());
+}
+
+std::optional<SeedLayer> layerWithId(const QList<SeedLayer>& layers, const QUuid& id)
+{
+    for (const SeedLayer& layer : layers) {
+        if (layer.id == id)
+            return layer;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -16,31 +31,110 @@ class MoodBoardE2ETest : public QObject {
 private Q_SLOTS:
     void initTestCase() { REQUIRE_XVFB(); }
 
-    void panelOpensTheBoardCentredAndItsCloseButtonUnselectsThePanel()
+    void boardShowsMovesScalesEditsAndZoomsItsLayers()
     {
         X11Session session({ .windowManager = true, .compositor = true, .trayHost = true });
-        QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
+        const QList<SeedLayer> seeded = CanvasSeed::sample();
+        const SeedLayer &red = seeded[0], &blue = seeded[1], &green = seeded[2];
+        QVERIFY2(session.start() && CanvasSeed::write(session.scrapwickFolder(), seeded) && session.launchApp(),
+            qPrintable(session.lastError()));
         WAIT_FOR(session, session.appHasTrayIcon());
         const XWindow panel = session.waitForAppWindow(Panel::size);
         QVERIFY2(panel, qPrintable(session.diagnostics()));
         const auto face = [&] { return session.grayAt(panel, Panel::moodBoardFace); };
 
         QVERIFY(session.click(panel, Panel::moodBoard) && session.xdotool({ "mousemove", "0", "540" }).succeeded());
-        const XWindow board = session.waitForAppWindow({ 838, 489 });
+        const XWindow board = session.waitForAppWindow(MoodBoard::size);
         QVERIFY2(board, qPrintable(session.diagnostics()));
         // 837.1 x 488.4 in whole pixels, centred on the 1920 x 1080 screen:
         // (1920 - 837.1) / 2 = 541.45 and (1080 - 488.4) / 2 = 295.8, rounded.
-        QCOMPARE(session.screenGeometry(board), QRect(541, 296, 838, 489));
+        const QRect frame = session.screenGeometry(board);
+        QCOMPARE(frame, QRect(541, 296, 838, 489));
         const QString id = QString::number(board);
         QCOMPARE(session.xdotool({ "getwindowname", id }).output.trimmed(), QStringLiteral("MoodBoard"));
         QVERIFY(session.run("xprop", { "-id", id, "_NET_FRAME_EXTENTS" }).output.contains("= 0, 0, 0, 0"));
         WAIT_FOR(session, face() < 40);
-        // Its own frame: the white title bar over the black rule at y 29.
-        const auto frame = [&] { return session.windowImage(board).copy(400, 3, 1, 27); };
-        WAIT_FOR(session, frame().pixelColor(0, 0) == Qt::white && frame().pixelColor(0, 26) == Qt::black);
 
-        QVERIFY(session.click(board, closeButton));
+        const auto colourAt
+            = [&](QPointF world) { return session.windowImage(board).pixelColor(MoodBoard::pointOf(world)); };
+        for (const SeedLayer& layer : seeded)
+            WAIT_FOR(session, colourAt(layer.position) == layer.colour);
+        const auto screenOf = [&](QPointF world) { return frame.topLeft() + MoodBoard::pointOf(world); };
+        const auto count = [&] { return layersOn(session).size(); };
+
+        // A drag moves the layer by exactly as much, at zoom 1.
+        QVERIFY(session.drag(dragLine(screenOf(green.position), screenOf(green.position) + QPoint(100, 50))));
+        WAIT_FOR(session, layerWithId(layersOn(session), green.id)->position == green.position + QPointF(100, 50));
+        QCOMPARE(layersOn(session).size(), 4);
+
+        // A click selects; Delete, Ctrl+Z, Ctrl+Shift+Z act on the selection.
+        QVERIFY(session.click(board, MoodBoard::pointOf(blue.position)));
+        QVERIFY(session.xdotool({ "key", "Delete" }).succeeded());
+        WAIT_FOR(session, count() == 3 && !layerWithId(layersOn(session), blue.id));
+        QVERIFY(session.xdotool({ "key", "ctrl+z" }).succeeded());
+        WAIT_FOR(session, count() == 4 && layerWithId(layersOn(session), blue.id));
+        QVERIFY(session.xdotool({ "key", "ctrl+shift+z" }).succeeded());
+        WAIT_FOR(session, count() == 3 && !layerWithId(layersOn(session), blue.id));
+
+        // The red layer's bottom-right handle dragged out scales it about its
+        // top-left corner: k = |(150, 110)| / |(120, 90)|.
+        QVERIFY(session.click(board, MoodBoard::pointOf(red.position)));
+        const QPointF corner = red.position + QPointF(red.width / 2, red.height / 2);
+        QVERIFY(session.drag(dragLine(screenOf(corner), screenOf(corner) + QPoint(30, 20))));
+        const double k = std::hypot(150.0, 110.0) / 150.0;
+        const auto scaled = [&] {
+            const std::optional<SeedLayer> now = layerWithId(layersOn(session), red.id);
+            return now && std::abs(now->width - 120 * k) < 1e-6 && std::abs(now->height - 90 * k) < 1e-6
+                && (now->position - QPointF(now->width / 2, now->height / 2) - QPointF(50, 55)).manhattanLength()
+                < 1e-6;
+        };
+        WAIT_FOR(session, scaled());
+
+        // Ctrl+D copies the selected layer.
+        QVERIFY(session.xdotool({ "key", "ctrl+d" }).succeeded());
+        WAIT_FOR(session, count() == 4);
+
+        // One notch of the wheel over the canvas zooms in by 10 percent about
+        // the content's centre: what showed at world x 40, left of the red
+        // layer, now shows world x 63.4, inside it.
+        const QPointF leftOfRed(40, 100);
+        QCOMPARE(colourAt(leftOfRed), QColor(Qt::white));
+        QVERIFY(session
+                    .xdotool({ "mousemove", QString::number(screenOf(leftOfRed).x()),
+                        QString::number(screenOf(leftOfRed).y()), "click", "4" })
+                    .succeeded());
+        WAIT_FOR(session, colourAt(leftOfRed) == red.colour);
+
+        QVERIFY(session.click(board, MoodBoard::close));
         WAIT_FOR(session, !session.isViewable(board) && face() > 215);
+    }
+
+    void cutoutDraggedFromTheGalleryBecomesALayerAtTheDropPoint()
+    {
+        X11Session session({ .windowManager = true, .compositor = true });
+        const QList<SeedItem> items = GallerySeed::sample();
+        QVERIFY2(session.start() && GallerySeed::write(session.scrapwickFolder(), items) && session.launchApp(),
+            qPrintable(session.lastError()));
+        const XWindow panel = session.waitForAppWindow(Panel::size);
+        QVERIFY(session.click(panel, Panel::moodBoard));
+        const XWindow board = session.waitForAppWindow(MoodBoard::size);
+        QVERIFY(session.click(panel, Panel::gallery));
+        const XWindow gallery = session.waitForAppWindow({ 601, 472 });
+        QVERIFY2(board && gallery, qPrintable(session.diagnostics()));
+        // The gallery opens over the board; move it aside to the left.
+        QVERIFY(session.xdotool({ "windowmove", QString::number(gallery), "0", "300" }).succeeded());
+        WAIT_FOR(session, session.screenGeometry(gallery).topLeft() == QPoint(0, 300));
+
+        // The first cell onto the content's centre: exactly (541, 296) +
+        // (183.38, 72.38) + (297.62, 178.62) on the screen.
+        const QPointF centre(MoodBoard::contentSize.width() / 2, MoodBoard::contentSize.height() / 2);
+        const QPoint target = session.screenGeometry(board).topLeft() + MoodBoard::pointOf(centre);
+        QVERIFY(session.drag(dragLine(QPoint(0, 300) + QPoint(130, 200), target)));
+        WAIT_FOR(session, layersOn(session).size() == 1);
+        const SeedLayer layer = layersOn(session).first();
+        QVERIFY2((layer.position - centre).manhattanLength() < 1e-6,
+            qPrintable(QString("%1,%2").arg(layer.position.x()).arg(layer.position.y())));
+        WAIT_FOR(session, session.windowImage(board).pixelColor(MoodBoard::pointOf(centre)) == items[0].colour);
     }
 };
 
