@@ -241,7 +241,12 @@ void MoodBoardCanvasView::beginBackdrop(const LayerItemView& dragged)
     };
     m_backdrop = DragBackdrop { dragged.layer().id, picture(0, index, true),
         picture(index + 1, qsizetype(m_layers.size()), false) };
-    m_lastGestureArea = gestureArea();
+    // The layer has already left its resting place, which must be repainted too.
+    m_lastGestureArea = LayerItemView::viewBounds(now, LayerGeometry::boxOf(dragged.layer()));
+    if (m_overlay) {
+        m_lastGestureArea = m_lastGestureArea.united(
+            CanvasSelectionOverlay::viewBounds(now, LayerGeometry::boxOf(m_overlay->layer())));
+    }
 }
 
 void MoodBoardCanvasView::paintLayers(

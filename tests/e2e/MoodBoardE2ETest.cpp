@@ -62,8 +62,19 @@ private Q_SLOTS:
         const auto screenOf = [&](QPointF world) { return frame.topLeft() + MoodBoard::pointOf(world); };
         const auto count = [&] { return layersOn(session).size(); };
 
-        // A drag moves the layer by exactly as much, at zoom 1.
-        QVERIFY(session.drag(dragLine(screenOf(green.position), screenOf(green.position) + QPoint(100, 50))));
+        // A drag moves the layer by exactly as much, at zoom 1; while the button
+        // is down the board already shows it at its new place.
+        const QPoint from = screenOf(green.position);
+        const QPoint to = from + QPoint(100, 50);
+        QVERIFY(session
+                    .xdotool({ "mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
+                        "mousemove", QString::number(from.x() + 50), QString::number(from.y() + 25), "mousemove",
+                        QString::number(to.x()), QString::number(to.y()) })
+                    .succeeded());
+        WAIT_FOR(session, colourAt(green.position + QPointF(100, 50)) == green.colour);
+        QCOMPARE(colourAt(green.position), QColor(Qt::white));
+        QCOMPARE(layerWithId(layersOn(session), green.id)->position, green.position);
+        QVERIFY(session.xdotool({ "mouseup", "1" }).succeeded());
         WAIT_FOR(session, layerWithId(layersOn(session), green.id)->position == green.position + QPointF(100, 50));
         QCOMPARE(layersOn(session).size(), 4);
 
