@@ -109,6 +109,8 @@ void LayerItemView::paint(
     if (box.rotation != 0)
         painter.rotate(box.rotation);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !exact);
+    // Smooth edges for a turned layer; a straight one falls on whole pixels anyway.
+    painter.setRenderHint(QPainter::Antialiasing, box.rotation != 0);
     painter.drawPixmap(QRectF(-onScreen.width() / 2, -onScreen.height() / 2, onScreen.width(), onScreen.height()),
         m_scaled, QRectF(QPointF(0, 0), QSizeF(m_scaled.size())));
     painter.restore();

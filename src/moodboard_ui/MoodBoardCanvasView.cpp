@@ -95,8 +95,13 @@ void MoodBoardCanvasView::syncLayers()
             next.push_back(std::make_unique<LayerItemView>(layer));
         }
     }
-    if (m_gesture.layer && existing.contains(m_gesture.layer->layer().id))
+    if (m_gesture.layer && existing.contains(m_gesture.layer->layer().id)) {
+        // The layer went away under the pointer (Delete, or undo, mid-drag).
+        const std::optional<LayerDragState>& state = m_store.dragPublisher().state();
+        if (state && state->layerId == m_gesture.layer->layer().id)
+            m_store.dragPublisher().setState(std::nullopt);
         m_gesture = {};
+    }
     m_layers = std::move(next);
     m_backdrop.reset();
     syncSelection();
