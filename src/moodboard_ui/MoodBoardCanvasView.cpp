@@ -412,8 +412,13 @@ void MoodBoardCanvasView::mouseMoveEvent(QMouseEvent* event)
         m_gesture.moved = true;
         if (const auto* handle = std::get_if<HandleKind>(&m_gesture.grip))
             m_overlay->resizeChanged(*handle, translation, scale);
-        else
+        else {
+            // The turn counts from where the handle was pressed, so the way
+            // to the first reported move is not lost.
+            if (!m_overlay->isDragging())
+                m_overlay->rotationChanged(viewport(), m_gesture.start);
             m_overlay->rotationChanged(viewport(), point);
+        }
         break;
     case GestureKind::thumb: {
         const bool vertical = m_gesture.axis == Axis::vertical;
