@@ -1,5 +1,6 @@
 #include "moodboard_ui/MoodBoardView.h"
 
+#include "moodboard_ui/CanvasExport.h"
 #include "moodboard_ui/MoodBoardCanvasView.h"
 #include "ui/Theme.h"
 
@@ -7,12 +8,15 @@
 #include <QPainter>
 
 MoodBoardView::MoodBoardView(const Theme& theme, MoodBoardViewState& viewState, CanvasStore& canvasStore,
-    GalleryStore& galleryStore, std::function<void()> onClose, std::function<void()> onMinimize, QWidget* parent)
+    GalleryStore& galleryStore, const PlatformServices& services, std::function<void()> onClose,
+    std::function<void()> onMinimize, QWidget* parent)
     : QWidget(parent)
     , m_theme(theme)
     , m_onClose(std::move(onClose))
     , m_onMinimize(std::move(onMinimize))
     , m_canvas(new MoodBoardCanvasView(theme, viewState, canvasStore, galleryStore, this))
+    , m_export(new CanvasExport(
+          canvasStore, galleryStore, services.filePanels, [](const QString&) {}, this))
 {
 }
 

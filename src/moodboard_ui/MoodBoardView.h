@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/PlatformServices.h"
 #include "ui/WindowTitleBar.h"
 
 #include <QWidget>
 
 #include <functional>
 
+class CanvasExport;
 class CanvasStore;
 class GalleryStore;
 class MoodBoardCanvasView;
@@ -20,8 +22,8 @@ class MoodBoardView : public QWidget {
 
 public:
     MoodBoardView(const Theme& theme, MoodBoardViewState& viewState, CanvasStore& canvasStore,
-        GalleryStore& galleryStore, std::function<void()> onClose, std::function<void()> onMinimize,
-        QWidget* parent = nullptr);
+        GalleryStore& galleryStore, const PlatformServices& services, std::function<void()> onClose,
+        std::function<void()> onMinimize, QWidget* parent = nullptr);
 
     [[nodiscard]] MoodBoardCanvasView& canvas() const { return *m_canvas; }
 
@@ -40,5 +42,6 @@ private:
     std::function<void()> m_onClose;
     std::function<void()> m_onMinimize;
     MoodBoardCanvasView* m_canvas; // child
+    CanvasExport* m_export; // child
     WindowTitleBar::Button m_pressed = WindowTitleBar::Button::none;
 };

@@ -45,7 +45,7 @@ void MoodBoardWindowController::createWindow()
     m_window = std::make_unique<MoodBoardWindow>();
     const QPointer<QWidget> window = m_window.get();
     auto* view = new MoodBoardView(
-        m_theme, *m_viewState, m_canvasStore, m_galleryStore,
+        m_theme, *m_viewState, m_canvasStore, m_galleryStore, m_services,
         [window] {
             if (window)
                 window->close();
