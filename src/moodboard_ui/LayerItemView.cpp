@@ -81,6 +81,20 @@ bool LayerItemView::contains(const LayerBox& box, QPointF world)
     return std::abs(lx) <= box.width / 2 && std::abs(ly) <= box.height / 2;
 }
 
+QRect LayerItemView::opaqueArea(const CanvasViewport& viewport, const LayerBox& box) const
+{
+    // A copy made from a picture without transparency is made opaque.
+    if (m_scaled.isNull() || m_scaled.hasAlphaChannel() || box.rotation != 0)
+        return {};
+    const QPointF centre = viewport.viewFromWorld(box.centre);
+    const double halfWidth = box.width * viewport.scale / 2;
+    const double halfHeight = box.height * viewport.scale / 2;
+    // Edge pixels are only partly covered.
+    const QPoint topLeft(int(std::ceil(centre.x() - halfWidth)), int(std::ceil(centre.y() - halfHeight)));
+    const QPoint pastBottomRight(int(std::floor(centre.x() + halfWidth)), int(std::floor(centre.y() + halfHeight)));
+    return QRect(topLeft, pastBottomRight - QPoint(1, 1));
+}
+
 void LayerItemView::paint(
     QPainter& painter, const CanvasViewport& viewport, const LayerBox& box, qreal devicePixelRatio, bool rescale)
 {

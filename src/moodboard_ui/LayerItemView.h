@@ -46,6 +46,9 @@ public:
     [[nodiscard]] static QRectF viewBounds(const CanvasViewport& viewport, const LayerBox& box);
     [[nodiscard]] static bool contains(const LayerBox& box, QPointF world);
 
+    // The whole pixels the layer's copy covers opaquely at `box`: empty unless
+    // the layer is upright and its picture has no transparency.
+    [[nodiscard]] QRect opaqueArea(const CanvasViewport& viewport, const LayerBox& box) const;
     // Without `rescale` a copy made for another zoom is drawn stretched rather
     // than remade: the wheel is still turning.
     void paint(

@@ -260,11 +260,40 @@ void MoodBoardCanvasView::paintLayers(
     const qreal ratio = devicePixelRatioF();
     const QRectF clip = painter.hasClipping() ? painter.clipBoundingRect() : QRectF(rect());
     const DragStatePublisher& publisher = m_store.dragPublisher();
-    for (qsizetype i = from; i < to; ++i) {
+    // On a full board most of each layer lies under others. Going from the
+    // top down, each layer is left only what the opaque upright layers above
+    // it do not cover, and one covered entirely is not drawn at all.
+    struct Shown {
+        LayerItemView* view;
+        LayerBox box;
+        QRegion area; // empty: no clipping needed
+    };
+    std::vector<Shown> shown;
+    QRegion covered;
+    for (qsizetype i = to - 1; i >= from; --i) {
         LayerItemView& view = *m_layers[size_t(i)];
         const LayerBox box = view.liveBox(publisher);
-        if (LayerItemView::viewBounds(viewport, box).intersects(clip))
-            view.paint(painter, viewport, box, ratio, rescale);
+        const QRectF bounds = LayerItemView::viewBounds(viewport, box);
+        if (!bounds.intersects(clip))
+            continue;
+        QRegion area;
+        if (!covered.isEmpty()) {
+            area = QRegion(bounds.toAlignedRect()).subtracted(covered);
+            if (area.isEmpty())
+                continue;
+        }
+        shown.push_back({ &view, box, area });
+        covered += view.opaqueArea(viewport, box);
+    }
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        if (it->area.isEmpty()) {
+            it->view->paint(painter, viewport, it->box, ratio, rescale);
+            continue;
+        }
+        painter.save();
+        painter.setClipRegion(it->area, Qt::IntersectClip);
+        it->view->paint(painter, viewport, it->box, ratio, rescale);
+        painter.restore();
     }
 }
 

@@ -1,10 +1,26 @@
 // What the canvas repaints for a layer and what it draws. The viewport is the
 // opening one: a 539 x 333 frame whose content starts 10.38 points in, with
 // its centre at world (259.12, 156.12).
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
 #include "moodboard_ui/CanvasViewport.h"
 #include "moodboard_ui/LayerItemView.h"
+#include "moodboard_ui/MoodBoardCanvasView.h"
+#include "moodboard_ui/MoodBoardViewState.h"
+#include "support/TestFiles.h"
+#include "ui/Theme.h"
 
 #include <QtTest>
+
+namespace {
+struct SolidLayer {
+    QColor colour; // its alpha is the picture's
+    QPointF centre;
+    QSizeF size;
+    double rotation = 0;
+};
+using Probe = std::pair<QPointF, QColor>; // a world point and the colour shown there
+} // namespace
 
 class CanvasDrawingTest : public QObject {
     Q_OBJECT
@@ -43,6 +59,60 @@ private Q_SLOTS:
         for (const auto& [got, want] : { std::pair { bounds.left(), expected.left() }, { bounds.top(), expected.top() },
                  { bounds.width(), expected.width() }, { bounds.height(), expected.height() } })
             QVERIFY2(std::abs(got - want) < 1e-3, qPrintable(QStringLiteral("%1 for %2").arg(got).arg(want)));
+    }
+
+    // Layers hidden under opaque upright layers are left out of the drawing;
+    // what shows must not change.
+    void layersShowWhereNothingOpaqueCoversThem_data()
+    {
+        QTest::addColumn<QList<SolidLayer>>("layers"); // bottom to top
+        QTest::addColumn<QList<Probe>>("probes");
+        const QColor red(255, 0, 0), blue(0, 0, 255), green(0, 160, 0);
+        QTest::newRow("under an opaque layer")
+            << QList<SolidLayer> { { red, { 100, 100 }, { 100, 100 } }, { blue, { 100, 100 }, { 60, 60 } } }
+            << QList<Probe> { { { 100, 100 }, blue }, { { 60, 100 }, red }, { { 100, 140 }, red } };
+        // Premultiplied blue at half strength over red: red keeps 127 of 255.
+        QTest::newRow("under a translucent layer") << QList<SolidLayer> { { red, { 100, 100 }, { 100, 100 } },
+            { QColor(0, 0, 255, 128), { 100, 100 }, { 100, 100 } } }
+                                                   << QList<Probe> { { { 100, 100 }, QColor(127, 0, 128) } };
+        // An eighth turn leaves the corners of the square beneath uncovered.
+        QTest::newRow("under a turned layer")
+            << QList<SolidLayer> { { red, { 100, 100 }, { 100, 100 } }, { blue, { 100, 100 }, { 100, 100 }, 45 } }
+            << QList<Probe> { { { 56, 56 }, red }, { { 144, 144 }, red }, { { 100, 100 }, blue } };
+        QTest::newRow("partly under two layers") << QList<SolidLayer> {
+            { red, { 100, 100 }, { 100, 100 } }, { blue, { 80, 100 }, { 60, 120 } }, { green, { 100, 80 }, { 120, 60 } }
+        } << QList<Probe> { { { 130, 130 }, red }, { { 70, 130 }, blue }, { { 130, 70 }, green } };
+    }
+    void layersShowWhereNothingOpaqueCoversThem()
+    {
+        QFETCH(QList<SolidLayer>, layers);
+        QFETCH(QList<Probe>, probes);
+        GalleryStore gallery { QString() };
+        CanvasStore store { gallery, QString() };
+        Theme theme;
+        for (const SolidLayer& layer : layers) {
+            // A layer is half its picture's pixel size.
+            const QSize pixels = (layer.size * 2).toSize();
+            QVERIFY(!store.addLayer(
+                QUuid::createUuid(), solidPng(pixels.width(), pixels.height(), layer.colour), layer.centre, false));
+            if (layer.rotation != 0)
+                store.commitRotation(store.layers().last().id, layer.rotation);
+        }
+        MoodBoardViewState state(store);
+        MoodBoardCanvasView canvas(theme, state, store, gallery);
+        QSignalSpy decoded(&canvas, &MoodBoardCanvasView::layersDecoded);
+        canvas.setCardSize({ CanvasViewport::baseWidth, CanvasViewport::baseHeight });
+        canvas.show();
+        QVERIFY(decoded.wait(5000));
+        (void)canvas.grab(); // makes the copies, whose opacity the next paint uses
+        const QImage shown = canvas.grab().toImage();
+        for (const auto& [world, colour] : probes) {
+            const QColor got = shown.pixelColor(canvas.viewport().viewFromWorld(world).toPoint());
+            const int off = std::max({ std::abs(got.red() - colour.red()), std::abs(got.green() - colour.green()),
+                std::abs(got.blue() - colour.blue()) });
+            QVERIFY2(
+                off <= 2, qPrintable(QStringLiteral("%1 at (%2, %3)").arg(got.name()).arg(world.x()).arg(world.y())));
+        }
     }
 };
 
