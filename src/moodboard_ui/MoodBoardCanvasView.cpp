@@ -8,6 +8,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -19,6 +20,9 @@ using CanvasScrollbars::Axis;
 
 namespace {
 constexpr int zoomSettleMs = 150;
+// What one frame spends at most on remaking copies after a zoom: a board full
+// of layers needs several times that, which in one frame would stall it.
+constexpr qint64 remakeBudgetNs = 5'000'000;
 } // namespace
 
 MoodBoardCanvasView::MoodBoardCanvasView(const Theme& theme, MoodBoardViewState& viewState, CanvasStore& canvasStore,
@@ -255,8 +259,10 @@ void MoodBoardCanvasView::beginBackdrop(const LayerItemView& dragged)
 }
 
 void MoodBoardCanvasView::paintLayers(
-    QPainter& painter, const CanvasViewport& viewport, qsizetype from, qsizetype to, bool rescale)
+    QPainter& painter, const CanvasViewport& viewport, qsizetype from, qsizetype to, bool rescale, QRegion* postponed)
 {
+    QElapsedTimer spent;
+    spent.start();
     const qreal ratio = devicePixelRatioF();
     const QRectF clip = painter.hasClipping() ? painter.clipBoundingRect() : QRectF(rect());
     const DragStatePublisher& publisher = m_store.dragPublisher();
@@ -286,13 +292,19 @@ void MoodBoardCanvasView::paintLayers(
         covered += view.opaqueArea(viewport, box);
     }
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        bool remake = rescale;
+        if (postponed && remake && spent.nsecsElapsed() >= remakeBudgetNs
+            && it->view->copyIsStale(viewport.scale, ratio)) {
+            remake = false;
+            *postponed += LayerItemView::viewBounds(viewport, it->box).toAlignedRect();
+        }
         if (it->area.isEmpty()) {
-            it->view->paint(painter, viewport, it->box, ratio, rescale);
+            it->view->paint(painter, viewport, it->box, ratio, remake);
             continue;
         }
         painter.save();
         painter.setClipRegion(it->area, Qt::IntersectClip);
-        it->view->paint(painter, viewport, it->box, ratio, rescale);
+        it->view->paint(painter, viewport, it->box, ratio, remake);
         painter.restore();
     }
 }
@@ -313,7 +325,11 @@ void MoodBoardCanvasView::paintEvent(QPaintEvent* event)
         painter.drawPixmap(0, 0, m_backdrop->above);
     } else {
         painter.fillRect(rect(), m_theme.palette().paper);
-        paintLayers(painter, now, 0, qsizetype(m_layers.size()), !m_zooming);
+        QRegion postponed;
+        paintLayers(painter, now, 0, qsizetype(m_layers.size()), !m_zooming, &postponed);
+        if (!postponed.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, postponed] { update(postponed); }, Qt::QueuedConnection);
     }
     if (m_overlay)
         m_overlay->paint(painter, now);

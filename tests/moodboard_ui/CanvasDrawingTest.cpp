@@ -20,6 +20,34 @@ struct SolidLayer {
     double rotation = 0;
 };
 using Probe = std::pair<QPointF, QColor>; // a world point and the colour shown there
+
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// Waits until `canvas` has not painted for longer than the wheel's rest and a
+// frame; gives how many times it painted.
+int settle(QWidget& canvas)
+{
+    PaintCounter counter;
+    canvas.installEventFilter(&counter);
+    for (int seen = -1; seen != counter.paints;) {
+        seen = counter.paints;
+        QTest::qWait(400);
+    }
+    return counter.paints;
+}
+
+// What is on the screen, without painting again.
+QImage onScreen(QWidget& canvas)
+{
+    return canvas.screen()->grabWindow(canvas.winId()).toImage();
+}
 } // namespace
 
 class CanvasDrawingTest : public QObject {
@@ -113,6 +141,50 @@ private Q_SLOTS:
             QVERIFY2(
                 off <= 2, qPrintable(QStringLiteral("%1 at (%2, %3)").arg(got.name()).arg(world.x()).arg(world.y())));
         }
+    }
+
+    // After a zoom the layers are drawn stretched until the wheel rests, then
+    // their copies are remade, a few per frame on a full board. Once the
+    // canvas stops repainting it must show what a canvas opened at that zoom
+    // shows.
+    void aSettledZoomLooksLikeTheBoardOpenedAtThatZoom()
+    {
+        GalleryStore gallery { QString() };
+        CanvasStore store { gallery, QString() };
+        Theme theme;
+        // Noise, so that a stretched copy differs from a remade one almost everywhere.
+        QImage noise(1000, 800, QImage::Format_RGB32);
+        quint32 random = 1;
+        for (int y = 0; y < noise.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(noise.scanLine(y));
+            for (int x = 0; x < noise.width(); ++x)
+                line[x] = (random = random * 1664525u + 1013904223u) >> 8;
+        }
+        const QByteArray png = pngOf(noise);
+        // Far more remaking than one frame allows: each layer shows a strip
+        // along its top and left edges.
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(!store.addLayer(QUuid::createUuid(), png, QPointF(120 + i % 8 * 50, 90 + i / 8 * 45), false));
+        const auto open = [&](MoodBoardViewState& state) {
+            auto canvas = std::make_unique<MoodBoardCanvasView>(theme, state, store, gallery);
+            QSignalSpy decoded(canvas.get(), &MoodBoardCanvasView::layersDecoded);
+            canvas->setCardSize({ CanvasViewport::baseWidth, CanvasViewport::baseHeight });
+            canvas->show();
+            return decoded.wait(20000) ? std::move(canvas) : nullptr;
+        };
+        MoodBoardViewState zoomedState(store);
+        const std::unique_ptr<MoodBoardCanvasView> zoomed = open(zoomedState);
+        QVERIFY(zoomed);
+        zoomed->repaint(); // copies for 100 %
+        zoomedState.setCanvasScale(0.7);
+        QVERIFY(settle(*zoomed) >= 2); // stretched, then remade
+
+        MoodBoardViewState freshState(store);
+        freshState.setCanvasScale(0.7);
+        const std::unique_ptr<MoodBoardCanvasView> fresh = open(freshState);
+        QVERIFY(fresh);
+        settle(*fresh);
+        QCOMPARE(onScreen(*zoomed), onScreen(*fresh));
     }
 };
 
