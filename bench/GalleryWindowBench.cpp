@@ -11,7 +11,7 @@
 //   - the resident memory afterwards.
 // Run: build/bin/bench_gallery_window [ITEMS]
 #include "GallerySeed.h"
-#include "X11Session.h"
+#include "WindowBench.h"
 
 #include "canvas/CanvasStore.h"
 #include "gallery/GalleryStore.h"
@@ -22,26 +22,14 @@
 #include "gallery_ui/IdeaGalleryViewState.h"
 #include "gallery_ui/IdeaGalleryWindowController.h"
 #include "platform/CommandNames.h"
-#include "platform/FilePanels.h"
-#include "platform/LoginItem.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Pasteboard.h"
-#include "platform/ScreenCapture.h"
-#include "platform/ScreenCaptureAccess.h"
-#include "platform/UrlOpener.h"
-#include "platform/UserDefaults.h"
-#include "ui/Theme.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTextStream>
 #include <QWindow>
 
-#include <algorithm>
-#include <ctime>
-
 namespace {
+
+using namespace WindowBench;
 
 // `count` cut-outs of cycling colours, an hour apart.
 QList<SeedItem> manyCutouts(int count)
@@ -58,55 +46,6 @@ QList<SeedItem> manyCutouts(int count)
     return items;
 }
 
-QTextStream& out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-// Services the window never calls during the measurement.
-struct Unused final : FilePanels, Pasteboard, UrlOpener, LoginItem, ScreenCaptureAccess, ScreenCapture {
-    void runOpenPanel(const OpenPanelRequest&, OpenCompletion) override { }
-    void runSavePanel(const SavePanelRequest&, SaveCompletion) override { }
-    void setImage(const QImage&) override { }
-    bool openUrl(const QUrl&) override { return false; }
-    bool setEnabled(bool) override { return false; }
-    [[nodiscard]] bool preflight() const override { return true; }
-    void request() override { }
-    [[nodiscard]] QString toolProgram() const override { return {}; }
-    [[nodiscard]] bool desktopIsComposited() const override { return true; }
-};
-
-// CPU time of the calling thread, in milliseconds: the frame's own work,
-// without the time the scheduler gave to other programs on a busy machine.
-double threadCpuMs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-void report(const char* name, QList<double> frames)
-{
-    std::sort(frames.begin(), frames.end());
-    const auto at = [&](double q) { return frames[qsizetype(q * (frames.size() - 1))]; };
-    const qsizetype over = std::count_if(frames.cbegin(), frames.cend(), [](double ms) { return ms > 16.7; });
-    out() << name << ": " << frames.size() << " frames, median " << at(0.5) << " ms, p99 " << at(0.99) << " ms, max "
-          << frames.last() << " ms, over 16.7 ms: " << over << Qt::endl;
-}
-
 bool visibleThumbnailsShown(IdeaGalleryView& view)
 {
     const auto [first, last] = view.grid()->visibleItems();
@@ -120,11 +59,8 @@ bool visibleThumbnailsShown(IdeaGalleryView& view)
 int runChild(int argc, char** argv, const QString& dataFolder)
 {
     QApplication application(argc, argv);
-    Theme theme;
-    NotificationCenter notifications;
-    MemoryUserDefaults defaults;
-    Unused unused;
-    const PlatformServices services { notifications, defaults, unused, unused, unused, unused, unused, unused };
+    WindowServices app;
+    auto& [theme, notifications, defaults, unused, services] = app;
 
     QElapsedTimer clock;
     clock.start();
@@ -220,22 +156,6 @@ int main(int argc, char** argv)
 
     const int items = argc >= 2 ? QByteArray(argv[1]).toInt() : 10000;
     QCoreApplication application(argc, argv);
-    if (!X11Session::xvfbAvailable()) {
-        out() << "Xvfb is not installed; scripts/install-deps installs it" << Qt::endl;
-        return 1;
-    }
-    X11Session session({ .windowManager = true, .compositor = true });
-    if (!session.start() || !GallerySeed::write(session.scrapwickFolder(), manyCutouts(items))) {
-        out() << "could not prepare the desktop: " << session.lastError() << Qt::endl;
-        return 1;
-    }
-    QProcess child;
-    child.setProcessEnvironment(session.environment());
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(), { "--child", session.scrapwickFolder() });
-    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
-        out() << "the measuring process failed" << Qt::endl;
-        return 1;
-    }
-    return 0;
+    return runOnPrivateDesktop(
+        [items](const QString& folder) { return GallerySeed::write(folder, manyCutouts(items)); });
 }

@@ -81,6 +81,32 @@ bool LayerItemView::contains(const LayerBox& box, QPointF world)
     return std::abs(lx) <= box.width / 2 && std::abs(ly) <= box.height / 2;
 }
 
+QSize LayerItemView::copySize(double scale, qreal devicePixelRatio) const
+{
+    return { std::max(1, qRound(m_layer.width * scale * devicePixelRatio)),
+        std::max(1, qRound(m_layer.height * scale * devicePixelRatio)) };
+}
+
+bool LayerItemView::copyIsStale(double scale, qreal devicePixelRatio) const
+{
+    const bool flipsDiffer = m_scaledFlipH != m_layer.flipHorizontal || m_scaledFlipV != m_layer.flipVertical;
+    return !m_scaled.isNull() && !flipsDiffer && m_scaledSize != copySize(scale, devicePixelRatio);
+}
+
+QRect LayerItemView::opaqueArea(const CanvasViewport& viewport, const LayerBox& box) const
+{
+    // A copy made from a picture without transparency is made opaque.
+    if (m_scaled.isNull() || m_scaled.hasAlphaChannel() || box.rotation != 0)
+        return {};
+    const QPointF centre = viewport.viewFromWorld(box.centre);
+    const double halfWidth = box.width * viewport.scale / 2;
+    const double halfHeight = box.height * viewport.scale / 2;
+    // Edge pixels are only partly covered.
+    const QPoint topLeft(int(std::ceil(centre.x() - halfWidth)), int(std::ceil(centre.y() - halfHeight)));
+    const QPoint pastBottomRight(int(std::floor(centre.x() + halfWidth)), int(std::floor(centre.y() + halfHeight)));
+    return QRect(topLeft, pastBottomRight - QPoint(1, 1));
+}
+
 void LayerItemView::paint(
     QPainter& painter, const CanvasViewport& viewport, const LayerBox& box, qreal devicePixelRatio, bool rescale)
 {
@@ -88,10 +114,9 @@ void LayerItemView::paint(
         return;
     const double scale = viewport.scale;
     const QSizeF onScreen(box.width * scale, box.height * scale);
-    // The copy follows the stored size; while a handle stretches the layer the
-    // copy is drawn stretched, and remade once the new size is committed.
-    const QSize wanted(std::max(1, qRound(m_layer.width * scale * devicePixelRatio)),
-        std::max(1, qRound(m_layer.height * scale * devicePixelRatio)));
+    // While a handle stretches the layer the copy is drawn stretched, and
+    // remade once the new size is committed.
+    const QSize wanted = copySize(scale, devicePixelRatio);
     const bool flipsDiffer = m_scaledFlipH != m_layer.flipHorizontal || m_scaledFlipV != m_layer.flipVertical;
     if (m_scaled.isNull() || flipsDiffer || (rescale && m_scaledSize != wanted)) {
         QImage scaled = m_cachedImage.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

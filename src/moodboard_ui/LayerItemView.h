@@ -46,6 +46,12 @@ public:
     [[nodiscard]] static QRectF viewBounds(const CanvasViewport& viewport, const LayerBox& box);
     [[nodiscard]] static bool contains(const LayerBox& box, QPointF world);
 
+    // Whether a copy made for another zoom is held, which a paint with
+    // `rescale` would remake.
+    [[nodiscard]] bool copyIsStale(double scale, qreal devicePixelRatio) const;
+    // The whole pixels the layer's copy covers opaquely at `box`: empty unless
+    // the layer is upright and its picture has no transparency.
+    [[nodiscard]] QRect opaqueArea(const CanvasViewport& viewport, const LayerBox& box) const;
     // Without `rescale` a copy made for another zoom is drawn stretched rather
     // than remade: the wheel is still turning.
     void paint(
@@ -57,6 +63,9 @@ public:
     [[nodiscard]] bool isMoving() const { return m_moving; }
 
 private:
+    // The copy's size in pixels at `scale`; it follows the stored size.
+    [[nodiscard]] QSize copySize(double scale, qreal devicePixelRatio) const;
+
     Layer m_layer;
     QSizeF m_dragOffset; // world points
     bool m_moving = false; // also while the pointer is back where it started

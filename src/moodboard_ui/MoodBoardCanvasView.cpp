@@ -8,6 +8,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -19,6 +20,9 @@ using CanvasScrollbars::Axis;
 
 namespace {
 constexpr int zoomSettleMs = 150;
+// What one frame spends at most on remaking copies after a zoom: a board full
+// of layers needs several times that, which in one frame would stall it.
+constexpr qint64 remakeBudgetNs = 5'000'000;
 } // namespace
 
 MoodBoardCanvasView::MoodBoardCanvasView(const Theme& theme, MoodBoardViewState& viewState, CanvasStore& canvasStore,
@@ -255,16 +259,53 @@ void MoodBoardCanvasView::beginBackdrop(const LayerItemView& dragged)
 }
 
 void MoodBoardCanvasView::paintLayers(
-    QPainter& painter, const CanvasViewport& viewport, qsizetype from, qsizetype to, bool rescale)
+    QPainter& painter, const CanvasViewport& viewport, qsizetype from, qsizetype to, bool rescale, QRegion* postponed)
 {
+    QElapsedTimer spent;
+    spent.start();
     const qreal ratio = devicePixelRatioF();
     const QRectF clip = painter.hasClipping() ? painter.clipBoundingRect() : QRectF(rect());
     const DragStatePublisher& publisher = m_store.dragPublisher();
-    for (qsizetype i = from; i < to; ++i) {
+    // On a full board most of each layer lies under others. Going from the
+    // top down, each layer is left only what the opaque upright layers above
+    // it do not cover, and one covered entirely is not drawn at all.
+    struct Shown {
+        LayerItemView* view;
+        LayerBox box;
+        QRegion area; // empty: no clipping needed
+    };
+    std::vector<Shown> shown;
+    QRegion covered;
+    for (qsizetype i = to - 1; i >= from; --i) {
         LayerItemView& view = *m_layers[size_t(i)];
         const LayerBox box = view.liveBox(publisher);
-        if (LayerItemView::viewBounds(viewport, box).intersects(clip))
-            view.paint(painter, viewport, box, ratio, rescale);
+        const QRectF bounds = LayerItemView::viewBounds(viewport, box);
+        if (!bounds.intersects(clip))
+            continue;
+        QRegion area;
+        if (!covered.isEmpty()) {
+            area = QRegion(bounds.toAlignedRect()).subtracted(covered);
+            if (area.isEmpty())
+                continue;
+        }
+        shown.push_back({ &view, box, area });
+        covered += view.opaqueArea(viewport, box);
+    }
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        bool remake = rescale;
+        if (postponed && remake && spent.nsecsElapsed() >= remakeBudgetNs
+            && it->view->copyIsStale(viewport.scale, ratio)) {
+            remake = false;
+            *postponed += LayerItemView::viewBounds(viewport, it->box).toAlignedRect();
+        }
+        if (it->area.isEmpty()) {
+            it->view->paint(painter, viewport, it->box, ratio, remake);
+            continue;
+        }
+        painter.save();
+        painter.setClipRegion(it->area, Qt::IntersectClip);
+        it->view->paint(painter, viewport, it->box, ratio, remake);
+        painter.restore();
     }
 }
 
@@ -284,7 +325,11 @@ void MoodBoardCanvasView::paintEvent(QPaintEvent* event)
         painter.drawPixmap(0, 0, m_backdrop->above);
     } else {
         painter.fillRect(rect(), m_theme.palette().paper);
-        paintLayers(painter, now, 0, qsizetype(m_layers.size()), !m_zooming);
+        QRegion postponed;
+        paintLayers(painter, now, 0, qsizetype(m_layers.size()), !m_zooming, &postponed);
+        if (!postponed.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, postponed] { update(postponed); }, Qt::QueuedConnection);
     }
     if (m_overlay)
         m_overlay->paint(painter, now);

@@ -87,7 +87,11 @@ private:
     [[nodiscard]] LayerItemView* draggedLayer() const;
     [[nodiscard]] QRectF gestureArea() const;
     void beginBackdrop(const LayerItemView& dragged);
-    void paintLayers(QPainter& painter, const CanvasViewport& viewport, qsizetype from, qsizetype to, bool rescale);
+    // With `postponed`, copies for another zoom are remade only until the
+    // frame's budget is spent; the rest are drawn stretched and their areas
+    // added to `postponed`, for the frames that follow.
+    void paintLayers(QPainter& painter, const CanvasViewport& viewport, qsizetype from, qsizetype to, bool rescale,
+        QRegion* postponed = nullptr);
     void paintScrollbars(QPainter& painter, const CanvasViewport& viewport) const;
     bool pressScrollbar(QPointF point);
     void endGesture(QPointF point);
@@ -107,7 +111,8 @@ private:
     QRectF m_lastGestureArea;
 
     // After a zoom, layers are drawn from their copies for the old zoom until
-    // the wheel rests; then the copies are remade once.
+    // the wheel rests; then the copies are remade once, over as many frames
+    // as keep each one short.
     bool m_zooming = false;
     double m_lastScale = 1.0;
     QTimer m_zoomSettled;
