@@ -8,18 +8,31 @@
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 
-#include <QDateTime>
+#include <QCursor>
+#include <QFutureWatcher>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QTimer>
+#include <QtConcurrent>
 
 namespace {
 
-std::optional<QByteArray> renderedPng(const CanvasStore& store)
+enum class RenderFailure { none, render, encode };
+
+struct Rendered {
+    RenderFailure failure = RenderFailure::none;
+    QByteArray png;
+};
+
+Rendered renderPng(const QList<Layer>& layers, const QRectF& area)
 {
-    const std::optional<QRectF> bounds = store.contentBounds();
-    const std::optional<QImage> image = bounds ? store.renderImage(*bounds) : std::nullopt;
+    const std::optional<QImage> image = CanvasRendering::renderImage(layers, area, CanvasStore::exportScale);
     if (!image)
-        return std::nullopt;
-    return CanvasRendering::pngData(*image).value_or(QByteArray());
+        return { RenderFailure::render, {} };
+    std::optional<QByteArray> png = CanvasRendering::pngData(*image);
+    if (!png)
+        return { RenderFailure::encode, {} };
+    return { RenderFailure::none, std::move(*png) };
 }
 
 } // namespace
@@ -34,46 +47,84 @@ CanvasExport::CanvasExport(CanvasStore& canvasStore, GalleryStore& galleryStore,
 {
 }
 
+CanvasExport::~CanvasExport()
+{
+    setBusy(false);
+}
+
+QString CanvasExport::suggestedFileName(const QDateTime& now)
+{
+    return QStringLiteral("Scrapwick_Canvas_") + QString::number(now.toSecsSinceEpoch()) + QStringLiteral(".png");
+}
+
 void CanvasExport::download()
 {
-    const std::optional<QByteArray> png = renderedPng(m_canvasStore);
-    if (!png) {
-        Log::line(QStringLiteral("[Export] render failed"));
-        return;
-    }
-    if (png->isEmpty()) {
-        Log::line(QStringLiteral("[Export] PNG conversion failed"));
-        return;
-    }
-    SavePanelRequest request;
-    request.suggestedFileName = QStringLiteral("Scrapwick_Canvas_")
-        + QString::number(QDateTime::currentSecsSinceEpoch()) + QStringLiteral(".png");
-    request.mimeTypeFilters = { QStringLiteral("image/png") };
-    request.defaultSuffix = QStringLiteral("png");
-    m_filePanels.runSavePanel(request, [bytes = *png](std::optional<QString> path) {
-        if (!path || path->isEmpty())
-            return;
-        if (const std::optional<QString> error = AtomicFile::write(*path, bytes))
-            Log::line(QStringLiteral("[Export] Failed to save ") + *path + QStringLiteral(": ") + *error);
-        else
-            Log::line(QStringLiteral("[Export] saved to ") + *path);
+    render(QStringLiteral("[Export]"), [this](const QByteArray& png) {
+        SavePanelRequest request;
+        request.title = QStringLiteral("Download");
+        request.suggestedFileName = suggestedFileName(QDateTime::currentDateTimeUtc());
+        request.mimeTypeFilters = { QStringLiteral("image/png") };
+        request.defaultSuffix = QStringLiteral("png");
+        m_filePanels.runSavePanel(request, [png](std::optional<QString> path) {
+            if (!path || path->isEmpty())
+                return;
+            // The user believes the board is saved; a write that fails must say so.
+            if (const std::optional<QString> error = AtomicFile::write(*path, png))
+                Log::line(QStringLiteral("[Export] Failed to save ") + *path + QStringLiteral(": ") + *error);
+            else
+                Log::line(QStringLiteral("[Export] saved to ") + *path);
+        });
     });
 }
 
 void CanvasExport::saveToCollages()
 {
-    const std::optional<QByteArray> png = renderedPng(m_canvasStore);
-    if (!png) {
-        Log::line(QStringLiteral("[Gallery] render failed"));
-        return;
-    }
-    if (png->isEmpty()) {
-        Log::line(QStringLiteral("[Gallery] PNG conversion failed"));
-        return;
-    }
-    CollageItem item { QUuid::createUuid(), *png, QDateTime::currentDateTime() };
-    MainQueue::async(this, [this, item] {
-        m_galleryStore.addCollage(item);
-        m_showToast(QStringLiteral("Saved to Collages!"));
+    render(QStringLiteral("[Gallery]"), [this](const QByteArray& png) {
+        const CollageItem item { QUuid::createUuid(), png, QDateTime::currentDateTime() };
+        MainQueue::async(this, [this, item] {
+            m_galleryStore.addCollage(item);
+            m_showToast(QStringLiteral("Saved to Collages!"));
+        });
     });
+}
+
+void CanvasExport::render(const QString& tag, std::function<void(const QByteArray&)> done)
+{
+    const std::optional<QRectF> bounds = m_canvasStore.contentBounds();
+    if (!bounds) {
+        Log::line(tag + QStringLiteral(" render failed"));
+        return;
+    }
+    // The worker has its own copy of the layers (their bytes are shared, not
+    // copied); the board may change meanwhile without touching it. If this
+    // object goes first, the watcher goes with it and the result is dropped.
+    auto* watcher = new QFutureWatcher<Rendered>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, tag, done = std::move(done)] {
+        const Rendered rendered = watcher->result();
+        watcher->deleteLater();
+        if (--m_running == 0)
+            setBusy(false);
+        if (rendered.failure == RenderFailure::render)
+            Log::line(tag + QStringLiteral(" render failed"));
+        else if (rendered.failure == RenderFailure::encode)
+            Log::line(tag + QStringLiteral(" PNG conversion failed"));
+        else
+            done(rendered.png);
+        Q_EMIT renderFinished();
+    });
+    ++m_running;
+    QTimer::singleShot(busyCursorDelayMs, this, [this] { setBusy(m_running > 0); });
+    watcher->setFuture(
+        QtConcurrent::run([layers = m_canvasStore.layers(), area = *bounds] { return renderPng(layers, area); }));
+}
+
+void CanvasExport::setBusy(bool busy)
+{
+    if (busy == m_busyCursorShown)
+        return;
+    m_busyCursorShown = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }

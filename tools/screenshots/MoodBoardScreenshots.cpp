@@ -1,12 +1,30 @@
-// Takes the Mood Board's picture for the documentation from the real app on a
-// private X11 desktop, over a seeded canvas, with one layer selected. Run
-// through scripts/screenshots.
+// Takes the Mood Board's pictures for the documentation from the real app on a
+// private X11 desktop, over a seeded canvas: one layer selected with the layer
+// panel open, then the save menu. Run through scripts/screenshots.
 #include "CanvasSeed.h"
 #include "X11Session.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
+
+namespace {
+
+// Lets the board repaint with the pointer out of the way, then saves what it shows.
+bool take(X11Session& session, XWindow board, const QString& path)
+{
+    bool ok = session.xdotool({ "mousemove", "0", "0" }).succeeded();
+    (void)X11Session::waitUntil([] { return false; }, 600);
+    const QImage image = session.windowImage(board);
+    if (!ok || image.isNull() || !image.save(path)) {
+        QTextStream(stderr) << "could not take " << path << "\n";
+        return false;
+    }
+    QTextStream(stdout) << "wrote " << path << "\n";
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -27,16 +45,8 @@ int main(int argc, char** argv)
                             << session.diagnostics() << "\n";
         return 1;
     }
-    // Select the second layer, then move the pointer out of the way.
-    bool ok = session.click(board, MoodBoard::pointOf(layers[1].position));
-    ok = session.xdotool({ "mousemove", "0", "0" }).succeeded() && ok;
-    (void)X11Session::waitUntil([] { return false; }, 600);
-    const QImage image = session.windowImage(board);
-    const QString path = folder + "/moodboard.png";
-    if (image.isNull() || !image.save(path)) {
-        QTextStream(stderr) << "could not take " << path << "\n";
-        return 1;
-    }
-    QTextStream(stdout) << "wrote " << path << "\n";
+    bool ok = session.click(board, MoodBoard::pointOf(layers[1].position))
+        && session.click(board, MoodBoard::layerOrder) && take(session, board, folder + "/moodboard.png");
+    ok = ok && session.click(board, MoodBoard::save) && take(session, board, folder + "/moodboard-save-menu.png");
     return ok ? 0 : 1;
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class Theme;
+
+// The question before the board is cleared: the confirmation frame with
+// "Clear canvas? This cannot be undone." and, under it, Cancel and Clear in
+// the dialogs' button style. Placed by the board on its dimmed card.
+class ClearConfirmDialog : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr double outerW = 400;
+    static constexpr double outerH = 126;
+    static constexpr double innerW = 392;
+    static constexpr double innerH = 118;
+
+    ClearConfirmDialog(
+        const Theme& theme, std::function<void()> onCancel, std::function<void()> onClear, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Theme& m_theme;
+};

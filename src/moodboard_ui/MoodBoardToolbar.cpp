@@ -1,0 +1,42 @@
+#include "moodboard_ui/MoodBoardToolbar.h"
+
+#include "ui/FlashButton.h"
+#include "ui/Theme.h"
+
+#include <QPainter>
+
+using namespace MoodBoardSideLayout;
+
+MoodBoardToolbar::MoodBoardToolbar(const Theme& theme, QWidget* parent)
+    : QWidget(parent)
+    , m_theme(theme)
+{
+    const QPointF origin = toolbarRect().topLeft();
+    for (int index = 0; index < toolbarItemCount; ++index) {
+        const auto item = ToolbarItem(index);
+        auto* button = new FlashButton(theme, QString::fromLatin1(toolbarIcons[index]), true, this);
+        button->setToolTip(QString::fromUtf8(toolbarTooltips[index]));
+        button->setGeometry(toolbarCell(item).translated(-origin).toRect());
+        connect(button, &QAbstractButton::clicked, this, [this, item] { Q_EMIT triggered(item); });
+        m_buttons[index] = button;
+    }
+}
+
+void MoodBoardToolbar::setStates(const std::array<ControlState, toolbarItemCount>& states)
+{
+    for (int index = 0; index < toolbarItemCount; ++index) {
+        m_buttons[index]->setEnabled(states[index].enabled);
+        m_buttons[index]->setActive(states[index].active);
+    }
+}
+
+void MoodBoardToolbar::paintEvent(QPaintEvent*)
+{
+    const ThemePalette& palette = m_theme.palette();
+    QPainter painter(this);
+    painter.fillRect(rect(), palette.paper);
+    m_theme.drawTiled(
+        painter, QRectF(0, 0, toolbarWidth, toolbarTopBarHeight), QStringLiteral("moodboard-toolbar-topbar-tile"));
+    painter.setPen(QPen(palette.ink, 1));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}

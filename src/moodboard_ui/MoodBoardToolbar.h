@@ -1,0 +1,37 @@
+#pragma once
+
+#include "moodboard_ui/BoardControlStates.h"
+#include "moodboard_ui/MoodBoardSideLayout.h"
+
+#include <QWidget>
+
+#include <array>
+
+class FlashButton;
+class Theme;
+
+// The toolbar column at the top of the board's left column: a striped top bar
+// over six icon cells, two to a row, framed by a black line. It only reports
+// which icon was clicked; the board decides what that does.
+class MoodBoardToolbar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MoodBoardToolbar(const Theme& theme, QWidget* parent = nullptr);
+
+    void setStates(const std::array<ControlState, MoodBoardSideLayout::toolbarItemCount>& states);
+    [[nodiscard]] FlashButton& button(MoodBoardSideLayout::ToolbarItem item) const
+    {
+        return *m_buttons[std::size_t(item)];
+    }
+
+Q_SIGNALS:
+    void triggered(MoodBoardSideLayout::ToolbarItem item);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Theme& m_theme;
+    std::array<FlashButton*, MoodBoardSideLayout::toolbarItemCount> m_buttons {}; // children
+};

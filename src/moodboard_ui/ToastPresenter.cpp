@@ -1,0 +1,45 @@
+#include "moodboard_ui/ToastPresenter.h"
+
+#include "platform/MainQueue.h"
+
+#include <QPointer>
+
+ToastPresenter::ToastPresenter(Scheduler scheduler, QObject* parent)
+    : QObject(parent)
+    , m_scheduler(std::move(scheduler))
+{
+    if (!m_scheduler) {
+        m_scheduler = [this](std::chrono::milliseconds delay, std::function<void()> work) {
+            MainQueue::after(delay, this, std::move(work));
+        };
+    }
+    m_fade.setEasingCurve(QEasingCurve::InOutQuad);
+    connect(&m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_opacity = value.toReal();
+        Q_EMIT changed();
+    });
+}
+
+void ToastPresenter::show(const QString& message)
+{
+    m_message = message;
+    m_shownText = message;
+    fadeTo(1, fadeIn);
+    const QPointer<ToastPresenter> self(this);
+    m_scheduler(shownFor, [self] {
+        if (!self)
+            return;
+        self->m_message.reset();
+        self->fadeTo(0, fadeOut);
+    });
+}
+
+void ToastPresenter::fadeTo(qreal target, std::chrono::milliseconds duration)
+{
+    m_fade.stop();
+    m_fade.setStartValue(m_opacity);
+    m_fade.setEndValue(target);
+    m_fade.setDuration(int(duration.count()));
+    m_fade.start();
+    Q_EMIT changed();
+}

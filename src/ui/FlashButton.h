@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QString>
+
+class Theme;
+
+// An image button in the board's flash style: the image at its natural size,
+// centred; at 0.7 opacity while pressed; at 0.3 opacity while disabled, when
+// it also ignores clicks. A template image is drawn black, or white on a black
+// cell while the button is active. It never takes keyboard focus, so the
+// window's shortcuts keep working after a click, and its tooltip wakes after
+// 100 ms.
+class FlashButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    static constexpr qreal pressedOpacity = 0.7;
+    static constexpr qreal disabledOpacity = 0.3;
+    static constexpr int toolTipDelayMs = 100;
+
+    FlashButton(const Theme& theme, const QString& assetName, bool isTemplate, QWidget* parent = nullptr);
+
+    void setAssetName(const QString& assetName);
+    [[nodiscard]] const QString& assetName() const { return m_assetName; }
+    void setActive(bool active);
+    [[nodiscard]] bool isActive() const { return m_active; }
+    // The opacity the image is drawn at now.
+    [[nodiscard]] qreal drawnOpacity() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Theme& m_theme;
+    QString m_assetName;
+    bool m_template;
+    bool m_active = false;
+};
