@@ -77,6 +77,8 @@ QList<SeedLayer> read(const QString& scrapwickFolder)
         layer.rotation = entry.rotation;
         layer.flipHorizontal = entry.flipHorizontal;
         layer.flipVertical = entry.flipVertical;
+        layer.name = entry.name;
+        layer.zIndex = entry.zIndex;
         layers.append(layer);
     }
     return layers;

@@ -22,6 +22,9 @@ struct SeedLayer {
     bool flipHorizontal = false;
     bool flipVertical = false;
     QByteArray png; // when set, the layer's image instead of the colour
+    // As read back; written as "Layer 1", "Layer 2"... and 0, 1... in list order.
+    QString name;
+    qint64 zIndex = 0;
 };
 
 namespace CanvasSeed {

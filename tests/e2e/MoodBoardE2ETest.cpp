@@ -6,6 +6,12 @@
 #include "E2ETest.h"
 #include "GallerySeed.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPolygonF>
+#include <QTransform>
+
 namespace {
 
 // The layers as "canvas.json" has them once the app has written them.
@@ -21,6 +27,29 @@ std::optional<SeedLayer> layerWithId(const QList<SeedLayer>& layers, const QUuid
             return layer;
     }
     return std::nullopt;
+}
+
+// How many pixels of `area` differ between two pictures of the board.
+int changedPixels(const QImage& before, const QImage& after, const QRect& area)
+{
+    int changed = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+    return changed;
+}
+
+// The size of the exported picture: the turned layers' extent grown by 8
+// points on every side, three pixels a point.
+QSize exportedSize(const QList<SeedLayer>& layers)
+{
+    QRectF extent;
+    for (const SeedLayer& layer : layers) {
+        const QTransform turn = QTransform().rotate(layer.rotation);
+        const QRectF box(-layer.width / 2, -layer.height / 2, layer.width, layer.height);
+        extent |= turn.map(QPolygonF(box)).boundingRect().translated(layer.position);
+    }
+    return { int(std::round((extent.width() + 16) * 3)), int(std::round((extent.height() + 16) * 3)) };
 }
 
 } // namespace
@@ -146,6 +175,77 @@ private Q_SLOTS:
         QVERIFY2((layer.position - centre).manhattanLength() < 1e-6,
             qPrintable(QString("%1,%2").arg(layer.position.x()).arg(layer.position.y())));
         WAIT_FOR(session, session.windowImage(board).pixelColor(MoodBoard::pointOf(centre)) == items[0].colour);
+    }
+
+    void toolbarPanelMenusAndExportReachTheStore()
+    {
+        X11Session session({ .windowManager = true, .compositor = true });
+        QTemporaryDir downloads;
+        const QList<SeedLayer> seeded = CanvasSeed::sample();
+        const SeedLayer &red = seeded[0], &yellow = seeded[3];
+        QVERIFY2(session.start() && CanvasSeed::write(session.scrapwickFolder(), seeded) && session.launchApp(),
+            qPrintable(session.lastError()));
+        QVERIFY(session.click(session.waitForAppWindow(Panel::size), Panel::moodBoard));
+        const XWindow board = session.waitForAppWindow(MoodBoard::size);
+        QVERIFY2(board, qPrintable(session.diagnostics()));
+        WAIT_FOR(session, session.windowImage(board).pixelColor(MoodBoard::pointOf(red.position)) == red.colour);
+        const auto layer = [&](const QUuid& id) { return layerWithId(layersOn(session), id); };
+        // The undo and redo cells' outer borders: black, or faded to 30 % while there is nothing to do.
+        const auto undoBlack = [&] { return session.grayAt(board, { 42, 166 }) < 60; };
+        const auto redoBlack = [&] { return session.grayAt(board, { 126, 166 }) < 60; };
+        QVERIFY(!undoBlack() && !redoBlack());
+        QVERIFY(session.grayAt(board, { 42, 166 }) > 150);
+
+        // Rotate menu: "rotate right", then "flip horizontally", on the selection.
+        QVERIFY(session.click(board, MoodBoard::pointOf(red.position)));
+        QVERIFY(session.click(board, MoodBoard::rotate) && session.click(board, MoodBoard::rotateRight));
+        WAIT_FOR(session, layer(red.id)->rotation == 90);
+        WAIT_FOR(session, undoBlack() && !redoBlack());
+        QVERIFY(session.click(board, MoodBoard::rotate) && session.click(board, MoodBoard::flipHorizontally));
+        WAIT_FOR(session, layer(red.id)->flipHorizontal);
+
+        // Stacking: the bottom layer one step up, then back to the bottom.
+        QVERIFY(session.click(board, MoodBoard::layerOrder));
+        QVERIFY(session.click(board, MoodBoard::bringForward));
+        WAIT_FOR(session, layer(red.id)->zIndex == 1 && layer(seeded[1].id)->zIndex == 0);
+        QVERIFY(session.click(board, MoodBoard::sendToBack));
+        WAIT_FOR(session, layer(red.id)->zIndex == 0);
+        // The list shows the top-most first: its first row is the yellow layer.
+        QVERIFY(session.click(board, MoodBoard::firstRow) && session.xdotool({ "key", "Delete" }).succeeded());
+        WAIT_FOR(session, layersOn(session).size() == 3 && !layer(yellow.id));
+        QVERIFY(session.click(board, MoodBoard::undo));
+        WAIT_FOR(session, layersOn(session).size() == 4 && redoBlack());
+
+        // Download: the dialog writes the board at three pixels a point.
+        const QString path = downloads.filePath("board.png");
+        QVERIFY(session.click(board, MoodBoard::save) && session.click(board, MoodBoard::download));
+        WAIT_FOR(session, session.xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed() == "Download");
+        QVERIFY(session.xdotool({ "key", "ctrl+a" }).succeeded()
+            && session.xdotool({ "type", "--delay", "5", path }).succeeded()
+            && session.xdotool({ "key", "Return" }).succeeded());
+        WAIT_FOR(session, session.appOutputLines().contains("[Export] saved to " + path));
+        QCOMPARE(QImage(path).size(), exportedSize(layersOn(session)));
+
+        // Save to Collages: a collage in the index, and a toast over the canvas's centre that goes away.
+        const QRect toastArea(MoodBoard::toastCentre - QPoint(60, 6), QSize(121, 13));
+        const QImage quiet = session.windowImage(board);
+        QVERIFY(session.click(board, MoodBoard::save) && session.click(board, MoodBoard::saveToCollages));
+        WAIT_FOR(session, changedPixels(quiet, session.windowImage(board), toastArea) > 100);
+        const QJsonArray index
+            = QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array();
+        QCOMPARE(index.size(), 1);
+        QCOMPARE(index.first()["section"].toString(), QString("collages"));
+        WAIT_FOR(session, changedPixels(quiet, session.windowImage(board), toastArea) == 0);
+
+        // Clear, confirmed, empties the board; Save then only says there is nothing to export,
+        // in a toast wider than the last one.
+        QVERIFY(session.click(board, MoodBoard::clear) && session.click(board, MoodBoard::confirmClear));
+        WAIT_FOR(session, layersOn(session).isEmpty());
+        const QImage empty = session.windowImage(board);
+        QVERIFY(session.click(board, MoodBoard::save));
+        const QRect farLeft(MoodBoard::toastCentre - QPoint(100, 6), QSize(20, 13));
+        WAIT_FOR(session, changedPixels(empty, session.windowImage(board), farLeft) > 10);
+        QVERIFY(!session.appOutputLines().join('\n').contains("render failed"));
     }
 };
 

@@ -78,6 +78,8 @@ constexpr QPoint rotateRight { 82, 121 }, flipHorizontally { 82, 157 };
 // The layer panel at (42, 219): its stacking buttons and the middle of its first list row.
 constexpr QPoint bringForward { 56, 233 }, sendToBack { 113, 233 };
 constexpr QPoint firstRow { 60, 261 };
+// The canvas frame's centre, where toasts show, and the clear confirmation's Clear button.
+constexpr QPoint toastCentre { 481, 251 }, confirmClear { 466, 261 };
 // The window point showing world point `world`.
 [[nodiscard]] inline QPoint pointOf(QPointF world)
 {

@@ -1,0 +1,317 @@
+// The board's left column, pop-ups, toasts and export: layout and list
+// arithmetic worked out by hand, the controls' states on the real view over a
+// real store, toast timing on a fake clock, and exports through the real
+// pipeline with the save panel answered by the test.
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
+#include "moodboard_ui/CanvasExport.h"
+#include "moodboard_ui/LayerPanel.h"
+#include "moodboard_ui/MoodBoardSideLayout.h"
+#include "moodboard_ui/MoodBoardToolbar.h"
+#include "moodboard_ui/MoodBoardView.h"
+#include "moodboard_ui/MoodBoardViewState.h"
+#include "moodboard_ui/ToastPresenter.h"
+#include "platform/Log.h"
+#include "support/TestDoubles.h"
+#include "support/TestFiles.h"
+#include "ui/FlashButton.h"
+#include "ui/Theme.h"
+
+#include <QtTest>
+
+using namespace MoodBoardSideLayout;
+
+namespace {
+
+// A clock for the toasts: work runs when the test moves time past it.
+struct FakeClock {
+    struct Due {
+        double at;
+        std::function<void()> work;
+    };
+    double now = 0;
+    QList<Due> pending;
+    ToastPresenter::Scheduler scheduler()
+    {
+        return [this](std::chrono::milliseconds delay, std::function<void()> work) {
+            pending.append({ now + delay.count() / 1000.0, std::move(work) });
+        };
+    }
+    void advanceTo(double time)
+    {
+        now = time;
+        for (qsizetype i = 0; i < pending.size();) {
+            if (pending[i].at <= now + 1e-9)
+                pending.takeAt(i).work();
+            else
+                ++i;
+        }
+    }
+};
+
+Layer layerAt(const QString& name, qint64 zIndex)
+{
+    Layer layer;
+    layer.id = QUuid::createUuid();
+    layer.name = name;
+    layer.zIndex = zIndex;
+    return layer;
+}
+
+// Real stores in memory, the save panel answered by the test.
+struct Stores {
+    GalleryStore gallery { QString() };
+    CanvasStore canvas { gallery, QString() };
+    TestPlatformWith<ScriptedFilePanels> platform;
+    QStringList toasts;
+    QList<qsizetype> collagesAtToast;
+    CanvasExport exporter { canvas, gallery, platform.filePanels, [this](const QString& text) {
+                               toasts.append(text);
+                               collagesAtToast.append(gallery.collages().size());
+                           } };
+};
+
+void addHundredByFifty(Stores& stores, QPointF centre)
+{
+    QVERIFY(!stores.canvas.addLayer(QUuid::createUuid(), solidPng(10, 10, Qt::blue), centre, false));
+    stores.canvas.commitTransform(stores.canvas.layers().last().id, centre, 100, 50);
+}
+
+QImage pngImage(const QByteArray& bytes)
+{
+    return QImage::fromData(bytes, "PNG");
+}
+
+} // namespace
+
+class MoodBoardControlsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void columnAndPopupGeometry()
+    {
+        // Toolbar at (34, 28): 18 of top bar and 15 of inset put the first row
+        // at y 61; cells step 42 so that borders overlap.
+        QCOMPARE(toolbarRect(), QRectF(34, 28, 99, 175));
+        QCOMPARE(toolbarCell(ToolbarItem::copy), QRectF(41, 61, 43, 43));
+        QCOMPARE(toolbarCell(ToolbarItem::layerOrder), QRectF(83, 61, 43, 43));
+        QCOMPARE(toolbarCell(ToolbarItem::redo), QRectF(83, 145, 43, 43));
+        // Panel centred under it: (99 - 85) / 2 = 7 in, 15 below.
+        QCOMPARE(layerPanelRect(), QRectF(41, 218, 85, 130));
+        QCOMPARE(sortButtonRect(0), QRectF(7, 7, 14, 14));
+        QCOMPARE(sortButtonRect(3), QRectF(64, 7, 14, 14));
+        QCOMPARE(rotateMenuRect(), QRectF(15, 104, 132, 86));
+        QCOMPARE(rotateMenuRow(2), QRectF(15, 147, 132, 18));
+
+        // Card height, then the save button and its menu: the menu's centre is
+        // min(33 + H - 109, 502) + 3 and it hangs from the buttons' bottom edge.
+        const std::tuple<double, QRectF, QRectF> heights[] = {
+            { 442, { 87.5, 310.3, 48.8, 25.7 }, { 42.4, 336, 139, 66 } },
+            { 487, { 87.5, 355.3, 48.8, 25.7 }, { 42.4, 381, 139, 66 } },
+            { 900, { 87.5, 446.3, 48.8, 25.7 }, { 42.4, 472, 139, 66 } },
+        };
+        for (const auto& [height, save, menu] : heights) {
+            const auto round3 = [](QRectF r) {
+                return QRectF(std::round(r.x() * 1000) / 1000, std::round(r.y() * 1000) / 1000, r.width(), r.height());
+            };
+            QCOMPARE(round3(saveButtonRect(height)), save);
+            QCOMPARE(round3(clearButtonRect(height)), save.translated(-56.8, 0));
+            QCOMPARE(round3(saveMenuRect(height)), menu);
+        }
+        QCOMPARE(saveMenuRow(1, 487).top(), 381 + 3 + 20.0);
+
+        // Card 836 x 487: toast on the frame's centre; the dialog floored to
+        // (218, 180), its message and buttons centred as one 60-point group.
+        QCOMPARE(toastCentre({ 836, 487 }), QPointF(480, 250));
+        QCOMPARE(clearDialogRect({ 836, 487 }), QRectF(218, 180, 400, 126));
+        QCOMPARE(clearMessageRect({ 836, 487 }).top(), 213.0);
+        QCOMPARE(clearDialogButton(0, { 836, 487 }), QRectF(333, 247, 77, 26));
+        QCOMPARE(clearDialogButton(1, { 836, 487 }), QRectF(426, 247, 77, 26));
+    }
+
+    void layerListOrderAndScrolling()
+    {
+        const QList<Layer> layers { layerAt("A", 2), layerAt("B", 0), layerAt("C", 5), layerAt("D", 2) };
+        QStringList names;
+        for (const Layer& layer : layersTopFirst(layers))
+            names.append(layer.name);
+        QCOMPARE(names, QStringList({ "C", "D", "A", "B" })); // D drawn above A, its equal
+
+        // n rows of 6.5 with 6.5 between them in an 81-point window.
+        const std::pair<qsizetype, double> ranges[] = { { 0, 0 }, { 1, 0 }, { 3, 0 }, { 7, 3.5 }, { 12, 68.5 } };
+        for (const auto& [count, range] : ranges)
+            QCOMPARE(maxLayerScroll(count), range);
+        QCOMPARE(wheelScrolledOffset(0, -13, 12), 13.0);
+        QCOMPARE(wheelScrolledOffset(60, -13, 12), 68.5);
+        QCOMPARE(wheelScrolledOffset(5, 13, 12), 0.0);
+        QCOMPARE(wheelScrolledOffset(0, -13, 3), 0.0);
+
+        // The thumb's travel 91 - 8.07 - 10 = 72.93 spans the list, 39 to 120.
+        QCOMPARE(layerThumbRect(0, 12).topLeft(), QPointF(63, 39));
+        QCOMPARE(std::round(layerThumbRect(68.5, 12).bottom() * 1000) / 1000, 120.0);
+        QCOMPARE(thumbDragBase(34.25, 12), 72.93 / 2);
+        QCOMPARE(thumbDraggedOffset(72.93 / 2, 72.93 / 2, 12), 68.5);
+        QCOMPARE(thumbDraggedOffset(10, -100, 12), 0.0);
+        QCOMPARE(thumbDraggedOffset(10, 30, 3), 0.0);
+
+        // Rows are hit within half a gap above and below them.
+        QCOMPARE(layerRowAt({ 30, 42 }, 0, 4), 0);
+        QCOMPARE(layerRowAt({ 30, 48 }, 0, 4), 0);
+        QCOMPARE(layerRowAt({ 30, 49 }, 0, 4), 1);
+        QCOMPARE(layerRowAt({ 30, 42 }, 13, 4), 1);
+        QCOMPARE(layerRowAt({ 30, 42 + 4 * 13 }, 0, 4), -1);
+        QCOMPARE(layerRowAt({ 70, 42 }, 0, 4), -1); // on the scrollbar
+    }
+
+    // Each control's state on the real board as the store changes under it:
+    // nothing on the board, layers but no selection, a selection with the
+    // panel and the rotate menu open. Disabled controls do nothing.
+    void controlStatesFollowTheStore()
+    {
+        Stores stores;
+        Theme theme;
+        MoodBoardViewState state(stores.canvas);
+        MoodBoardView view(
+            theme, state, stores.canvas, stores.gallery, stores.platform.services(), [] {}, [] {});
+        view.resize(838, 489);
+        view.show();
+        const auto states = [&] {
+            QString text;
+            for (int item = 0; item < toolbarItemCount; ++item) {
+                const FlashButton& button = view.toolbar().button(ToolbarItem(item));
+                text += button.isActive() ? 'A' : button.isEnabled() ? 'E' : '-';
+            }
+            return text + ' ' + (view.layerPanel().stackingButton(0).isEnabled() ? 'E' : '-');
+        };
+        const auto click = [&](ToolbarItem item) {
+            FlashButton& button = view.toolbar().button(item);
+            QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
+        };
+
+        // copy, order, rotate, delete, undo, redo; then the stacking buttons.
+        QCOMPARE(states(), QString("------ -"));
+        click(ToolbarItem::layerOrder);
+        QVERIFY(!stores.canvas.showLayerPanel());
+
+        QVariantList items;
+        for (int i = 0; i < 12; ++i)
+            items.append(
+                QVariantMap { { "imageData", solidPng(40, 20) }, { "clipItemId", upperId(QUuid::createUuid()) } });
+        QCOMPARE(stores.canvas.addLayersFromPayload({ { "items", items } }).added, 12);
+        QCOMPARE(states(), QString("-E--E- -"));
+
+        stores.canvas.setSelectedLayerId(stores.canvas.layers().first().id);
+        stores.canvas.rotateSelectedLayer(90);
+        stores.canvas.undo(); // which also clears the selection
+        stores.canvas.setSelectedLayerId(stores.canvas.layers().first().id);
+        QCOMPARE(states(), QString("EEEEEE E"));
+        click(ToolbarItem::layerOrder);
+        click(ToolbarItem::rotate);
+        QVERIFY(stores.canvas.showLayerPanel() && view.isRotateMenuOpen());
+        QCOMPARE(states(), QString("EAAEEE E"));
+
+        // The panel opens scrolled to the top (twelve rows scroll 68.5).
+        view.layerPanel().setScrollOffset(30);
+        QCOMPARE(view.layerPanel().scrollOffset(), 30.0);
+        stores.canvas.setShowLayerPanel(false);
+        click(ToolbarItem::layerOrder);
+        QCOMPARE(view.layerPanel().scrollOffset(), 0.0);
+    }
+
+    void toastsClearOnTheFirstOnesTime()
+    {
+        FakeClock clock;
+        ToastPresenter toasts(clock.scheduler());
+        toasts.show("first");
+        clock.advanceTo(1.0);
+        toasts.show("second");
+        QCOMPARE(toasts.message(), std::optional<QString>("second"));
+        clock.advanceTo(1.39);
+        QCOMPARE(toasts.message(), std::optional<QString>("second"));
+        // The first toast's clearing, 1.4 s after it, takes the second away
+        // early; it fades out showing its text.
+        clock.advanceTo(1.4);
+        QCOMPARE(toasts.message(), std::nullopt);
+        QCOMPARE(toasts.shownText(), QString("second"));
+        clock.advanceTo(2.0);
+        toasts.show("third");
+        clock.advanceTo(2.4); // the second's clearing
+        QCOMPARE(toasts.message(), std::nullopt);
+    }
+
+    void suggestedFileNames()
+    {
+        const QDateTime epoch(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC);
+        QCOMPARE(CanvasExport::suggestedFileName(epoch), QString("Scrapwick_Canvas_0.png"));
+        const QDateTime late(QDate(2026, 12, 6), QTime(20, 54, 38, 999), Qt::UTC);
+        QCOMPARE(CanvasExport::suggestedFileName(late), QString("Scrapwick_Canvas_1796590478.png"));
+        QCOMPARE(
+            CanvasExport::suggestedFileName(late.toOffsetFromUtc(7200)), QString("Scrapwick_Canvas_1796590478.png"));
+    }
+
+    // A 100 x 50 layer: bounds grown by 8 on each side, three pixels a point.
+    void downloadWritesTheBoundsAtThreeTimes()
+    {
+        Stores stores;
+        QTemporaryDir folder;
+        Log::ScopedCapture log;
+        addHundredByFifty(stores, { 300, 200 });
+
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        stores.exporter.download();
+        QVERIFY(QTest::qWaitFor([&] { return stores.platform.filePanels.hasPendingSave(); }));
+        const SavePanelRequest& request = stores.platform.filePanels.lastSaveRequest;
+        const QString name = request.suggestedFileName;
+        QVERIFY2(name.startsWith("Scrapwick_Canvas_") && name.endsWith(".png"), qPrintable(name));
+        QVERIFY(name.mid(17).chopped(4).toLongLong() >= before);
+        QCOMPARE(request.mimeTypeFilters, QStringList { "image/png" });
+
+        const QString path = folder.filePath("board.png");
+        stores.platform.filePanels.answerSave(path);
+        QCOMPARE(log.lines(), QStringList { "[Export] saved to " + path });
+        const QImage image(path);
+        QCOMPARE(image.size(), QSize(348, 198));
+        QCOMPARE(image.pixelColor(10, 10).alpha(), 0); // in the margin
+        QCOMPARE(image.pixelColor(27, 27), QColor(Qt::blue)); // near the layer's corners, 24 px in
+        QCOMPARE(image.pixelColor(320, 170), QColor(Qt::blue));
+        QCOMPARE(image.pixelColor(330, 100).alpha(), 0);
+
+        // A write that fails says where and why; a cancelled panel writes nothing.
+        stores.exporter.download();
+        QVERIFY(QTest::qWaitFor([&] { return stores.platform.filePanels.hasPendingSave(); }));
+        stores.platform.filePanels.answerSave(folder.filePath("missing/board.png"));
+        QCOMPARE(log.lines().size(), 2);
+        QVERIFY2(
+            log.lines().last().startsWith("[Export] Failed to save " + folder.filePath("missing/board.png") + ": "),
+            qPrintable(log.lines().last()));
+        stores.exporter.download();
+        QVERIFY(QTest::qWaitFor([&] { return stores.platform.filePanels.hasPendingSave(); }));
+        stores.platform.filePanels.answerSave(std::nullopt);
+        QCOMPARE(log.lines().size(), 2);
+    }
+
+    void saveToCollagesAddsTheCollageThenToasts()
+    {
+        Stores stores;
+        Log::ScopedCapture log;
+        stores.exporter.saveToCollages();
+        stores.exporter.download();
+        QCOMPARE(log.lines(), QStringList({ "[Gallery] render failed", "[Export] render failed" }));
+        QVERIFY(!stores.platform.filePanels.hasPendingSave());
+
+        addHundredByFifty(stores, { 100, 100 });
+        stores.gallery.addCollage({ QUuid::createUuid(), solidPng(5, 5), QDateTime::currentDateTime() });
+        stores.exporter.saveToCollages();
+        QCOMPARE(stores.gallery.collages().size(), 1); // not before the render is back
+        QVERIFY(QTest::qWaitFor([&] { return !stores.toasts.isEmpty(); }));
+        QCOMPARE(stores.toasts, QStringList { "Saved to Collages!" });
+        QCOMPARE(stores.collagesAtToast, QList<qsizetype> { 2 });
+        QCOMPARE(pngImage(*stores.gallery.collages().first().imageData).size(), QSize(348, 198));
+        QCOMPARE(log.lines().size(), 2);
+    }
+};
+
+QTEST_MAIN(MoodBoardControlsTest)
+#include "MoodBoardControlsTest.moc"
