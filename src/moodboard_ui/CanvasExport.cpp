@@ -12,6 +12,7 @@
 #include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -65,6 +66,8 @@ void CanvasExport::download()
         request.suggestedFileName = suggestedFileName(QDateTime::currentDateTimeUtc());
         request.mimeTypeFilters = { QStringLiteral("image/png") };
         request.defaultSuffix = QStringLiteral("png");
+        // Where the gallery's downloads go too.
+        request.directory = QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0);
         m_filePanels.runSavePanel(request, [png](std::optional<QString> path) {
             if (!path || path->isEmpty())
                 return;
