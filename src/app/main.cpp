@@ -16,6 +16,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QToolTip>
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +54,12 @@ int main(int argc, char* argv[])
 
     const Theme theme;
     QApplication::setWindowIcon(theme.applicationIcon());
+    // Tooltips in the monochrome look: black on white in the title font.
+    QPalette tipColours = QToolTip::palette();
+    tipColours.setColor(QPalette::ToolTipBase, theme.palette().paper);
+    tipColours.setColor(QPalette::ToolTipText, theme.palette().ink);
+    QToolTip::setPalette(tipColours);
+    QToolTip::setFont(theme.font(FontRole::chicago, 11));
 
     // Both stores live until the process ends; the canvas store reads through the gallery's.
     const QString dataFolder = StorageLocation::scrapwickFolder();
