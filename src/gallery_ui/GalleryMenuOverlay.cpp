@@ -4,15 +4,12 @@
 #include "ui/MenuItemRow.h"
 #include "ui/Theme.h"
 
-#include <QMouseEvent>
-#include <QPainter>
-
 #include <cmath>
 
 GalleryMenuOverlay::GalleryMenuOverlay(const Theme& theme, std::function<void()> onDismiss, QWidget* parent)
-    : QWidget(parent)
+    // The layer under the menu is almost invisible, but catches every click.
+    : PopupLayer(theme, QColor(0, 0, 0, 1), true, std::move(onDismiss), parent)
     , m_theme(theme)
-    , m_onDismiss(std::move(onDismiss))
 {
     setObjectName(QStringLiteral("GalleryMenu"));
 }
@@ -23,6 +20,7 @@ void GalleryMenuOverlay::showMenu(const QList<Row>& rows, const QRectF& menuRect
     m_rows.clear();
     m_menuRect = QRect(int(std::lround(menuRect.x())), int(std::lround(menuRect.y())), int(menuRect.width()),
         int(std::lround(menuRect.height())));
+    setPopupRect(QRectF(m_menuRect));
     // The rows are centred in the menu, inside its outline.
     const qreal rowsHeight = rows.size() * GalleryMenuGeometry::rowHeight;
     int top = m_menuRect.top() + int(std::lround((m_menuRect.height() - rowsHeight) / 2));
@@ -38,20 +36,4 @@ void GalleryMenuOverlay::showMenu(const QList<Row>& rows, const QRectF& menuRect
     show();
     raise();
     update();
-}
-
-void GalleryMenuOverlay::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    // The layer under the menu is almost invisible, but catches every click.
-    painter.fillRect(rect(), QColor(0, 0, 0, 1));
-    painter.fillRect(m_menuRect, m_theme.palette().paper);
-    painter.setPen(QPen(m_theme.palette().ink, 1));
-    painter.drawRect(QRectF(m_menuRect).adjusted(0.5, 0.5, -0.5, -0.5));
-}
-
-void GalleryMenuOverlay::mousePressEvent(QMouseEvent* event)
-{
-    if (!m_menuRect.contains(event->position().toPoint()))
-        m_onDismiss();
 }

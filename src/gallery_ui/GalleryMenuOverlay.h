@@ -1,18 +1,19 @@
 #pragma once
 
+#include "ui/PopupLayer.h"
+
 #include <QRectF>
-#include <QWidget>
 
 #include <functional>
 
 class MenuItemRow;
 class Theme;
 
-// A pop-up menu over the gallery's card: a nearly transparent layer across the
-// whole card that closes the menu on a click, and the white menu with its
-// black outline and rows. `ContextMenuView` (one item) and
+// A pop-up menu over the gallery's card: the shared pop-up layer (nearly
+// transparent, closing the menu on a click outside it) with the white menu,
+// its black outline and rows. `ContextMenuView` (one item) and
 // `MultiSelectContextMenuView` (the selection) are this overlay with different rows.
-class GalleryMenuOverlay : public QWidget {
+class GalleryMenuOverlay : public PopupLayer {
     Q_OBJECT
 
 public:
@@ -30,13 +31,8 @@ public:
     [[nodiscard]] QRect menuGeometry() const { return m_menuRect; }
     [[nodiscard]] QList<MenuItemRow*> rows() const { return m_rows; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
 private:
     const Theme& m_theme;
-    std::function<void()> m_onDismiss;
     QList<MenuItemRow*> m_rows;
     QRect m_menuRect;
 };

@@ -113,7 +113,6 @@ void CanvasExport::render(const QString& tag, std::function<void(const QByteArra
             Log::line(tag + QStringLiteral(" PNG conversion failed"));
         else
             done(rendered.png);
-        Q_EMIT renderFinished();
     });
     ++m_running;
     QTimer::singleShot(busyCursorDelayMs, this, [this] { setBusy(m_running > 0); });

@@ -36,12 +36,6 @@ public:
 
     // "Scrapwick_Canvas_" + whole seconds since 1970 + ".png".
     [[nodiscard]] static QString suggestedFileName(const QDateTime& now);
-    // Renders still running.
-    [[nodiscard]] int rendersInProgress() const { return m_running; }
-
-Q_SIGNALS:
-    // A render has finished and its result has been handed on (tests, benchmarks).
-    void renderFinished();
 
 private:
     // Renders the board off the main thread; `done` gets the PNG bytes on the

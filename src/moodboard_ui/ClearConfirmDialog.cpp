@@ -9,26 +9,16 @@
 
 using namespace MoodBoardSideLayout;
 
-namespace {
-// The dialog's own coordinates: the layout functions place it on a card, so
-// ask them for any card and measure from the dialog's corner.
-constexpr QSizeF anyCard { 800, 400 };
-QRectF inDialog(const QRectF& onCard)
-{
-    return onCard.translated(-clearDialogRect(anyCard).topLeft());
-}
-} // namespace
-
 ClearConfirmDialog::ClearConfirmDialog(
     const Theme& theme, std::function<void()> onCancel, std::function<void()> onClear, QWidget* parent)
     : QWidget(parent)
     , m_theme(theme)
 {
-    setFixedSize(int(outerW), int(outerH));
+    setFixedSize(int(ConfirmationDialogFrame::outerWidth), int(ConfirmationDialogFrame::outerHeight));
     auto* cancel = new ScrapwickDialogButton(theme, QStringLiteral("Cancel"), this);
     auto* clear = new ScrapwickDialogButton(theme, QStringLiteral("Clear"), this);
-    cancel->move(inDialog(clearDialogButton(0, anyCard)).topLeft().toPoint());
-    clear->move(inDialog(clearDialogButton(1, anyCard)).topLeft().toPoint());
+    cancel->move(clearDialogButton(0).topLeft().toPoint());
+    clear->move(clearDialogButton(1).topLeft().toPoint());
     connect(cancel, &QAbstractButton::clicked, this, [onCancel = std::move(onCancel)] { onCancel(); });
     connect(clear, &QAbstractButton::clicked, this, [onClear = std::move(onClear)] { onClear(); });
 }
@@ -39,6 +29,5 @@ void ClearConfirmDialog::paintEvent(QPaintEvent*)
     ConfirmationDialogFrame::paint(painter, QRectF(rect()), m_theme);
     painter.setFont(m_theme.font(FontRole::chicago, 14));
     painter.setPen(m_theme.palette().ink);
-    painter.drawText(
-        inDialog(clearMessageRect(anyCard)), Qt::AlignCenter, QStringLiteral("Clear canvas? This cannot be undone."));
+    painter.drawText(clearMessageRect(), Qt::AlignCenter, QStringLiteral("Clear canvas? This cannot be undone."));
 }

@@ -13,11 +13,6 @@ class ClearConfirmDialog : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr double outerW = 400;
-    static constexpr double outerH = 126;
-    static constexpr double innerW = 392;
-    static constexpr double innerH = 118;
-
     ClearConfirmDialog(
         const Theme& theme, std::function<void()> onCancel, std::function<void()> onClear, QWidget* parent = nullptr);
 

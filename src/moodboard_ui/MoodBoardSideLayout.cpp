@@ -159,16 +159,16 @@ QRectF clearDialogRect(QSizeF card)
     return { std::floor((card.width() - width) / 2), std::floor((card.height() - height) / 2), width, height };
 }
 
-QRectF clearMessageRect(QSizeF card)
+QRectF clearMessageRect()
 {
-    const QRectF dialog = clearDialogRect(card);
     const double group = clearMessageHeight + clearButtonGap + ScrapwickDialogButtonStyle::size.height();
-    return { dialog.left(), dialog.center().y() - group / 2, dialog.width(), clearMessageHeight };
+    return { 0, (ConfirmationDialogFrame::outerHeight - group) / 2, ConfirmationDialogFrame::outerWidth,
+        clearMessageHeight };
 }
 
-QRectF clearDialogButton(int index, QSizeF card)
+QRectF clearDialogButton(int index)
 {
-    const QRectF message = clearMessageRect(card);
+    const QRectF message = clearMessageRect();
     const QSizeF size = ScrapwickDialogButtonStyle::size;
     const double left = message.center().x() + (index == 0 ? -clearButtonGap / 2 - size.width() : clearButtonGap / 2);
     return { left, message.bottom() + clearButtonGap, size.width(), size.height() };

@@ -115,14 +115,15 @@ inline constexpr std::array<const char*, 3> saveRows { "Download", "Save to Coll
 // The three rows, centred in the menu inside its outline.
 [[nodiscard]] QRectF saveMenuRow(int index, double cardHeight);
 
-// The clear confirmation, centred on the card: the question, and 16 points
-// under it the two buttons side by side, centred together in the inner frame.
+// The clear confirmation, centred on the card; inside it (its own
+// coordinates) the question, and 16 points under it the two buttons side by
+// side, centred together.
 inline constexpr double clearMessageHeight = 18;
 inline constexpr double clearButtonGap = 16;
 [[nodiscard]] QRectF clearDialogRect(QSizeF card);
-[[nodiscard]] QRectF clearMessageRect(QSizeF card);
+[[nodiscard]] QRectF clearMessageRect();
 // 0: "Cancel", 1: "Clear".
-[[nodiscard]] QRectF clearDialogButton(int index, QSizeF card);
+[[nodiscard]] QRectF clearDialogButton(int index);
 
 // The centre of the canvas frame, where toasts show.
 [[nodiscard]] QPointF toastCentre(QSizeF card);

@@ -4,8 +4,26 @@
 #include "ui/Theme.h"
 
 #include <QPainter>
+#include <QProxyStyle>
 
 using namespace MoodBoardSideLayout;
+
+namespace {
+
+// Qt reads the tooltip wake-up delay from the style of the widget under the
+// pointer; this style changes only that, to the board's 100 ms.
+class QuickToolTipStyle final : public QProxyStyle {
+public:
+    int styleHint(
+        StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return MoodBoardToolbar::toolTipDelayMs;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 MoodBoardToolbar::MoodBoardToolbar(const Theme& theme, QWidget* parent)
     : QWidget(parent)
@@ -20,6 +38,12 @@ MoodBoardToolbar::MoodBoardToolbar(const Theme& theme, QWidget* parent)
         connect(button, &QAbstractButton::clicked, this, [this, item] { Q_EMIT triggered(item); });
         m_buttons[index] = button;
     }
+    // One style for all six, made after them: children go in the order they
+    // came, so the buttons never outlive it.
+    auto* style = new QuickToolTipStyle;
+    style->setParent(this);
+    for (FlashButton* button : m_buttons)
+        button->setStyle(style);
 }
 
 void MoodBoardToolbar::setStates(const std::array<ControlState, toolbarItemCount>& states)

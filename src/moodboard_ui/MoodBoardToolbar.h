@@ -12,11 +12,14 @@ class Theme;
 
 // The toolbar column at the top of the board's left column: a striped top bar
 // over six icon cells, two to a row, framed by a black line. It only reports
-// which icon was clicked; the board decides what that does.
+// which icon was clicked; the board decides what that does. Its tooltips
+// wake after 100 ms.
 class MoodBoardToolbar : public QWidget {
     Q_OBJECT
 
 public:
+    static constexpr int toolTipDelayMs = 100;
+
     explicit MoodBoardToolbar(const Theme& theme, QWidget* parent = nullptr);
 
     void setStates(const std::array<ControlState, MoodBoardSideLayout::toolbarItemCount>& states);

@@ -151,9 +151,10 @@ void MoodBoardView::toolbarTriggered(ToolbarItem item)
         break;
     }
     case ToolbarItem::rotate:
-        m_rotateMenu->setVisible(!m_rotateMenu->isVisible());
-        m_rotateMenu->raise();
-        refresh();
+        if (isRotateMenuOpen())
+            closePopups();
+        else
+            openPopup(*m_rotateMenu);
         break;
     case ToolbarItem::remove:
         if (const std::optional<QUuid> selected = m_store.selectedLayerId())
@@ -194,17 +195,20 @@ void MoodBoardView::saveClicked()
         m_toasts->show(QStringLiteral("Canvas is empty. Nothing to export."));
         return;
     }
-    m_saveMenu->show();
-    m_saveMenu->raise();
-    refresh();
+    openPopup(*m_saveMenu);
 }
 
 void MoodBoardView::clearClicked()
 {
     if (m_store.layers().isEmpty())
         return;
-    m_clearConfirm->show();
-    m_clearConfirm->raise();
+    openPopup(*m_clearConfirm);
+}
+
+void MoodBoardView::openPopup(PopupLayer& popup)
+{
+    popup.show();
+    popup.raise();
     refresh();
 }
 
@@ -253,6 +257,8 @@ void MoodBoardView::relayout()
     m_saveButton->setGeometry(onView(saveButtonRect(card.height())));
     m_toastView->setCentre(toastCentre(card) + QPointF(1, 1));
 
+    for (PopupLayer* popup : { m_rotateMenu, m_saveMenu, m_clearConfirm })
+        popup->setGeometry(rect());
     m_rotateMenu->setPopupRect(rotateMenuRect().translated(1, 1));
     for (int index = 0; index < m_rotateRows.size(); ++index)
         m_rotateRows[index]->setGeometry(onView(rotateMenuRow(index)));

@@ -42,7 +42,6 @@ public:
     [[nodiscard]] MoodBoardCanvasView& canvas() const { return *m_canvas; }
     [[nodiscard]] MoodBoardToolbar& toolbar() const { return *m_toolbar; }
     [[nodiscard]] LayerPanel& layerPanel() const { return *m_layerPanel; }
-    [[nodiscard]] CanvasExport& canvasExport() const { return *m_export; }
     [[nodiscard]] ToastPresenter& toasts() const { return *m_toasts; }
     [[nodiscard]] bool isRotateMenuOpen() const;
     [[nodiscard]] bool isSaveMenuOpen() const;
@@ -61,6 +60,7 @@ private:
     void stackingClicked(int index);
     void saveClicked();
     void clearClicked();
+    void openPopup(PopupLayer& popup);
     void closePopups();
     // Brings every control in line with the store and the pop-ups.
     void refresh();

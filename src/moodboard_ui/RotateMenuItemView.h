@@ -12,8 +12,6 @@ class RotateMenuItemView : public QAbstractButton {
 public:
     RotateMenuItemView(const Theme& theme, const QString& assetName, QWidget* parent = nullptr);
 
-    [[nodiscard]] bool isHovered() const { return m_isHovered; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;

@@ -3,26 +3,8 @@
 #include "ui/Theme.h"
 
 #include <QPainter>
-#include <QProxyStyle>
 
 #include <cmath>
-
-namespace {
-
-// Qt reads the tooltip wake-up delay from the style of the widget under the
-// pointer, so the buttons carry a style that only changes that delay.
-class QuickToolTipStyle final : public QProxyStyle {
-public:
-    int styleHint(
-        StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_ToolTip_WakeUpDelay)
-            return FlashButton::toolTipDelayMs;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-} // namespace
 
 FlashButton::FlashButton(const Theme& theme, const QString& assetName, bool isTemplate, QWidget* parent)
     : QAbstractButton(parent)
@@ -31,9 +13,6 @@ FlashButton::FlashButton(const Theme& theme, const QString& assetName, bool isTe
     , m_template(isTemplate)
 {
     setFocusPolicy(Qt::NoFocus);
-    auto* style = new QuickToolTipStyle;
-    style->setParent(this);
-    setStyle(style);
 }
 
 void FlashButton::setAssetName(const QString& assetName)

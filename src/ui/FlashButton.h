@@ -9,29 +9,26 @@ class Theme;
 // centred; at 0.7 opacity while pressed; at 0.3 opacity while disabled, when
 // it also ignores clicks. A template image is drawn black, or white on a black
 // cell while the button is active. It never takes keyboard focus, so the
-// window's shortcuts keep working after a click, and its tooltip wakes after
-// 100 ms.
+// window's shortcuts keep working after a click.
 class FlashButton : public QAbstractButton {
     Q_OBJECT
 
 public:
     static constexpr qreal pressedOpacity = 0.7;
     static constexpr qreal disabledOpacity = 0.3;
-    static constexpr int toolTipDelayMs = 100;
 
     FlashButton(const Theme& theme, const QString& assetName, bool isTemplate, QWidget* parent = nullptr);
 
     void setAssetName(const QString& assetName);
-    [[nodiscard]] const QString& assetName() const { return m_assetName; }
     void setActive(bool active);
     [[nodiscard]] bool isActive() const { return m_active; }
-    // The opacity the image is drawn at now.
-    [[nodiscard]] qreal drawnOpacity() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    [[nodiscard]] qreal drawnOpacity() const;
+
     const Theme& m_theme;
     QString m_assetName;
     bool m_template;

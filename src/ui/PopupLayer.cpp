@@ -2,7 +2,6 @@
 
 #include "ui/Theme.h"
 
-#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -17,10 +16,6 @@ PopupLayer::PopupLayer(
     , m_onDismiss(std::move(onDismiss))
 {
     hide();
-    if (parent) {
-        setGeometry(parent->rect());
-        parent->installEventFilter(this);
-    }
 }
 
 void PopupLayer::setPopupRect(const QRectF& rect)
@@ -29,22 +24,13 @@ void PopupLayer::setPopupRect(const QRectF& rect)
     update();
 }
 
-bool PopupLayer::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
-    return false;
-}
-
 void PopupLayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_backdrop);
     if (!m_drawsPanel)
         return;
-    // Whole-point origin, so the outline stays one crisp pixel.
-    const QRectF panel(
-        std::round(m_popupRect.x()), std::round(m_popupRect.y()), m_popupRect.width(), m_popupRect.height());
+    const QRectF panel = panelRect();
     painter.fillRect(panel, m_theme.palette().paper);
     painter.setPen(QPen(m_theme.palette().ink, 1));
     painter.drawRect(panel.adjusted(0.5, 0.5, -0.5, -0.5));
@@ -53,6 +39,16 @@ void PopupLayer::paintEvent(QPaintEvent*)
 void PopupLayer::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    if (!m_popupRect.contains(event->position()))
+    const QRectF panel = panelRect();
+    const QPointF point = event->position();
+    const bool inside = point.x() >= panel.left() && point.x() < panel.right() && point.y() >= panel.top()
+        && point.y() < panel.bottom();
+    if (!inside)
         m_onDismiss();
+}
+
+QRectF PopupLayer::panelRect() const
+{
+    // Whole-point origin, so the outline stays one crisp pixel.
+    return { std::round(m_popupRect.x()), std::round(m_popupRect.y()), m_popupRect.width(), m_popupRect.height() };
 }

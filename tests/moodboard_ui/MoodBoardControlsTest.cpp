@@ -125,10 +125,11 @@ private Q_SLOTS:
         // Card 836 x 487: toast on the frame's centre; the dialog floored to
         // (218, 180), its message and buttons centred as one 60-point group.
         QCOMPARE(toastCentre({ 836, 487 }), QPointF(480, 250));
+        const QPointF dialog = clearDialogRect({ 836, 487 }).topLeft();
         QCOMPARE(clearDialogRect({ 836, 487 }), QRectF(218, 180, 400, 126));
-        QCOMPARE(clearMessageRect({ 836, 487 }).top(), 213.0);
-        QCOMPARE(clearDialogButton(0, { 836, 487 }), QRectF(333, 247, 77, 26));
-        QCOMPARE(clearDialogButton(1, { 836, 487 }), QRectF(426, 247, 77, 26));
+        QCOMPARE(clearMessageRect().top() + dialog.y(), 213.0);
+        QCOMPARE(clearDialogButton(0).translated(dialog), QRectF(333, 247, 77, 26));
+        QCOMPARE(clearDialogButton(1).translated(dialog), QRectF(426, 247, 77, 26));
     }
 
     void layerListOrderAndScrolling()
