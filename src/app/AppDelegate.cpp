@@ -264,11 +264,14 @@ void AppDelegate::importToIdeaGallery()
         = { QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)"), QStringLiteral("All files (*)") };
     QPointer<AppDelegate> weakThis(this);
     m_services.filePanels.runOpenPanel(request, [weakThis](std::optional<QStringList> chosenPaths) {
-        if (!chosenPaths || !weakThis)
-            return;
-        ImageImporter::convertInBackground(
-            *chosenPaths, weakThis.data(), [weakThis](const ImportResult& result) { weakThis->finishImport(result); });
+        if (chosenPaths && weakThis)
+            weakThis->importFiles(*chosenPaths);
     });
+}
+
+void AppDelegate::importFiles(const QStringList& paths)
+{
+    ImageImporter::convertInBackground(paths, this, [this](const ImportResult& result) { finishImport(result); });
 }
 
 void AppDelegate::finishImport(const ImportResult& result)

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <memory>
 
@@ -51,6 +52,10 @@ public:
     // Asks for image files; they are converted off the main thread and added to
     // the gallery's cut-outs in the order chosen.
     void importToIdeaGallery();
+    // Converts `paths` off the main thread and adds them to the gallery's
+    // cut-outs in the given order, logging the files that could not be read.
+    // Every way pictures come in (the tray, the command line, drops) ends here.
+    void importFiles(const QStringList& paths);
 
     // `sender` is the menu item; Qt has already flipped its check mark, so its
     // state is the value the user asked for.
