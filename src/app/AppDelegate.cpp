@@ -87,7 +87,7 @@ void AppDelegate::observeCommands()
         // Removing first keeps a second registration from running a command twice.
         m_services.notifications.removeObserver(this, name);
         m_services.notifications.addObserver(
-            this, name, [this, operation](const QVariantMap&) { (this->*operation)(); });
+            this, name, [this, operation = operation](const QVariantMap&) { (this->*operation)(); });
     }
 }
 

@@ -161,6 +161,9 @@ private:
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
     [[nodiscard]] qint64 appPid() const { return m_app ? m_app->processId() : 0; }
+    // Everything the app has written to standard error so far.
+    [[nodiscard]] QByteArray appErrors();
+    void endApp();
     [[nodiscard]] QList<XWindow> windowsOfProcess(qint64 pid) const; // by _NET_WM_PID, at any depth
 
     X11SessionOptions m_options;
@@ -171,5 +174,6 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_helpers;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appOutput;
+    QByteArray m_appErrors;
     std::unique_ptr<Connection> m_connection;
 };
