@@ -255,6 +255,34 @@ CanvasStore::PayloadResult CanvasStore::addLayersFromPayload(const QVariantMap& 
     return result;
 }
 
+CanvasStore::PayloadResult CanvasStore::addLayersAt(const QList<ImportedImage>& pictures, const QPointF& position)
+{
+    if (!isFinite(position))
+        return { 0, pictures.size() };
+    // Taken before the first layer goes in, recorded only once one has.
+    Snapshot before = CanvasHistory::snapshotOf(m_layers);
+    PayloadResult result;
+    QList<std::pair<QUuid, QByteArray>> writes;
+    for (const ImportedImage& picture : pictures) {
+        const double step = staggerOffset * double(result.added);
+        const std::optional<Layer> layer
+            = makeLayer(picture.id, picture.pngData, position + QPointF(step, step), false);
+        if (!layer) {
+            ++result.skipped;
+            continue;
+        }
+        ++result.added;
+        writes.append({ layer->id, layer->imageData });
+    }
+    if (result.added == 0)
+        return result;
+    m_history.record(std::move(before));
+    persistCanvas(std::move(writes), {});
+    Q_EMIT historyChanged();
+    Q_EMIT layersChanged();
+    return result;
+}
+
 void CanvasStore::duplicateSelectedLayer()
 {
     const Layer* selected = selectedLayer();

@@ -4,6 +4,7 @@
 #include "canvas/CanvasHistory.h"
 #include "canvas/DragStatePublisher.h"
 #include "canvas/Layer.h"
+#include "gallery/ImageImporter.h"
 
 #include <QImage>
 #include <QList>
@@ -82,6 +83,12 @@ public:
     // "Add to MoodBoard": {"items": [{"imageData": QByteArray, "clipItemId": QString}, ...]},
     // placed staggered as one undo step.
     PayloadResult addLayersFromPayload(const QVariantMap& payload);
+    // Pictures just imported into the gallery, dropped or pasted on the board:
+    // the first centred at `position`, each next one a stagger step further
+    // right and down, fitted like every new layer; one undo step for all, none
+    // when nothing could be added. Bytes that are not an image are skipped.
+    // The staggered places of "Add to MoodBoard" are not used up.
+    PayloadResult addLayersAt(const QList<ImportedImage>& pictures, const QPointF& position);
 
     void duplicateSelectedLayer();
     void deleteLayer(const QUuid& layerId);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gallery/GalleryDrop.h" // the drop of a gallery item, read by the canvas
+
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -89,11 +91,3 @@ struct Bar {
 
 // The zoom read-out: the whole percent, rounded down ("125%").
 [[nodiscard]] QString zoomLabel(double scale);
-
-// A drop from the gallery: "<item id>:<section>", the section "cutouts" or
-// "collages". Anything else gives nothing.
-struct GalleryDrop {
-    QUuid itemId;
-    QString section;
-};
-[[nodiscard]] std::optional<GalleryDrop> parseGalleryDrop(const QString& text);
