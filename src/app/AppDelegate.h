@@ -27,8 +27,9 @@ class Theme;
 // tray icon and its menu up, starts and ends crop mode, shows and hides the
 // Idea Gallery and the Mood Board, imports image files and keeps the two
 // preferences. The one import of the program lives here and is lent to the
-// windows for their drops and pastes; the tray icon's tooltip follows a long one. Windows never call each other: they
-// post command notifications, which this object answers with visibility notifications.
+// windows for their drops and pastes; the tray icon's tooltip follows a long
+// one. Windows never call each other: they post command notifications, which
+// this object answers with visibility notifications.
 class AppDelegate : public QObject {
     Q_OBJECT
 

@@ -307,13 +307,14 @@ void IdeaGalleryView::mouseReleaseEvent(QMouseEvent* event)
 void IdeaGalleryView::dragEnterEvent(QDragEnterEvent* event)
 {
     // The gallery's own cells dragged back over it are refused: they are here already.
-    if (ImportRequest::mayHoldPictures(*event->mimeData()))
+    m_dragMayHoldPictures = ImportRequest::mayHoldPictures(*event->mimeData());
+    if (m_dragMayHoldPictures)
         event->acceptProposedAction();
 }
 
 void IdeaGalleryView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (ImportRequest::mayHoldPictures(*event->mimeData()))
+    if (m_dragMayHoldPictures)
         event->acceptProposedAction();
 }
 

@@ -98,4 +98,7 @@ private:
     GalleryMenuOverlay* m_menu = nullptr;
     DeleteConfirmDialog* m_dialog = nullptr;
     int m_pressedTitleButton = 0;
+    // Decided when a drag enters: reading a drag's text from another program
+    // is a round trip to it, too slow for every move.
+    bool m_dragMayHoldPictures = false;
 };

@@ -1,14 +1,9 @@
 #pragma once
 
-#include "gallery/GalleryDrop.h" // the drop of a gallery item, read by the canvas
-
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-#include <QUuid>
-
-#include <optional>
 
 // The canvas side of the board card as plain arithmetic, apart from any
 // widget: where the canvas frame and its scrollbars lie for a card W x H, and

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gallery/GalleryDrop.h"
 #include "gallery/ImportRequest.h"
 #include "moodboard_ui/CanvasSelectionOverlay.h"
 #include "moodboard_ui/CanvasViewport.h"

@@ -156,11 +156,8 @@ private Q_SLOTS:
     // icon, which is back to its name once they are in.
     void aLongImportShowsItsProgressOnTheTray()
     {
-        const std::tuple<qsizetype, qsizetype, QString> tips[] = { { 0, 0, "Scrapwick" }, { 3, 5, "Scrapwick" },
-            { 0, 6, "Scrapwick \u2014 importing 1 of 6\u2026" }, { 2, 12, "Scrapwick \u2014 importing 3 of 12\u2026" },
-            { 12, 12, "Scrapwick \u2014 importing 12 of 12\u2026" } };
-        for (const auto& [done, asked, tip] : tips)
-            QCOMPARE(AppDelegate::statusToolTip(done, asked), tip);
+        QCOMPARE(AppDelegate::statusToolTip(3, 5), QStringLiteral("Scrapwick"));
+        QCOMPARE(AppDelegate::statusToolTip(2, 12), QString("Scrapwick \u2014 importing 3 of 12\u2026"));
 
         launch();
         QStringList paths;
