@@ -3,34 +3,18 @@
 #include "app/ApplicationActions.h"
 #include "gallery/GalleryImporter.h"
 #include "gallery/ImportRequest.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QUrl>
 
 namespace {
 
-// `text` with every control character and line or paragraph separator shown
-// as \u{…}, so that no address can break a log line in two or forge another.
-QString oneLine(const QString& text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line
-            || category == QChar::Separator_Paragraph)
-            shown += QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16);
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 QString summary(const QString& what, const QStringList& items)
 {
     QStringList shown;
     for (const QString& item : items)
-        shown.append(oneLine(item));
+        shown.append(Log::oneLine(item));
     return QStringLiteral("[Import] Skipped %1 %2: %3").arg(items.size()).arg(what, shown.join(QStringLiteral(", ")));
 }
 
@@ -74,7 +58,8 @@ AppCommand action(const QString& name)
     for (const auto& [actionName, kind] : known)
         if (name == actionName)
             return { kind, {}, {} };
-    return { AppCommand::Kind::nothing, {}, { QStringLiteral("[Command] Ignored unknown action: ") + oneLine(name) } };
+    return { AppCommand::Kind::nothing, {},
+        { QStringLiteral("[Command] Ignored unknown action: ") + Log::oneLine(name) } };
 }
 
 } // namespace

@@ -71,8 +71,12 @@ ImportTarget importTarget(const QString& argument, const QString& workingDirecto
             return { {}, QStringLiteral("files on other computers are not imported: ") + argument };
         path = url.path(QUrl::FullyDecoded);
     }
-    if (QDir::isRelativePath(path)) {
-        if (workingDirectory.isEmpty() || QDir::isRelativePath(workingDirectory))
+    // Only a leading slash makes a local path absolute: QDir takes a leading
+    // colon for a Qt resource, and a file ":a.png" in the working directory
+    // would become an address the running instance cannot read.
+    const auto isAbsolute = [](const QString& local) { return local.startsWith(QLatin1Char('/')); };
+    if (!isAbsolute(path)) {
+        if (!isAbsolute(workingDirectory))
             return { {}, QStringLiteral("cannot tell where %1 is: the working directory is unknown").arg(argument) };
         path = workingDirectory + QLatin1Char('/') + path;
     }

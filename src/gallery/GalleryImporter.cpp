@@ -29,7 +29,7 @@ QString GalleryImporter::skippedRemoteLine(const QList<QUrl>& urls)
 {
     QStringList texts;
     for (const QUrl& url : urls)
-        texts.append(url.toString(QUrl::RemovePassword));
+        texts.append(Log::oneLine(url.toString(QUrl::RemovePassword)));
     return QStringLiteral("[Import] Skipped %1 remote file(s): %2")
         .arg(urls.size())
         .arg(texts.join(QStringLiteral(", ")));

@@ -14,15 +14,31 @@ std::mutex& logMutex()
 QStringList* capturedLines = nullptr;
 } // namespace
 
+QString oneLine(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph)
+            shown += QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16);
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 void line(const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
+    const QString shown = oneLine(text);
+    const QByteArray utf8 = shown.toUtf8();
     std::lock_guard lock(logMutex());
     std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
     if (capturedLines)
-        capturedLines->append(text);
+        capturedLines->append(shown);
 }
 
 ScopedCapture::ScopedCapture()

@@ -140,6 +140,11 @@ private slots:
         QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\[[AB]\\] line \\d+$"))).size(), 200);
         QCOMPARE(lines.size(), 200);
         QVERIFY(lines.indexOf(QStringLiteral("[B] line 10")) < lines.indexOf(QStringLiteral("[B] line 11")));
+
+        // Outside text (a file name, an address) can neither end a line nor forge another.
+        Log::line(QStringLiteral("[Import] Failed: a\nb\r\u2029c\td\u0085e"));
+        QCOMPARE(
+            capture.lines().constLast(), QStringLiteral("[Import] Failed: a\\u{a}b\\u{d}\\u{2029}c\\u{9}d\\u{85}e"));
     }
 
     void uuidsParseOnlyTheBareForm()
