@@ -76,13 +76,15 @@ private:
 };
 
 // A capture tool that does not exist, so captures fail at once, unless a test
-// names a stand-in; a composited desktop unless a test says otherwise.
+// names a stand-in; a composited X11 desktop unless a test says otherwise.
 class StandInScreenCapture final : public ScreenCapture {
 public:
     [[nodiscard]] QString toolProgram() const override { return program; }
     [[nodiscard]] bool desktopIsComposited() const override { return composited; }
+    [[nodiscard]] ScreenshotPortal* screenshotPortal() const override { return portal; }
     QString program = QStringLiteral("/nonexistent/scrapwick-screencapture");
     bool composited = true;
+    ScreenshotPortal* portal = nullptr; // set: a Wayland session
 };
 
 // Every platform service as a double, wired into one PlatformServices. By
