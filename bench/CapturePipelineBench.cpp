@@ -40,7 +40,7 @@ QImage desktopLikeImage(QSize size)
     QRandomGenerator random(7);
     for (int i = 0; i < size.width() * size.height() / 40; ++i)
         painter.fillRect(random.bounded(size.width()), random.bounded(size.height()), 1 + random.bounded(6), 2,
-                         QColor::fromRgb(random.generate() | 0xff000000));
+            QColor::fromRgb(random.generate() | 0xff000000));
     return image;
 }
 
@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         const std::optional<CutoutResult> result
-            = CapturePipeline::captureRegion(helper, lasso, screen->devicePixelRatio(), size.height());
+            = CapturePipeline::captureRegion(helper, lasso, { screen->devicePixelRatio(), double(size.height()) });
         if (!result || result->outcome != CutoutResult::Outcome::extracted) {
             std::fprintf(stderr, "capture failed\n");
             return 1;
@@ -110,10 +110,10 @@ int main(int argc, char** argv)
         ours << timer.nsecsElapsed() / 1e9;
 
         const QString file = folder.filePath(QStringLiteral("full.png"));
-        scrot << timeCommand(QStringLiteral("scrot"), {QStringLiteral("-o"), file});
-        maim << timeCommand(QStringLiteral("maim"), {file});
+        scrot << timeCommand(QStringLiteral("scrot"), { QStringLiteral("-o"), file });
+        maim << timeCommand(QStringLiteral("maim"), { file });
     }
     std::printf("%dx%d  scrapwick pipeline %.3f s   scrot %.3f s   maim %.3f s   (median of %d)\n", size.width(),
-                size.height(), median(ours), median(scrot), median(maim), runs);
+        size.height(), median(ours), median(scrot), median(maim), runs);
     return 0;
 }

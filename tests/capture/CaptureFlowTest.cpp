@@ -66,7 +66,8 @@ private:
 
     CropOverlayView& showOverlay()
     {
-        m_rig->window = std::make_unique<CropOverlayWindow>(m_rig->store, m_rig->platform.services());
+        m_rig->window = std::make_unique<CropOverlayWindow>(
+            m_rig->store, m_rig->platform.services(), QGuiApplication::primaryScreen());
         m_rig->window->show();
         return m_rig->window->overlayView();
     }
@@ -189,7 +190,8 @@ private slots:
         // Box (350, 20)–(450.5, 70) in points, screen 400 × 300 points at scale 2:
         // pixels x 700..900, of which those from 800 lie off the screen, and,
         // flipped, rows (300 − 70)·2 = 460 .. 559.
-        capture.startCapture(&overlay, polygon({ { 350, 20 }, { 450.5, 20 }, { 450.5, 70 }, { 350, 70 } }), 2.0, 300);
+        capture.startCapture(
+            &overlay, polygon({ { 350, 20 }, { 450.5, 20 }, { 450.5, 70 }, { 350, 70 } }), { 2.0, 300 });
         QVERIFY(overlay.isVisible()); // hidden on the next turn of the event loop,
         QTRY_VERIFY(overlay.isHidden()); // before the screen is photographed
         QVERIFY(m_rig->platform.pasteboard.images.isEmpty()); // the capture waits 0.1 s
@@ -206,7 +208,7 @@ private slots:
         QCOMPARE(stored.convertToFormat(copied.format()), copied);
         QVERIFY(log.lines().contains(QStringLiteral("crop complete, size: (100.5, 50.0)")));
 
-        capture.hideAndCapture(nullptr, polygon({ { 50, 50 }, { 90, 50 }, { 90, 90 } }), 1.0, 300);
+        capture.hideAndCapture(nullptr, polygon({ { 50, 50 }, { 90, 50 }, { 90, 90 } }), { 1.0, 300 });
         QVERIFY(waitForExit(2));
         QCOMPARE(m_rig->store.cutouts().size(), 2);
         QFile file(calls);
@@ -247,7 +249,7 @@ private slots:
         QFETCH(QString, logged);
         Log::ScopedCapture log;
         pipeline(helperBody.isNull() ? m_rig->platform.screenCapture.program : helperScript(helperBody))
-            .hideAndCapture(nullptr, lasso, 2.0, 300);
+            .hideAndCapture(nullptr, lasso, { 2.0, 300 });
         QVERIFY(waitForExit());
         QTest::qWait(50); // nothing more may follow
         QCOMPARE(m_rig->posts.names, QStringList { CommandNames::exitCropMode });
