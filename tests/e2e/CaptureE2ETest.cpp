@@ -1,3 +1,4 @@
+#include "CaptureSteps.h"
 #include "E2ETest.h"
 #include "support/CapturePattern.h"
 
@@ -20,18 +21,6 @@ QList<QPoint> freehandLoop()
         points.append(QPointF(700 + radius * std::cos(angle), 500 + radius * std::sin(angle)).toPoint());
     }
     return points;
-}
-
-// The rectangle (550, 350)–(950, 600) traced with a shaky hand.
-QList<QPoint> roughRectangle()
-{
-    const QPoint corners[] = { { 550, 350 }, { 950, 350 }, { 950, 600 }, { 550, 600 }, { 550, 350 } };
-    QList<QPoint> points;
-    for (int side = 0; side < 4; ++side)
-        for (int k = 0; k < 20; ++k)
-            points.append(
-                corners[side] + (corners[side + 1] - corners[side]) * k / 20 + QPoint(1, 1) * (k * 7 % 5 - 2));
-    return points << QPoint(552, 352);
 }
 
 XWindow overlay(const X11Session& session)
@@ -61,11 +50,6 @@ QRgb cropButtonFace(const X11Session& session)
     return screenshot(session).pixel(panel.topLeft() + Panel::crop + QPoint(-9, -7));
 }
 
-QStringList storedCutouts(const X11Session& session)
-{
-    return QDir(session.scrapwickFolder() + "/cutouts").entryList({ "*.png" }, QDir::Files);
-}
-
 } // namespace
 
 class CaptureE2ETest : public QObject {
@@ -87,12 +71,8 @@ private slots:
         QFETCH(bool, recognition);
         X11Session session({ .windowManager = true, .compositor = recognition });
         QVERIFY2(session.start(), qPrintable(session.lastError()));
-        if (recognition) { // "Shape Recognition" switched on, as the menu stores it
-            QVERIFY(QDir().mkpath(session.configHome() + "/Scrapwick"));
-            QFile settings(session.configHome() + "/Scrapwick/Scrapwick.conf");
-            QVERIFY(
-                settings.open(QIODevice::WriteOnly) && settings.write("[General]\nshapeRecognition.enabled=true\n"));
-        }
+        if (recognition)
+            QVERIFY(switchShapeRecognitionOn(session));
         const QImage pattern = CapturePattern::image(patternArea.width(), patternArea.height());
         QVERIFY(session.setBackground(patternArea,
             QByteArray::fromRawData(reinterpret_cast<const char*>(pattern.constBits()), pattern.sizeInBytes())));
@@ -114,7 +94,8 @@ private slots:
         QVERIFY(storedCutouts(session).isEmpty() && session.clipboardImage().isNull());
 
         QVERIFY2(enterCropMode(session), qPrintable(session.diagnostics()));
-        const QList<QPoint> stroke = recognition ? roughRectangle() : freehandLoop();
+        const QList<QPoint> stroke
+            = recognition ? roughRectangle(QRect(QPoint(550, 350), QPoint(950, 600))) : freehandLoop();
         QVERIFY(session.drag(stroke));
         WAIT_FOR(session, storedCutouts(session).size() == 1);
         const QImage copied = session.clipboardImage().convertToFormat(QImage::Format_ARGB32);

@@ -1,4 +1,5 @@
 #include "X11Session.h"
+#include "SessionUser.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,8 +22,12 @@ template <typename Reply> std::unique_ptr<Reply, decltype(&std::free)> owned(Rep
     return { reply, &std::free };
 }
 
+} // namespace
+
 void endProcess(QProcess& process)
 {
+    if (process.state() == QProcess::NotRunning)
+        return;
     process.terminate();
     if (!process.waitForFinished(2000)) {
         process.kill();
@@ -30,7 +35,15 @@ void endProcess(QProcess& process)
     }
 }
 
-} // namespace
+CommandResult runToEnd(QProcess& process, const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    process.start(program, arguments);
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        finished ? errors : process.errorString() + ' ' + errors };
+}
 
 // Xvfb serves one screen, number 0, so its root is the first.
 struct X11Session::Connection {
@@ -120,6 +133,11 @@ bool X11Session::fail(const QString& message)
 
 bool X11Session::start()
 {
+    if (!m_options.existingDisplay.isEmpty()) {
+        m_display = m_options.existingDisplay;
+        m_connection = std::make_unique<Connection>(m_display);
+        return !xcb_connection_has_error(m_connection->c) || fail("cannot connect to the X server on " + m_display);
+    }
     if (!startXServer())
         return false;
     // Each helper is ready once it owns its selection on the screen.
@@ -176,6 +194,7 @@ QProcessEnvironment X11Session::environment() const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", m_display);
     environment.remove("WAYLAND_DISPLAY");
+    environment.insert("XDG_SESSION_TYPE", "x11");
     environment.remove("XAUTHORITY");
     // The tests run offscreen; Qt programs started here must not.
     environment.insert("QT_QPA_PLATFORM", "xcb");
@@ -194,6 +213,13 @@ bool X11Session::launchApp(const QProcessEnvironment& extraEnvironment, const QS
         if (!QDir().mkpath(folder))
             return fail("cannot create " + folder);
     QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (const SessionUser* user = m_options.appUser) {
+        // The app's user must reach its folders; the test reads them as root.
+        const bool given = user->own(m_home.path(), 0755) && user->own(m_home.filePath("data"), 0700)
+            && user->own(configHome(), 0700) && user->own(runtimeDir(), 0700);
+        if (!given)
+            return fail("cannot hand the app's folders to its user");
+    }
 
     QProcessEnvironment environment = this->environment();
     environment.insert("XDG_DATA_HOME", dataHome);
@@ -203,6 +229,8 @@ bool X11Session::launchApp(const QProcessEnvironment& extraEnvironment, const QS
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
     m_app->setProcessEnvironment(environment);
+    if (m_options.appUser)
+        m_options.appUser->applyTo(*m_app);
     m_app->start(program, {});
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
@@ -231,12 +259,7 @@ CommandResult X11Session::run(const QString& program, const QStringList& argumen
 {
     QProcess process; // killed on the way out if still running
     process.setProcessEnvironment(environment());
-    process.start(program, arguments);
-    process.closeWriteChannel();
-    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
-    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        finished ? errors : process.errorString() + ' ' + errors };
+    return runToEnd(process, program, arguments, timeoutMs);
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const

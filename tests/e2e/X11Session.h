@@ -9,7 +9,7 @@
 // waited for until it has announced itself on the root window.
 //
 // launchApp() runs scrapwick with DISPLAY set to the session, QT_QPA_PLATFORM=xcb,
-// no WAYLAND_DISPLAY and private, empty XDG_DATA_HOME, XDG_CONFIG_HOME and
+// an X11 session type, no WAYLAND_DISPLAY and private, empty XDG_DATA_HOME, XDG_CONFIG_HOME and
 // XDG_RUNTIME_DIR folders, so the user's own gallery and settings are never
 // touched. The destructor ends the app, the helpers and the X server, and
 // removes the folders. Everything here is for the test's main thread.
@@ -32,7 +32,14 @@
 #include <functional>
 #include <memory>
 
+class SessionUser;
+
 struct X11SessionOptions {
+    // An X server that runs already (a Wayland session's XWayland): start()
+    // only connects to it, and starts neither Xvfb nor any helper.
+    QString existingDisplay;
+    // Who the app runs as (its folders are handed to that user); null: the test's user.
+    const SessionUser* appUser = nullptr;
     QSize screenSize { 1920, 1080 };
     int depth = 24;
     bool windowManager = false; // openbox
@@ -48,6 +55,13 @@ struct CommandResult {
 
     [[nodiscard]] bool succeeded() const { return finished && exitCode == 0; }
 };
+
+// Runs `process` as `program` to its end (killed after `timeoutMs`); its
+// environment and the like are set by the caller.
+[[nodiscard]] CommandResult runToEnd(
+    QProcess& process, const QString& program, const QStringList& arguments, int timeoutMs);
+// Asks `process` to end, then kills it if it has not within two seconds.
+void endProcess(QProcess& process);
 
 using XWindow = quint32;
 

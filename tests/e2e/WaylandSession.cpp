@@ -1,0 +1,368 @@
+#include "WaylandSession.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <xcb/xcb.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int readyTimeoutMs = 15000;
+const QString portalDaemon = QStringLiteral("/usr/libexec/xdg-desktop-portal");
+const QString wlrPortal = QStringLiteral("/usr/libexec/xdg-desktop-portal-wlr");
+const QString wlrPortalFile = QStringLiteral("/usr/share/xdg-desktop-portal/portals/wlr.portal");
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size()
+        && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+}
+
+// A session bus of its own, with nothing to start on demand: every service of
+// the session is started, and ended, by the harness. Any local user may
+// connect (the test as root, the session as its user); the socket lies in the
+// session's private runtime folder.
+QByteArray busConfiguration(const QString& socket)
+{
+    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig>\n"
+           "  <type>session</type>\n"
+           "  <listen>unix:path="
+        + socket.toUtf8()
+        + "</listen>\n"
+          "  <auth>EXTERNAL</auth>\n"
+          "  <policy context=\"default\">\n"
+          "    <allow user=\"*\"/>\n"
+          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+          "    <allow eavesdrop=\"true\"/>\n"
+          "    <allow own=\"*\"/>\n"
+          "  </policy>\n"
+          "</busconfig>\n";
+}
+
+} // namespace
+
+// The test's own connection to the session bus, to see who is on it.
+struct WaylandSession::Bus {
+    explicit Bus(const QString& address)
+        : name(QStringLiteral("scrapwick-wayland-session-%1").arg(quintptr(this)))
+        , connection(QDBusConnection::connectToBus(address, name))
+    {
+    }
+    ~Bus() { QDBusConnection::disconnectFromBus(name); }
+
+    [[nodiscard]] bool has(const QString& service) const
+    {
+        return connection.isConnected() && connection.interface()->isServiceRegistered(service).value();
+    }
+
+    QString name;
+    QDBusConnection connection;
+};
+
+WaylandSession::WaylandSession(WaylandSessionOptions options)
+    : m_options(std::move(options))
+{
+}
+
+WaylandSession::~WaylandSession()
+{
+    for (auto process = m_backgrounds.rbegin(); process != m_backgrounds.rend(); ++process)
+        endProcess(**process);
+    for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process)
+        endProcess(**process);
+    m_bus.reset();
+}
+
+QString WaylandSession::unavailableReason()
+{
+    for (const char* program : { "sway", "swaymsg", "swaybg", "grim", "Xwayland", "dbus-daemon", "pipewire" })
+        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
+            return QStringLiteral("%1 is not installed; scripts/install-deps installs it").arg(program);
+    for (const QString& file : { portalDaemon, wlrPortal, wlrPortalFile })
+        if (!QFile::exists(file))
+            return file + QStringLiteral(" is missing; scripts/install-deps installs it");
+    if (geteuid() == 0 && QStandardPaths::findExecutable(QStringLiteral("useradd")).isEmpty())
+        return QStringLiteral("sway does not run as root, and useradd is missing to make a user for it");
+    return {};
+}
+
+bool WaylandSession::fail(const QString& message)
+{
+    m_lastError = message + QLatin1Char('\n') + diagnostics();
+    return false;
+}
+
+bool WaylandSession::start()
+{
+    QString error;
+    m_user = SessionUser::obtain(error);
+    if (!m_user)
+        return fail(error);
+    if (!m_folder.isValid() || !QDir(m_folder.path()).mkpath(QStringLiteral("runtime"))
+        || !QDir(m_folder.path()).mkpath(QStringLiteral("home"))
+        || !QDir(m_folder.path()).mkpath(QStringLiteral("portals"))
+        || ::chmod(QFile::encodeName(m_folder.path()).constData(), 0755) != 0
+        || !m_user->own(filePath(QStringLiteral("runtime")), 0700)
+        || !m_user->own(filePath(QStringLiteral("home")), 0700))
+        return fail(QStringLiteral("cannot make the session's folders in ") + m_folder.path());
+    // XWayland's socket goes into /tmp/.X11-unix. Made by sway's user it would
+    // shut out every other user's X server; it belongs to all, with the sticky bit.
+    if (geteuid() == 0 && !QFile::exists(QStringLiteral("/tmp/.X11-unix"))) {
+        if (::mkdir("/tmp/.X11-unix", 01777) != 0 || ::chmod("/tmp/.X11-unix", 01777) != 0)
+            return fail(QStringLiteral("cannot make /tmp/.X11-unix"));
+    }
+    return startSway() && (!m_options.screenshotPortal || startPortal());
+}
+
+QProcessEnvironment WaylandSession::environment() const
+{
+    // Nothing of the test machine's own desktop leaks in.
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("HOME"), filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), filePath(QStringLiteral("home/config")));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), filePath(QStringLiteral("home/cache")));
+    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+    const std::pair<const char*, QString> known[] = { { "WAYLAND_DISPLAY", m_waylandDisplay },
+        { "DISPLAY", m_xDisplay }, { "SWAYSOCK", m_swaySocket }, { "DBUS_SESSION_BUS_ADDRESS", m_busAddress } };
+    for (const auto& [name, value] : known)
+        if (!value.isEmpty())
+            environment.insert(QString::fromLatin1(name), value);
+    return environment;
+}
+
+QProcess& WaylandSession::launch(
+    const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    auto& process = *m_processes.emplace_back(std::make_unique<QProcess>());
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(filePath(QStringLiteral("home")));
+    m_user->applyTo(process);
+    process.start(program, arguments);
+    return process;
+}
+
+bool WaylandSession::startSway()
+{
+    // Once sway runs, a program it starts writes down where to find it.
+    const QString ready = filePath(QStringLiteral("home/ready"));
+    QByteArray configuration = "xwayland force\n"
+                               "default_border none\n"
+                               "default_floating_border none\n"
+                               "focus_follows_mouse no\n";
+    for (int i = 0; i < m_options.outputs.size(); ++i) {
+        const QRect geometry = outputGeometry(i);
+        configuration += QStringLiteral("output HEADLESS-%1 resolution %2x%3 position %4 0\n")
+                             .arg(i + 1)
+                             .arg(geometry.width())
+                             .arg(geometry.height())
+                             .arg(geometry.x())
+                             .toUtf8();
+    }
+    configuration += "exec printf '%s\\n%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" \"$SWAYSOCK\" > " + ready.toUtf8()
+        + ".part && mv " + ready.toUtf8() + ".part " + ready.toUtf8() + "\n";
+    if (!writeFile(filePath(QStringLiteral("sway.conf")), configuration))
+        return fail(QStringLiteral("cannot write sway's configuration"));
+
+    QProcessEnvironment environment = this->environment();
+    environment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+    environment.insert(QStringLiteral("WLR_HEADLESS_OUTPUTS"), QString::number(m_options.outputs.size()));
+    environment.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+    QProcess& sway
+        = launch(QStringLiteral("sway"), { QStringLiteral("-c"), filePath(QStringLiteral("sway.conf")) }, environment);
+    if (!X11Session::waitUntil(
+            [&] { return QFile::exists(ready) || sway.state() == QProcess::NotRunning; }, readyTimeoutMs)
+        || !QFile::exists(ready))
+        return fail(QStringLiteral("sway did not start"));
+    QFile file(ready);
+    const QStringList names
+        = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')) : QStringList();
+    if (names.size() < 3 || names[0].isEmpty() || names[1].isEmpty())
+        return fail(QStringLiteral("sway gave no Wayland or X11 display"));
+    m_waylandDisplay = names[0];
+    m_xDisplay = names[1];
+    m_swaySocket = names[2];
+    return letTheTestIn();
+}
+
+bool WaylandSession::letTheTestIn()
+{
+    // XWayland takes local clients of its own user only. Its user lets the
+    // test's user in, so the test can look at windows and send XTEST input.
+    if (m_user->isSelf())
+        return true;
+    bool granted = false;
+    const bool acted = m_user->actAs([&] {
+        xcb_connection_t* connection = xcb_connect(m_xDisplay.toLocal8Bit().constData(), nullptr);
+        if (!xcb_connection_has_error(connection)) {
+            static const char user[] = "localuser\0root"; // a server-interpreted address: type, NUL, value
+            auto* error = xcb_request_check(connection,
+                xcb_change_hosts_checked(connection, XCB_HOST_MODE_INSERT, XCB_FAMILY_SERVER_INTERPRETED,
+                    sizeof user - 1, reinterpret_cast<const uint8_t*>(user)));
+            granted = !error;
+            std::free(error);
+        }
+        xcb_disconnect(connection);
+    });
+    return (acted && granted) || fail(QStringLiteral("cannot let the test's user into XWayland on ") + m_xDisplay);
+}
+
+bool WaylandSession::startPortal()
+{
+    const QString busSocket = filePath(QStringLiteral("runtime/bus"));
+    if (!writeFile(filePath(QStringLiteral("bus.conf")), busConfiguration(busSocket)))
+        return fail(QStringLiteral("cannot write the bus configuration"));
+    QProcess& bus = launch(QStringLiteral("dbus-daemon"),
+        { QStringLiteral("--config-file=") + filePath(QStringLiteral("bus.conf")), QStringLiteral("--nofork"),
+            QStringLiteral("--print-address=1") },
+        environment());
+    (void)X11Session::waitUntil(
+        [&] { return bus.canReadLine() || bus.state() == QProcess::NotRunning; }, readyTimeoutMs);
+    m_busAddress = QString::fromUtf8(bus.readLine()).trimmed();
+    if (m_busAddress.isEmpty())
+        return fail(QStringLiteral("dbus-daemon gave no address"));
+    m_bus = std::make_unique<Bus>(m_busAddress);
+    if (!m_bus->connection.isConnected())
+        return fail(QStringLiteral("cannot connect to the session bus: ") + m_bus->connection.lastError().message());
+
+    // The wlroots backend needs PipeWire (for screen casts) before it starts.
+    QProcess& pipewire = launch(QStringLiteral("pipewire"), {}, environment());
+    const QString pipewireSocket = filePath(QStringLiteral("runtime/pipewire-0"));
+    if (!X11Session::waitUntil(
+            [&] { return QFile::exists(pipewireSocket) || pipewire.state() == QProcess::NotRunning; }, readyTimeoutMs)
+        || !QFile::exists(pipewireSocket))
+        return fail(QStringLiteral("pipewire did not start"));
+
+    QProcessEnvironment standInEnvironment = environment();
+    standInEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!waitForBusName(QStringLiteral("org.freedesktop.impl.portal.desktop.wlr"), launch(wlrPortal, {}, environment()))
+        || !waitForBusName(QStringLiteral("org.freedesktop.impl.portal.desktop.scrapwicktest"),
+            launch(QStringLiteral(PORTAL_ACCESS_STAND_IN), {}, standInEnvironment)))
+        return false;
+
+    // The portal picks its backends by the desktop's name (XDG_CURRENT_DESKTOP).
+    const QByteArray standInPortal = "[portal]\n"
+                                     "DBusName=org.freedesktop.impl.portal.desktop.scrapwicktest\n"
+                                     "Interfaces=org.freedesktop.impl.portal.Access;\n"
+                                     "UseIn=sway\n";
+    if (!QFile::copy(wlrPortalFile, filePath(QStringLiteral("portals/wlr.portal")))
+        || !writeFile(filePath(QStringLiteral("portals/scrapwicktest.portal")), standInPortal))
+        return fail(QStringLiteral("cannot write the portal files"));
+    QProcessEnvironment portalEnvironment = environment();
+    portalEnvironment.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), filePath(QStringLiteral("portals")));
+    m_portal = &launch(portalDaemon, {}, portalEnvironment);
+    if (!waitForBusName(QStringLiteral("org.freedesktop.portal.Desktop"), *m_portal))
+        return false;
+    QDBusInterface screenshot(QStringLiteral("org.freedesktop.portal.Desktop"),
+        QStringLiteral("/org/freedesktop/portal/desktop"), QStringLiteral("org.freedesktop.portal.Screenshot"),
+        m_bus->connection);
+    return screenshot.isValid() || fail(QStringLiteral("xdg-desktop-portal offers no Screenshot interface"));
+}
+
+bool WaylandSession::waitForBusName(const QString& name, const QProcess& process)
+{
+    const bool ready = X11Session::waitUntil(
+        [&] { return process.state() == QProcess::NotRunning || m_bus->has(name); }, readyTimeoutMs);
+    if (process.state() == QProcess::NotRunning)
+        return fail(process.program() + QStringLiteral(" did not run: ") + process.errorString());
+    return ready || fail(process.program() + QStringLiteral(" did not take ") + name + QStringLiteral(" in time"));
+}
+
+QString WaylandSession::diagnostics() const
+{
+    QString text = QStringLiteral("wayland %1, X11 %2, bus %3\n").arg(m_waylandDisplay, m_xDisplay, m_busAddress);
+    for (const auto* list : { &m_processes, &m_backgrounds })
+        for (const auto& process : *list)
+            text += QStringLiteral("[%1] %2\n")
+                        .arg(process->program(), QString::fromLocal8Bit(process->readAll()).right(4000));
+    return text;
+}
+
+std::unique_ptr<X11Session> WaylandSession::desktop() const
+{
+    return std::make_unique<X11Session>(X11SessionOptions { .existingDisplay = m_xDisplay, .appUser = &*m_user });
+}
+
+QProcessEnvironment WaylandSession::appEnvironment() const
+{
+    QProcessEnvironment environment = this->environment();
+    // Left empty, the app picks its platform itself, as it does on a desktop.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+    environment.remove(QStringLiteral("SWAYSOCK"));
+    // The app's data and settings stay in the folders its X11Session made.
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    return environment;
+}
+
+QRect WaylandSession::outputGeometry(int output) const
+{
+    int x = 0;
+    for (int i = 0; i < output; ++i)
+        x += m_options.outputs[i].width();
+    return { QPoint(x, 0), m_options.outputs.value(output) };
+}
+
+CommandResult WaylandSession::run(const QString& program, const QStringList& arguments, int timeoutMs) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.setWorkingDirectory(filePath(QStringLiteral("home")));
+    m_user->applyTo(process);
+    return runToEnd(process, program, arguments, timeoutMs);
+}
+
+bool WaylandSession::showPicture(int output, const QImage& picture)
+{
+    const QString file = filePath(QStringLiteral("picture-%1.png").arg(output + 1));
+    if (!picture.save(file, "PNG") || ::chmod(QFile::encodeName(file).constData(), 0644) != 0)
+        return fail(QStringLiteral("cannot write ") + file);
+    auto& process = *m_backgrounds.emplace_back(std::make_unique<QProcess>());
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(environment());
+    m_user->applyTo(process);
+    process.start(QStringLiteral("swaybg"),
+        { QStringLiteral("-o"), QStringLiteral("HEADLESS-%1").arg(output + 1), QStringLiteral("-i"), file,
+            QStringLiteral("-m"), QStringLiteral("center") });
+    const QRect area(outputGeometry(output).topLeft(), picture.size());
+    const QImage expected = picture.convertToFormat(QImage::Format_RGB32);
+    return X11Session::waitUntil(
+               [&] {
+                   const QImage shown = screenshot();
+                   return process.state() == QProcess::NotRunning
+                       || (!shown.isNull() && shown.copy(area).convertToFormat(QImage::Format_RGB32) == expected);
+               },
+               readyTimeoutMs)
+        && process.state() == QProcess::Running
+        || fail(QStringLiteral("swaybg did not show the picture on output %1").arg(output + 1));
+}
+
+QImage WaylandSession::screenshot() const
+{
+    const QString file = filePath(QStringLiteral("home/layout.png"));
+    QFile::remove(file);
+    return run(QStringLiteral("grim"), { file }).succeeded() ? QImage(file) : QImage();
+}
+
+bool WaylandSession::stopScreenshotPortal()
+{
+    if (!m_portal)
+        return fail(QStringLiteral("no portal runs"));
+    endProcess(*m_portal);
+    return X11Session::waitUntil([&] { return !m_bus->has(QStringLiteral("org.freedesktop.portal.Desktop")); })
+        || fail(QStringLiteral("xdg-desktop-portal still holds its name"));
+}
