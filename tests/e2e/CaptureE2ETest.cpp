@@ -158,6 +158,41 @@ private slots:
         QCOMPARE(session.appOutputLines().filter(QRegularExpression("failed|crop complete")), QStringList());
     }
 
+    // "-R X,Y,W,H" reads that area of the X screen (another monitor's), in
+    // either spelling; an area off the screen or a malformed one is refused.
+    void helperReadsAnAreaOfTheScreen()
+    {
+        X11Session session({ .screenSize = { 64, 16 } });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QImage row(64, 1, QImage::Format_RGB32);
+        for (int x = 0; x < 64; ++x)
+            row.setPixel(x, 0, qRgb(x * 4, 255 - x * 4, 7));
+        QVERIFY(session.setBackground(
+            QRect(0, 3, 64, 1), QByteArray(reinterpret_cast<const char*>(row.constBits()), int(row.sizeInBytes()))));
+        QTemporaryDir folder;
+        const QString file = folder.filePath("area.png");
+        for (const QStringList& area : { QStringList { "-R", "40,2,8,2" }, QStringList { "-R40,2,8,2" } }) {
+            QFile::remove(file);
+            const CommandResult result
+                = session.run(SCREEN_CAPTURE_HELPER, QStringList { "-x" } + area + QStringList { file });
+            QVERIFY2(result.succeeded(), qPrintable(result.errors));
+            const QImage image(file);
+            QCOMPARE(image.size(), QSize(8, 2));
+            QCOMPARE(image.copy(0, 1, 8, 1).convertToFormat(QImage::Format_RGB32), row.copy(40, 0, 8, 1));
+            QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 0));
+        }
+        const struct {
+            QString area, error;
+        } refused[] = { { "60,0,8,2", "outside the screen" }, { "-1,0,8,2", "outside the screen" },
+            { "4,0,0,2", "bad area" }, { "4,0,8", "bad area" }, { "4,0,8,2,", "bad area" } };
+        for (const auto& [area, error] : refused) {
+            const CommandResult result
+                = session.run(SCREEN_CAPTURE_HELPER, { "-x", "-R", area, folder.filePath("no.png") });
+            QVERIFY2(result.exitCode == 1 && result.errors.contains(error) && !QFile::exists(folder.filePath("no.png")),
+                qPrintable(area + ": " + result.errors));
+        }
+    }
+
     // The helper turns each true-colour layout the X server may use into 8-bit
     // RGB, channel values v of n bits becoming round(v · 255 / (2ⁿ − 1)), and
     // refuses a colour-mapped screen.

@@ -1,7 +1,5 @@
 #include "WaylandSession.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDir>
 #include <QFile>
@@ -26,48 +24,7 @@ bool writeFile(const QString& path, const QByteArray& content)
         && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
-// A session bus of its own, with nothing to start on demand: every service of
-// the session is started, and ended, by the harness. Any local user may
-// connect (the test as root, the session as its user); the socket lies in the
-// session's private runtime folder.
-QByteArray busConfiguration(const QString& socket)
-{
-    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig>\n"
-           "  <type>session</type>\n"
-           "  <listen>unix:path="
-        + socket.toUtf8()
-        + "</listen>\n"
-          "  <auth>EXTERNAL</auth>\n"
-          "  <policy context=\"default\">\n"
-          "    <allow user=\"*\"/>\n"
-          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-          "    <allow eavesdrop=\"true\"/>\n"
-          "    <allow own=\"*\"/>\n"
-          "  </policy>\n"
-          "</busconfig>\n";
-}
-
 } // namespace
-
-// The test's own connection to the session bus, to see who is on it.
-struct WaylandSession::Bus {
-    explicit Bus(const QString& address)
-        : name(QStringLiteral("scrapwick-wayland-session-%1").arg(quintptr(this)))
-        , connection(QDBusConnection::connectToBus(address, name))
-    {
-    }
-    ~Bus() { QDBusConnection::disconnectFromBus(name); }
-
-    [[nodiscard]] bool has(const QString& service) const
-    {
-        return connection.isConnected() && connection.interface()->isServiceRegistered(service).value();
-    }
-
-    QString name;
-    QDBusConnection connection;
-};
 
 WaylandSession::WaylandSession(WaylandSessionOptions options)
     : m_options(std::move(options))
@@ -224,21 +181,13 @@ bool WaylandSession::letTheTestIn()
 
 bool WaylandSession::startPortal()
 {
-    const QString busSocket = filePath(QStringLiteral("runtime/bus"));
-    if (!writeFile(filePath(QStringLiteral("bus.conf")), busConfiguration(busSocket)))
-        return fail(QStringLiteral("cannot write the bus configuration"));
-    QProcess& bus = launch(QStringLiteral("dbus-daemon"),
-        { QStringLiteral("--config-file=") + filePath(QStringLiteral("bus.conf")), QStringLiteral("--nofork"),
-            QStringLiteral("--print-address=1") },
-        environment());
-    (void)X11Session::waitUntil(
-        [&] { return bus.canReadLine() || bus.state() == QProcess::NotRunning; }, readyTimeoutMs);
-    m_busAddress = QString::fromUtf8(bus.readLine()).trimmed();
+    m_bus = std::make_unique<PrivateBus>(filePath(QStringLiteral("runtime/bus")), [this](QProcess& daemon) {
+        daemon.setProcessEnvironment(environment());
+        m_user->applyTo(daemon);
+    });
+    m_busAddress = m_bus->address();
     if (m_busAddress.isEmpty())
-        return fail(QStringLiteral("dbus-daemon gave no address"));
-    m_bus = std::make_unique<Bus>(m_busAddress);
-    if (!m_bus->connection.isConnected())
-        return fail(QStringLiteral("cannot connect to the session bus: ") + m_bus->connection.lastError().message());
+        return fail(m_bus->error());
 
     // The wlroots backend needs PipeWire (for screen casts) before it starts.
     QProcess& pipewire = launch(QStringLiteral("pipewire"), {}, environment());
@@ -270,15 +219,14 @@ bool WaylandSession::startPortal()
         return false;
     QDBusInterface screenshot(QStringLiteral("org.freedesktop.portal.Desktop"),
         QStringLiteral("/org/freedesktop/portal/desktop"), QStringLiteral("org.freedesktop.portal.Screenshot"),
-        m_bus->connection);
+        m_bus->connection());
     return screenshot.isValid() || fail(QStringLiteral("xdg-desktop-portal offers no Screenshot interface"));
 }
 
 bool WaylandSession::waitForBusName(const QString& name, const QProcess& process)
 {
-    const bool ready = X11Session::waitUntil(
-        [&] { return process.state() == QProcess::NotRunning || m_bus->has(name); }, readyTimeoutMs);
-    if (process.state() == QProcess::NotRunning)
+    const bool ready = m_bus->waitFor(name, &process, readyTimeoutMs);
+    if (!ready && process.state() == QProcess::NotRunning)
         return fail(process.program() + QStringLiteral(" did not run: ") + process.errorString());
     return ready || fail(process.program() + QStringLiteral(" did not take ") + name + QStringLiteral(" in time"));
 }

@@ -30,6 +30,7 @@
 //     const auto desktop = session.desktop();
 //     QVERIFY2(desktop->start() && desktop->launchApp(session.appEnvironment()), ...);
 
+#include "PrivateBus.h"
 #include "SessionUser.h"
 #include "X11Session.h"
 
@@ -85,7 +86,6 @@ public:
     [[nodiscard]] bool stopScreenshotPortal();
 
 private:
-    struct Bus;
     bool fail(const QString& message);
     [[nodiscard]] QProcessEnvironment environment() const;
     // Starts `program` as the session's user with `environment`; kept until the end.
@@ -102,7 +102,7 @@ private:
     QTemporaryDir m_folder;
     QString m_lastError;
     QString m_waylandDisplay, m_xDisplay, m_swaySocket, m_busAddress;
-    std::unique_ptr<Bus> m_bus;
+    std::unique_ptr<PrivateBus> m_bus;
     // In starting order, ended in reverse; swaybg, one per output, in `m_backgrounds`.
     std::vector<std::unique_ptr<QProcess>> m_processes;
     std::vector<std::unique_ptr<QProcess>> m_backgrounds;

@@ -7,8 +7,11 @@
 #include "platform/PlatformServices.h"
 #include "platform/ScreenCapture.h"
 #include "platform/ScreenCaptureAccess.h"
+#include "platform/ScreenshotPortal.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
+
+#include <QPointer>
 
 #include <optional>
 #include <utility>
@@ -85,6 +88,27 @@ public:
     QString program = QStringLiteral("/nonexistent/scrapwick-screencapture");
     bool composited = true;
     ScreenshotPortal* portal = nullptr; // set: a Wayland session
+};
+
+// A screenshot portal the test answers; a request whose context has gone is
+// never answered, as with the real one.
+class ScriptedScreenshotPortal final : public ScreenshotPortal {
+public:
+    void takeScreenshot(QObject& context, Completion completion) override
+    {
+        ++requests;
+        m_pending.append({ &context, std::move(completion) });
+    }
+    void answer(const DesktopScreenshot& shot)
+    {
+        for (auto& [context, completion] : std::exchange(m_pending, {}))
+            if (context)
+                completion(shot);
+    }
+    int requests = 0;
+
+private:
+    QList<std::pair<QPointer<QObject>, Completion>> m_pending;
 };
 
 // Every platform service as a double, wired into one PlatformServices. By
