@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppCommands.h"
 #include "app/AppVersion.h"
 #include "app/ContactLinks.h"
 #include "app/FloatingPanel.h"
@@ -405,4 +406,41 @@ void AppDelegate::openOfficialWebsite()
 void AppDelegate::checkForUpdates()
 {
     m_services.urlOpener.openUrl(QUrl(ContactLinks::productPage));
+}
+
+void AppDelegate::perform(const AppCommand& command)
+{
+    for (const QString& line : command.logLines)
+        Log::line(line);
+    switch (command.kind) {
+    case AppCommand::Kind::nothing:
+        break;
+    case AppCommand::Kind::activate:
+        activate();
+        break;
+    case AppCommand::Kind::enterCropMode:
+        m_services.notifications.post(CommandNames::enterCropMode);
+        break;
+    case AppCommand::Kind::toggleIdeaGallery:
+        m_services.notifications.post(CommandNames::toggleIdeaGallery);
+        break;
+    case AppCommand::Kind::toggleMoodBoard:
+        m_services.notifications.post(CommandNames::toggleMoodBoard);
+        break;
+    case AppCommand::Kind::importFiles:
+        importFiles(command.paths);
+        break;
+    case AppCommand::Kind::quit:
+        // After the current event, so that the caller's answer is sent first.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        break;
+    }
+}
+
+void AppDelegate::activate()
+{
+    if (!m_floatingPanel)
+        return; // no screen: nothing to bring forward
+    m_floatingPanel->show();
+    m_floatingPanel->raise();
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class CanvasStore;
+struct AppCommand;
 class CropOverlayWindow;
 class FloatingPanel;
 class GalleryStore;
@@ -65,6 +66,14 @@ public:
     void openSupport();
     void openOfficialWebsite();
     void checkForUpdates();
+
+    // A request from outside: a second start, or the desktop's launcher. It
+    // goes the way the panel's buttons and the tray menu go, so that the panel
+    // shows the resulting state.
+    void perform(const AppCommand& command);
+    // Brings the floating panel to the front: where a user who starts
+    // Scrapwick again, while it runs, looks for it.
+    void activate();
 
 private:
     // Makes the menu's key equivalents (Ctrl+I, Ctrl+Q) work while `window` is

@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 
-HelperScreenCapture::HelperScreenCapture(ScreenshotPortal& portal)
+HelperScreenCapture::HelperScreenCapture(ScreenshotPortal* portal)
     // Under XWayland the X server shows only its own windows, so the helper
     // could not see the desktop: the compositor alone can hand out its pixels.
-    : m_portal(DisplaySession::current() == DisplaySessionType::wayland ? &portal : nullptr)
+    : m_portal(DisplaySession::current() == DisplaySessionType::wayland ? portal : nullptr)
 {
 }
 

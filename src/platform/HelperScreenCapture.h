@@ -7,8 +7,9 @@
 // a Wayland session, the desktop's screenshot portal instead of the helper.
 class HelperScreenCapture final : public ScreenCapture {
 public:
-    // `portal` (outliving this) is used only when the session is Wayland's.
-    explicit HelperScreenCapture(ScreenshotPortal& portal);
+    // `portal` (outliving this) is used only when the session is Wayland's;
+    // without one, only the helper's path is of use.
+    explicit HelperScreenCapture(ScreenshotPortal* portal = nullptr);
 
     [[nodiscard]] QString toolProgram() const override;
     [[nodiscard]] bool desktopIsComposited() const override;

@@ -1,4 +1,3 @@
-#include "CaptureSteps.h"
 #include "E2ETest.h"
 #include "support/CapturePattern.h"
 

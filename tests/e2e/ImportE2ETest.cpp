@@ -1,22 +1,5 @@
 #include "E2ETest.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
-namespace {
-
-// The sizes of the stored cut-outs, newest first, as the gallery index lists them.
-QList<QSize> storedCutoutSizes(const X11Session& session)
-{
-    QList<QSize> sizes;
-    for (const QJsonValue entry :
-        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
-        sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
-    return sizes;
-}
-
-} // namespace
-
 class ImportE2ETest : public QObject {
     Q_OBJECT
 

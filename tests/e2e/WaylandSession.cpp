@@ -243,7 +243,8 @@ QString WaylandSession::diagnostics() const
 
 std::unique_ptr<X11Session> WaylandSession::desktop() const
 {
-    return std::make_unique<X11Session>(X11SessionOptions { .existingDisplay = m_xDisplay, .appUser = &*m_user });
+    return std::make_unique<X11Session>(
+        X11SessionOptions { .existingDisplay = m_xDisplay, .appUser = &*m_user, .appEnvironment = appEnvironment() });
 }
 
 QProcessEnvironment WaylandSession::appEnvironment() const
@@ -271,7 +272,8 @@ CommandResult WaylandSession::run(const QString& program, const QStringList& arg
     process.setProcessEnvironment(environment());
     process.setWorkingDirectory(filePath(QStringLiteral("home")));
     m_user->applyTo(process);
-    return runToEnd(process, program, arguments, timeoutMs);
+    process.start(program, arguments);
+    return finishCommand(process, timeoutMs);
 }
 
 bool WaylandSession::showPicture(int output, const QImage& picture)

@@ -22,13 +22,13 @@
 // The app is an X11 client of XWayland: desktop() gives an X11Session
 // attached to XWayland's display (windows, XTEST pointer input, which drives
 // X11 clients though the compositor has no input device), whose launchApp()
-// with appEnvironment() runs the app as the session's user in the Wayland
-// session. A fresh desktop() per test case gives the app empty folders.
+// and runApp() run the app as the session's user in the Wayland session, on
+// its bus. A fresh desktop() per test case gives the app empty folders.
 //
 //     WaylandSession session; // in initTestCase
 //     QVERIFY2(session.start(), qPrintable(session.lastError()));
 //     const auto desktop = session.desktop();
-//     QVERIFY2(desktop->start() && desktop->launchApp(session.appEnvironment()), ...);
+//     QVERIFY2(desktop->start() && desktop->launchApp(), ...);
 
 #include "PrivateBus.h"
 #include "SessionUser.h"

@@ -1,7 +1,10 @@
 #include "X11Session.h"
+#include "PrivateBus.h"
 #include "SessionUser.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -35,11 +38,12 @@ void endProcess(QProcess& process)
     }
 }
 
-CommandResult runToEnd(QProcess& process, const QString& program, const QStringList& arguments, int timeoutMs)
+CommandResult finishCommand(QProcess& process, int timeoutMs)
 {
-    process.start(program, arguments);
     process.closeWriteChannel();
     const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    if (process.state() != QProcess::NotRunning)
+        endProcess(process);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
     return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
         finished ? errors : process.errorString() + ' ' + errors };
@@ -113,6 +117,7 @@ X11Session::~X11Session()
     m_connection.reset();
     if (m_xserver)
         endProcess(*m_xserver);
+    m_bus.reset();
 }
 
 bool X11Session::xvfbAvailable()
@@ -138,7 +143,7 @@ bool X11Session::start()
         m_connection = std::make_unique<Connection>(m_display);
         return !xcb_connection_has_error(m_connection->c) || fail("cannot connect to the X server on " + m_display);
     }
-    if (!startXServer())
+    if (!startBus() || !startXServer())
         return false;
     // Each helper is ready once it owns its selection on the screen.
     return (!m_options.windowManager || startHelper("openbox --sm-disable", "WM_S"))
@@ -150,6 +155,20 @@ bool X11Session::startTrayHost()
 {
     return startHelper(
         "trayer --edge top --align right --widthtype request --height 24 --transparent false", "_NET_SYSTEM_TRAY_S");
+}
+
+bool X11Session::startBus()
+{
+    m_bus = std::make_unique<PrivateBus>(m_home.filePath("bus"));
+    m_busAddress = m_bus->address();
+    return !m_busAddress.isEmpty() || fail(m_bus->error());
+}
+
+qint64 X11Session::busNameOwner(const QString& name) const
+{
+    const QDBusConnection bus = m_bus ? m_bus->connection() : QDBusConnection(QString());
+    const QDBusReply<uint> pid = bus.isConnected() ? bus.interface()->servicePid(name) : QDBusReply<uint>();
+    return pid.isValid() ? pid.value() : 0;
 }
 
 bool X11Session::startXServer()
@@ -199,40 +218,75 @@ QProcessEnvironment X11Session::environment() const
     // The tests run offscreen; Qt programs started here must not.
     environment.insert("QT_QPA_PLATFORM", "xcb");
     // Off any session bus of the machine: a desktop's StatusNotifier host
-    // would take the tray icon away from the session's own tray.
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_home.filePath("no-bus"));
+    // would take the tray icon away from the session's own tray, and a
+    // Scrapwick the developer runs would take the test's requests.
+    environment.insert(
+        "DBUS_SESSION_BUS_ADDRESS", m_busAddress.isEmpty() ? "unix:path=" + m_home.filePath("no-bus") : m_busAddress);
     return environment;
 }
 
-bool X11Session::launchApp(const QProcessEnvironment& extraEnvironment, const QString& program)
+QProcessEnvironment X11Session::appEnvironment() const
+{
+    QProcessEnvironment environment = this->environment();
+    environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
+    environment.insert("XDG_CONFIG_HOME", configHome());
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
+    environment.insert(m_options.appEnvironment);
+    return environment;
+}
+
+bool X11Session::launchApp(
+    const QProcessEnvironment& extraEnvironment, const QString& program, const QStringList& arguments)
 {
     if (m_display.isEmpty())
         return fail("the session was not started");
-    const QString dataHome = m_home.filePath("data");
-    for (const QString& folder : { dataHome, configHome(), runtimeDir() })
-        if (!QDir().mkpath(folder))
-            return fail("cannot create " + folder);
-    QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (const SessionUser* user = m_options.appUser) {
-        // The app's user must reach its folders; the test reads them as root.
-        const bool given = user->own(m_home.path(), 0755) && user->own(m_home.filePath("data"), 0700)
-            && user->own(configHome(), 0700) && user->own(runtimeDir(), 0700);
-        if (!given)
-            return fail("cannot hand the app's folders to its user");
-    }
-
-    QProcessEnvironment environment = this->environment();
-    environment.insert("XDG_DATA_HOME", dataHome);
-    environment.insert("XDG_CONFIG_HOME", configHome());
-    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
-    environment.insert(extraEnvironment);
+    if (!makeAppFolders())
+        return fail("cannot create the app's folders in " + m_home.path());
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
+    m_appErrors.clear();
+    QProcessEnvironment environment = appEnvironment();
+    environment.insert(extraEnvironment);
     m_app->setProcessEnvironment(environment);
     if (m_options.appUser)
         m_options.appUser->applyTo(*m_app);
-    m_app->start(program, {});
+    m_app->start(program, arguments);
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
+}
+
+bool X11Session::makeAppFolders() const
+{
+    for (const QString& folder : { m_home.filePath("data"), configHome(), runtimeDir() })
+        if (!QDir().mkpath(folder))
+            return false;
+    if (const SessionUser* user = m_options.appUser)
+        // The app's user must reach its folders; the test reads them as root.
+        return user->own(m_home.path(), 0755) && user->own(m_home.filePath("data"), 0700)
+            && user->own(configHome(), 0700) && user->own(runtimeDir(), 0700);
+    return QFile::setPermissions(
+        runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+std::unique_ptr<QProcess> X11Session::startApp(
+    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& workingDirectory) const
+{
+    // Also for a start that ends up running on its own.
+    (void)makeAppFolders();
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = appEnvironment();
+    environment.insert(extraEnvironment);
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(workingDirectory);
+    if (m_options.appUser)
+        m_options.appUser->applyTo(*process);
+    process->start(scrapwickPath(), arguments);
+    return process;
+}
+
+CommandResult X11Session::runApp(
+    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& workingDirectory) const
+{
+    return finishCommand(*startApp(arguments, extraEnvironment, workingDirectory), 20000);
 }
 
 QStringList X11Session::appOutputLines()
@@ -240,6 +294,13 @@ QStringList X11Session::appOutputLines()
     if (m_app)
         m_appOutput.append(m_app->readAllStandardOutput());
     return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList X11Session::appErrorLines()
+{
+    if (m_app)
+        m_appErrors.append(m_app->readAllStandardError());
+    return QString::fromLocal8Bit(m_appErrors).split('\n', Qt::SkipEmptyParts);
 }
 
 QString X11Session::diagnostics()
@@ -251,15 +312,16 @@ QString X11Session::diagnostics()
         text += QString("[%1] %2\n").arg(helper->program(), QString::fromLocal8Bit(helper->readAll()));
     if (m_app)
         text += QString("[scrapwick stdout] %1\n[scrapwick stderr] %2")
-                    .arg(appOutputLines().join('\n'), QString::fromLocal8Bit(m_app->readAllStandardError()));
+                    .arg(appOutputLines().join('\n'), appErrorLines().join('\n'));
     return text;
 }
 
 CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
-    QProcess process; // killed on the way out if still running
+    QProcess process;
     process.setProcessEnvironment(environment());
-    return runToEnd(process, program, arguments, timeoutMs);
+    process.start(program, arguments);
+    return finishCommand(process, timeoutMs);
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const

@@ -3,16 +3,19 @@
 // A private X11 desktop for end-to-end tests, and the real scrapwick binary
 // running on it.
 //
-// start() runs Xvfb on a display it picks itself (-displayfd, so tests may run
-// in parallel), then, as asked, openbox, picom (xrender backend, so translucent
-// windows really are translucent) and trayer (an XEmbed system tray), each
-// waited for until it has announced itself on the root window.
+// start() runs a session bus of its own (dbus-daemon), then Xvfb on a display it
+// picks itself (-displayfd, so tests may run in parallel), then, as asked,
+// openbox, picom (xrender backend, so translucent windows really are
+// translucent) and trayer (an XEmbed system tray), each waited for until it
+// has announced itself on the root window.
 //
 // launchApp() runs scrapwick with DISPLAY set to the session, QT_QPA_PLATFORM=xcb,
-// an X11 session type, no WAYLAND_DISPLAY and private, empty XDG_DATA_HOME, XDG_CONFIG_HOME and
-// XDG_RUNTIME_DIR folders, so the user's own gallery and settings are never
-// touched. The destructor ends the app, the helpers and the X server, and
-// removes the folders. Everything here is for the test's main thread.
+// an X11 session type, no WAYLAND_DISPLAY, the session's own bus and private, empty XDG_DATA_HOME,
+// XDG_CONFIG_HOME and XDG_RUNTIME_DIR folders, so the user's own gallery,
+// settings and running Scrapwick are never touched; runApp() starts another
+// copy the same way. The destructor ends the app, the helpers, the bus and the
+// X server, and removes the folders. Everything here is for the test's main
+// thread.
 //
 //     X11Session session({ .windowManager = true, .trayHost = true });
 //     QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
@@ -22,6 +25,7 @@
 #include <QList>
 #include <QPointF>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
@@ -32,14 +36,17 @@
 #include <functional>
 #include <memory>
 
+class PrivateBus;
 class SessionUser;
 
 struct X11SessionOptions {
     // An X server that runs already (a Wayland session's XWayland): start()
-    // only connects to it, and starts neither Xvfb nor any helper.
+    // only connects to it, and starts no bus, no Xvfb and no helper.
     QString existingDisplay;
     // Who the app runs as (its folders are handed to that user); null: the test's user.
     const SessionUser* appUser = nullptr;
+    // What the app gets on top of the session's variables (a Wayland session's).
+    QProcessEnvironment appEnvironment;
     QSize screenSize { 1920, 1080 };
     int depth = 24;
     bool windowManager = false; // openbox
@@ -56,10 +63,8 @@ struct CommandResult {
     [[nodiscard]] bool succeeded() const { return finished && exitCode == 0; }
 };
 
-// Runs `process` as `program` to its end (killed after `timeoutMs`); its
-// environment and the like are set by the caller.
-[[nodiscard]] CommandResult runToEnd(
-    QProcess& process, const QString& program, const QStringList& arguments, int timeoutMs);
+// Waits for a started process; kills it when it takes longer than `timeoutMs`.
+[[nodiscard]] CommandResult finishCommand(QProcess& process, int timeoutMs);
 // Asks `process` to end, then kills it if it has not within two seconds.
 void endProcess(QProcess& process);
 
@@ -118,16 +123,30 @@ public:
     // The helpers' output and the app's, for failure messages.
     [[nodiscard]] QString diagnostics();
 
-    // For any program that should run on this session.
+    // For any program that should run on this session. Before start() there
+    // is neither a display nor a bus.
     [[nodiscard]] QProcessEnvironment environment() const;
+    // The session bus's address, empty before start().
+    [[nodiscard]] QString busAddress() const { return m_busAddress; }
+    // The process that owns `name` on the session bus, 0 for none.
+    [[nodiscard]] qint64 busNameOwner(const QString& name) const;
 
     // `extraEnvironment` entries override the defaults; `program` is another
     // copy of scrapwick, for tests that put a stand-in helper beside it.
-    [[nodiscard]] bool launchApp(
-        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(), const QString& program = scrapwickPath());
+    [[nodiscard]] bool launchApp(const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+        const QString& program = scrapwickPath(), const QStringList& arguments = {});
     [[nodiscard]] QProcess* app() const { return m_app.get(); }
-    // Everything the app has written to standard output so far.
+    // Everything the app has written to standard output or error so far.
     [[nodiscard]] QStringList appOutputLines();
+    [[nodiscard]] QStringList appErrorLines();
+    // Another start of scrapwick with the app's environment, running or (runApp)
+    // waited for; the process is killed when the returned object goes.
+    [[nodiscard]] std::unique_ptr<QProcess> startApp(const QStringList& arguments,
+        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+        const QString& workingDirectory = QString()) const;
+    [[nodiscard]] CommandResult runApp(const QStringList& arguments,
+        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+        const QString& workingDirectory = QString()) const;
 
     [[nodiscard]] QString configHome() const { return m_home.filePath(QStringLiteral("config")); }
     [[nodiscard]] QString runtimeDir() const { return m_home.filePath(QStringLiteral("runtime")); }
@@ -170,7 +189,10 @@ public:
 
 private:
     struct Connection;
+    bool startBus();
     bool startXServer();
+    [[nodiscard]] QProcessEnvironment appEnvironment() const;
+    [[nodiscard]] bool makeAppFolders() const;
     // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` of screen 0.
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
@@ -181,9 +203,12 @@ private:
     QTemporaryDir m_home;
     QString m_display;
     QString m_lastError;
+    QString m_busAddress;
+    std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<QProcess> m_xserver;
     std::vector<std::unique_ptr<QProcess>> m_helpers;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appOutput;
+    QByteArray m_appErrors;
     std::unique_ptr<Connection> m_connection;
 };
