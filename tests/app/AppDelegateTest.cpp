@@ -214,6 +214,7 @@ private Q_SLOTS:
             bool xAnswers, probesX;
             const char* problem; // null: may start
             Env chosen;
+            Env sessionType = {};
         } cases[] = {
             { "nothing at all", none, none, none, true, false, noDisplay, none },
             { "x11 silent", x, none, none, false, true, "cannot connect to the X server on display \":7\"", none },
@@ -225,14 +226,18 @@ private Q_SLOTS:
             { "wayland only", none, wayland, none, true, false, "this Wayland session offers none (DISPLAY is not set)",
                 none },
             { "wayland chosen", x, wayland, Env("wayland"), false, false, nullptr, none },
+            // The login manager says Wayland though WAYLAND_DISPLAY was unset.
+            { "wayland session, no socket named", none, none, none, true, false,
+                "this Wayland session offers none (DISPLAY is not set)", none, Env("wayland") },
         };
         for (const auto& c : cases) {
             QStringList probed;
-            const DisplayChoice choice = DisplayProbe::choose(
-                { c.display, c.waylandDisplay, c.platform }, "/opt/bin/scrapwick", [&](const std::string& name) {
-                    probed.append(QString::fromStdString(name));
-                    return c.xAnswers;
-                });
+            const DisplayChoice choice
+                = DisplayProbe::choose({ c.display, c.waylandDisplay, c.platform, c.sessionType }, "/opt/bin/scrapwick",
+                    [&](const std::string& name) {
+                        probed.append(QString::fromStdString(name));
+                        return c.xAnswers;
+                    });
             // One line that says what is missing and how to run it anyway.
             const QString text = QString::fromStdString(choice.problem.value_or(""));
             QVERIFY2(probed == (c.probesX ? QStringList { ":7" } : QStringList {}) && choice.platform == c.chosen

@@ -36,8 +36,8 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     AccessStandIn access;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &access, QDBusConnection::ExportAllSlots)
-        || !bus.registerService(QStringLiteral("org.freedesktop.impl.portal.desktop.scrapwicktest"))) {
+    if (!bus.registerObject("/org/freedesktop/portal/desktop", &access, QDBusConnection::ExportAllSlots)
+        || !bus.registerService("org.freedesktop.impl.portal.desktop.scrapwicktest")) {
         std::fprintf(stderr, "cannot serve on the session bus: %s\n", qPrintable(bus.lastError().message()));
         return 1;
     }

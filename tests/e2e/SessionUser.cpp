@@ -35,12 +35,12 @@ std::optional<SessionUser> SessionUser::obtain(QString& error)
         // Test programs may run side by side: one of them may have made it meanwhile.
         QProcess useradd;
         useradd.setProcessChannelMode(QProcess::MergedChannels);
-        useradd.start(QStringLiteral("useradd"),
-            { QStringLiteral("--system"), QStringLiteral("--no-create-home"), QStringLiteral("--user-group"),
-                QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"), QString::fromLatin1(userName) });
+        useradd.start("useradd",
+            { "--system", "--no-create-home", "--user-group", "--shell", "/usr/sbin/nologin",
+                QString::fromLatin1(userName) });
         useradd.waitForFinished(30000);
         if (!lookUp()) {
-            error = QStringLiteral("cannot make the user %1: %2 %3")
+            error = QString("cannot make the user %1: %2 %3")
                         .arg(QString::fromLatin1(userName), useradd.errorString(),
                             QString::fromLocal8Bit(useradd.readAll()));
             return std::nullopt;

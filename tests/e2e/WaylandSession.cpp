@@ -13,9 +13,9 @@
 namespace {
 
 constexpr int readyTimeoutMs = 15000;
-const QString portalDaemon = QStringLiteral("/usr/libexec/xdg-desktop-portal");
-const QString wlrPortal = QStringLiteral("/usr/libexec/xdg-desktop-portal-wlr");
-const QString wlrPortalFile = QStringLiteral("/usr/share/xdg-desktop-portal/portals/wlr.portal");
+const QString portalDaemon = "/usr/libexec/xdg-desktop-portal";
+const QString wlrPortal = "/usr/libexec/xdg-desktop-portal-wlr";
+const QString wlrPortalFile = "/usr/share/xdg-desktop-portal/portals/wlr.portal";
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
@@ -33,8 +33,6 @@ WaylandSession::WaylandSession(WaylandSessionOptions options)
 
 WaylandSession::~WaylandSession()
 {
-    for (auto process = m_backgrounds.rbegin(); process != m_backgrounds.rend(); ++process)
-        endProcess(**process);
     for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process)
         endProcess(**process);
     m_bus.reset();
@@ -44,18 +42,18 @@ QString WaylandSession::unavailableReason()
 {
     for (const char* program : { "sway", "swaymsg", "swaybg", "grim", "Xwayland", "dbus-daemon", "pipewire" })
         if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
-            return QStringLiteral("%1 is not installed; scripts/install-deps installs it").arg(program);
+            return QString("%1 is not installed; scripts/install-deps installs it").arg(program);
     for (const QString& file : { portalDaemon, wlrPortal, wlrPortalFile })
         if (!QFile::exists(file))
-            return file + QStringLiteral(" is missing; scripts/install-deps installs it");
-    if (geteuid() == 0 && QStandardPaths::findExecutable(QStringLiteral("useradd")).isEmpty())
-        return QStringLiteral("sway does not run as root, and useradd is missing to make a user for it");
+            return file + " is missing; scripts/install-deps installs it";
+    if (geteuid() == 0 && QStandardPaths::findExecutable("useradd").isEmpty())
+        return "sway does not run as root, and useradd is missing to make a user for it";
     return {};
 }
 
 bool WaylandSession::fail(const QString& message)
 {
-    m_lastError = message + QLatin1Char('\n') + diagnostics();
+    m_lastError = message + '\n' + diagnostics();
     return false;
 }
 
@@ -65,18 +63,16 @@ bool WaylandSession::start()
     m_user = SessionUser::obtain(error);
     if (!m_user)
         return fail(error);
-    if (!m_folder.isValid() || !QDir(m_folder.path()).mkpath(QStringLiteral("runtime"))
-        || !QDir(m_folder.path()).mkpath(QStringLiteral("home"))
-        || !QDir(m_folder.path()).mkpath(QStringLiteral("portals"))
-        || ::chmod(QFile::encodeName(m_folder.path()).constData(), 0755) != 0
-        || !m_user->own(filePath(QStringLiteral("runtime")), 0700)
-        || !m_user->own(filePath(QStringLiteral("home")), 0700))
-        return fail(QStringLiteral("cannot make the session's folders in ") + m_folder.path());
+    bool made = m_folder.isValid() && ::chmod(QFile::encodeName(m_folder.path()).constData(), 0755) == 0;
+    for (const char* folder : { "runtime", "home", "portals" })
+        made = made && QDir(m_folder.path()).mkpath(folder) && (*folder == 'p' || m_user->own(filePath(folder), 0700));
+    if (!made)
+        return fail("cannot make the session's folders in " + m_folder.path());
     // XWayland's socket goes into /tmp/.X11-unix. Made by sway's user it would
     // shut out every other user's X server; it belongs to all, with the sticky bit.
-    if (geteuid() == 0 && !QFile::exists(QStringLiteral("/tmp/.X11-unix"))) {
+    if (geteuid() == 0 && !QFile::exists("/tmp/.X11-unix")) {
         if (::mkdir("/tmp/.X11-unix", 01777) != 0 || ::chmod("/tmp/.X11-unix", 01777) != 0)
-            return fail(QStringLiteral("cannot make /tmp/.X11-unix"));
+            return fail("cannot make /tmp/.X11-unix");
     }
     return startSway() && (!m_options.screenshotPortal || startPortal());
 }
@@ -85,14 +81,14 @@ QProcessEnvironment WaylandSession::environment() const
 {
     // Nothing of the test machine's own desktop leaks in.
     QProcessEnvironment environment;
-    environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    environment.insert(QStringLiteral("HOME"), filePath(QStringLiteral("home")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), filePath(QStringLiteral("runtime")));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), filePath(QStringLiteral("home/config")));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), filePath(QStringLiteral("home/cache")));
-    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
-    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+    environment.insert("PATH", qEnvironmentVariable("PATH", "/usr/bin:/bin"));
+    environment.insert("LANG", "C.UTF-8");
+    environment.insert("HOME", filePath("home"));
+    environment.insert("XDG_RUNTIME_DIR", filePath("runtime"));
+    environment.insert("XDG_CONFIG_HOME", filePath("home/config"));
+    environment.insert("XDG_CACHE_HOME", filePath("home/cache"));
+    environment.insert("XDG_SESSION_TYPE", "wayland");
+    environment.insert("XDG_CURRENT_DESKTOP", "sway");
     const std::pair<const char*, QString> known[] = { { "WAYLAND_DISPLAY", m_waylandDisplay },
         { "DISPLAY", m_xDisplay }, { "SWAYSOCK", m_swaySocket }, { "DBUS_SESSION_BUS_ADDRESS", m_busAddress } };
     for (const auto& [name, value] : known)
@@ -107,7 +103,7 @@ QProcess& WaylandSession::launch(
     auto& process = *m_processes.emplace_back(std::make_unique<QProcess>());
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(filePath(QStringLiteral("home")));
+    process.setWorkingDirectory(filePath("home"));
     m_user->applyTo(process);
     process.start(program, arguments);
     return process;
@@ -116,14 +112,14 @@ QProcess& WaylandSession::launch(
 bool WaylandSession::startSway()
 {
     // Once sway runs, a program it starts writes down where to find it.
-    const QString ready = filePath(QStringLiteral("home/ready"));
+    const QString ready = filePath("home/ready");
     QByteArray configuration = "xwayland force\n"
                                "default_border none\n"
                                "default_floating_border none\n"
                                "focus_follows_mouse no\n";
     for (int i = 0; i < m_options.outputs.size(); ++i) {
         const QRect geometry = outputGeometry(i);
-        configuration += QStringLiteral("output HEADLESS-%1 resolution %2x%3 position %4 0\n")
+        configuration += QString("output HEADLESS-%1 resolution %2x%3 position %4 0\n")
                              .arg(i + 1)
                              .arg(geometry.width())
                              .arg(geometry.height())
@@ -132,25 +128,21 @@ bool WaylandSession::startSway()
     }
     configuration += "exec printf '%s\\n%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" \"$SWAYSOCK\" > " + ready.toUtf8()
         + ".part && mv " + ready.toUtf8() + ".part " + ready.toUtf8() + "\n";
-    if (!writeFile(filePath(QStringLiteral("sway.conf")), configuration))
-        return fail(QStringLiteral("cannot write sway's configuration"));
+    if (!writeFile(filePath("sway.conf"), configuration))
+        return fail("cannot write sway's configuration");
 
     QProcessEnvironment environment = this->environment();
-    environment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
-    environment.insert(QStringLiteral("WLR_HEADLESS_OUTPUTS"), QString::number(m_options.outputs.size()));
-    environment.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
-    environment.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
-    QProcess& sway
-        = launch(QStringLiteral("sway"), { QStringLiteral("-c"), filePath(QStringLiteral("sway.conf")) }, environment);
-    if (!X11Session::waitUntil(
-            [&] { return QFile::exists(ready) || sway.state() == QProcess::NotRunning; }, readyTimeoutMs)
-        || !QFile::exists(ready))
-        return fail(QStringLiteral("sway did not start"));
+    environment.insert("WLR_BACKENDS", "headless");
+    environment.insert("WLR_HEADLESS_OUTPUTS", QString::number(m_options.outputs.size()));
+    environment.insert("WLR_LIBINPUT_NO_DEVICES", "1");
+    environment.insert("WLR_RENDERER", "pixman");
+    if (!waitForFile(ready, launch("sway", { "-c", filePath("sway.conf") }, environment)))
+        return false;
     QFile file(ready);
     const QStringList names
-        = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')) : QStringList();
+        = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
     if (names.size() < 3 || names[0].isEmpty() || names[1].isEmpty())
-        return fail(QStringLiteral("sway gave no Wayland or X11 display"));
+        return fail("sway gave no Wayland or X11 display");
     m_waylandDisplay = names[0];
     m_xDisplay = names[1];
     m_swaySocket = names[2];
@@ -176,12 +168,12 @@ bool WaylandSession::letTheTestIn()
         }
         xcb_disconnect(connection);
     });
-    return (acted && granted) || fail(QStringLiteral("cannot let the test's user into XWayland on ") + m_xDisplay);
+    return (acted && granted) || fail("cannot let the test's user into XWayland on " + m_xDisplay);
 }
 
 bool WaylandSession::startPortal()
 {
-    m_bus = std::make_unique<PrivateBus>(filePath(QStringLiteral("runtime/bus")), [this](QProcess& daemon) {
+    m_bus = std::make_unique<PrivateBus>(filePath("runtime/bus"), [this](QProcess& daemon) {
         daemon.setProcessEnvironment(environment());
         m_user->applyTo(daemon);
     });
@@ -190,17 +182,13 @@ bool WaylandSession::startPortal()
         return fail(m_bus->error());
 
     // The wlroots backend needs PipeWire (for screen casts) before it starts.
-    QProcess& pipewire = launch(QStringLiteral("pipewire"), {}, environment());
-    const QString pipewireSocket = filePath(QStringLiteral("runtime/pipewire-0"));
-    if (!X11Session::waitUntil(
-            [&] { return QFile::exists(pipewireSocket) || pipewire.state() == QProcess::NotRunning; }, readyTimeoutMs)
-        || !QFile::exists(pipewireSocket))
-        return fail(QStringLiteral("pipewire did not start"));
+    if (!waitForFile(filePath("runtime/pipewire-0"), launch("pipewire", {}, environment())))
+        return false;
 
     QProcessEnvironment standInEnvironment = environment();
-    standInEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    if (!waitForBusName(QStringLiteral("org.freedesktop.impl.portal.desktop.wlr"), launch(wlrPortal, {}, environment()))
-        || !waitForBusName(QStringLiteral("org.freedesktop.impl.portal.desktop.scrapwicktest"),
+    standInEnvironment.insert("QT_QPA_PLATFORM", "offscreen");
+    if (!waitForBusName("org.freedesktop.impl.portal.desktop.wlr", launch(wlrPortal, {}, environment()))
+        || !waitForBusName("org.freedesktop.impl.portal.desktop.scrapwicktest",
             launch(QStringLiteral(PORTAL_ACCESS_STAND_IN), {}, standInEnvironment)))
         return false;
 
@@ -209,35 +197,40 @@ bool WaylandSession::startPortal()
                                      "DBusName=org.freedesktop.impl.portal.desktop.scrapwicktest\n"
                                      "Interfaces=org.freedesktop.impl.portal.Access;\n"
                                      "UseIn=sway\n";
-    if (!QFile::copy(wlrPortalFile, filePath(QStringLiteral("portals/wlr.portal")))
-        || !writeFile(filePath(QStringLiteral("portals/scrapwicktest.portal")), standInPortal))
-        return fail(QStringLiteral("cannot write the portal files"));
+    if (!QFile::copy(wlrPortalFile, filePath("portals/wlr.portal"))
+        || !writeFile(filePath("portals/scrapwicktest.portal"), standInPortal))
+        return fail("cannot write the portal files");
     QProcessEnvironment portalEnvironment = environment();
-    portalEnvironment.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), filePath(QStringLiteral("portals")));
+    portalEnvironment.insert("XDG_DESKTOP_PORTAL_DIR", filePath("portals"));
     m_portal = &launch(portalDaemon, {}, portalEnvironment);
-    if (!waitForBusName(QStringLiteral("org.freedesktop.portal.Desktop"), *m_portal))
+    if (!waitForBusName("org.freedesktop.portal.Desktop", *m_portal))
         return false;
-    QDBusInterface screenshot(QStringLiteral("org.freedesktop.portal.Desktop"),
-        QStringLiteral("/org/freedesktop/portal/desktop"), QStringLiteral("org.freedesktop.portal.Screenshot"),
-        m_bus->connection());
-    return screenshot.isValid() || fail(QStringLiteral("xdg-desktop-portal offers no Screenshot interface"));
+    QDBusInterface screenshot("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+        "org.freedesktop.portal.Screenshot", m_bus->connection());
+    return screenshot.isValid() || fail("xdg-desktop-portal offers no Screenshot interface");
+}
+
+bool WaylandSession::waitForFile(const QString& path, const QProcess& process)
+{
+    return (X11Session::waitUntil(
+                [&] { return QFile::exists(path) || process.state() == QProcess::NotRunning; }, readyTimeoutMs)
+               && QFile::exists(path))
+        || fail(process.program() + " did not start");
 }
 
 bool WaylandSession::waitForBusName(const QString& name, const QProcess& process)
 {
     const bool ready = m_bus->waitFor(name, &process, readyTimeoutMs);
     if (!ready && process.state() == QProcess::NotRunning)
-        return fail(process.program() + QStringLiteral(" did not run: ") + process.errorString());
-    return ready || fail(process.program() + QStringLiteral(" did not take ") + name + QStringLiteral(" in time"));
+        return fail(process.program() + " did not run: " + process.errorString());
+    return ready || fail(process.program() + " did not take " + name + " in time");
 }
 
 QString WaylandSession::diagnostics() const
 {
-    QString text = QStringLiteral("wayland %1, X11 %2, bus %3\n").arg(m_waylandDisplay, m_xDisplay, m_busAddress);
-    for (const auto* list : { &m_processes, &m_backgrounds })
-        for (const auto& process : *list)
-            text += QStringLiteral("[%1] %2\n")
-                        .arg(process->program(), QString::fromLocal8Bit(process->readAll()).right(4000));
+    QString text = QString("wayland %1, X11 %2, bus %3\n").arg(m_waylandDisplay, m_xDisplay, m_busAddress);
+    for (const auto& process : m_processes)
+        text += QString("[%1] %2\n").arg(process->program(), QString::fromLocal8Bit(process->readAll()).right(4000));
     return text;
 }
 
@@ -251,10 +244,10 @@ QProcessEnvironment WaylandSession::appEnvironment() const
 {
     QProcessEnvironment environment = this->environment();
     // Left empty, the app picks its platform itself, as it does on a desktop.
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
-    environment.remove(QStringLiteral("SWAYSOCK"));
+    environment.insert("QT_QPA_PLATFORM", QString());
+    environment.remove("SWAYSOCK");
     // The app's data and settings stay in the folders its X11Session made.
-    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.remove("XDG_CONFIG_HOME");
     return environment;
 }
 
@@ -270,7 +263,7 @@ CommandResult WaylandSession::run(const QString& program, const QStringList& arg
 {
     QProcess process;
     process.setProcessEnvironment(environment());
-    process.setWorkingDirectory(filePath(QStringLiteral("home")));
+    process.setWorkingDirectory(filePath("home"));
     m_user->applyTo(process);
     process.start(program, arguments);
     return finishCommand(process, timeoutMs);
@@ -278,16 +271,11 @@ CommandResult WaylandSession::run(const QString& program, const QStringList& arg
 
 bool WaylandSession::showPicture(int output, const QImage& picture)
 {
-    const QString file = filePath(QStringLiteral("picture-%1.png").arg(output + 1));
+    const QString file = filePath(QString("picture-%1.png").arg(output + 1));
     if (!picture.save(file, "PNG") || ::chmod(QFile::encodeName(file).constData(), 0644) != 0)
-        return fail(QStringLiteral("cannot write ") + file);
-    auto& process = *m_backgrounds.emplace_back(std::make_unique<QProcess>());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProcessEnvironment(environment());
-    m_user->applyTo(process);
-    process.start(QStringLiteral("swaybg"),
-        { QStringLiteral("-o"), QStringLiteral("HEADLESS-%1").arg(output + 1), QStringLiteral("-i"), file,
-            QStringLiteral("-m"), QStringLiteral("center") });
+        return fail("cannot write " + file);
+    const QProcess& process
+        = launch("swaybg", { "-o", QString("HEADLESS-%1").arg(output + 1), "-i", file, "-m", "center" }, environment());
     const QRect area(outputGeometry(output).topLeft(), picture.size());
     const QImage expected = picture.convertToFormat(QImage::Format_RGB32);
     return X11Session::waitUntil(
@@ -298,21 +286,21 @@ bool WaylandSession::showPicture(int output, const QImage& picture)
                },
                readyTimeoutMs)
         && process.state() == QProcess::Running
-        || fail(QStringLiteral("swaybg did not show the picture on output %1").arg(output + 1));
+        || fail(QString("swaybg did not show the picture on output %1").arg(output + 1));
 }
 
 QImage WaylandSession::screenshot() const
 {
-    const QString file = filePath(QStringLiteral("home/layout.png"));
+    const QString file = filePath("home/layout.png");
     QFile::remove(file);
-    return run(QStringLiteral("grim"), { file }).succeeded() ? QImage(file) : QImage();
+    return run("grim", { file }).succeeded() ? QImage(file) : QImage();
 }
 
 bool WaylandSession::stopScreenshotPortal()
 {
     if (!m_portal)
-        return fail(QStringLiteral("no portal runs"));
+        return fail("no portal runs");
     endProcess(*m_portal);
-    return X11Session::waitUntil([&] { return !m_bus->has(QStringLiteral("org.freedesktop.portal.Desktop")); })
-        || fail(QStringLiteral("xdg-desktop-portal still holds its name"));
+    return X11Session::waitUntil([&] { return !m_bus->has("org.freedesktop.portal.Desktop"); })
+        || fail("xdg-desktop-portal still holds its name");
 }

@@ -90,6 +90,8 @@ private:
     [[nodiscard]] QProcessEnvironment environment() const;
     // Starts `program` as the session's user with `environment`; kept until the end.
     QProcess& launch(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment);
+    // Waits until `process` has made the file or socket `path`.
+    bool waitForFile(const QString& path, const QProcess& process);
     // Waits until `process` has put `name` on the session bus.
     bool waitForBusName(const QString& name, const QProcess& process);
     bool startSway();
@@ -103,8 +105,7 @@ private:
     QString m_lastError;
     QString m_waylandDisplay, m_xDisplay, m_swaySocket, m_busAddress;
     std::unique_ptr<PrivateBus> m_bus;
-    // In starting order, ended in reverse; swaybg, one per output, in `m_backgrounds`.
+    // In starting order, ended in reverse.
     std::vector<std::unique_ptr<QProcess>> m_processes;
-    std::vector<std::unique_ptr<QProcess>> m_backgrounds;
     QProcess* m_portal = nullptr;
 };

@@ -17,7 +17,7 @@
 using namespace std::chrono_literals;
 
 namespace {
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString portalPath = "/org/freedesktop/portal/desktop";
 } // namespace
 
 // One portal request object: notes when the caller closes it.
@@ -61,14 +61,13 @@ public Q_SLOTS:
     {
         Q_UNUSED(parentWindow);
         options = callOptions;
-        const QString handle = portalPath + QStringLiteral("/request/")
-            + call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')) + QLatin1Char('/')
-            + callOptions.value(QStringLiteral("handle_token")).toString();
+        const QString handle = portalPath + "/request/" + call.service().mid(1).replace('.', '_') + '/'
+            + callOptions.value("handle_token").toString();
         m_bus.registerObject(handle, new FakeRequest(closed, this), QDBusConnection::ExportAllSlots);
         if (answer)
             QTimer::singleShot(20, this, [this, handle, answer = *answer] {
-                QDBusMessage response = QDBusMessage::createSignal(
-                    handle, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+                QDBusMessage response
+                    = QDBusMessage::createSignal(handle, "org.freedesktop.portal.Request", "Response");
                 response << answer.first << answer.second;
                 m_bus.send(response);
             });
@@ -90,9 +89,9 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())
             QSKIP("dbus-daemon is not installed; scripts/install-deps installs it");
-        m_bus = std::make_unique<PrivateBus>(m_folder.filePath(QStringLiteral("bus")));
+        m_bus = std::make_unique<PrivateBus>(m_folder.filePath("bus"));
         QVERIFY2(!m_bus->address().isEmpty(), qPrintable(m_bus->error()));
     }
 
@@ -133,7 +132,7 @@ private Q_SLOTS:
         QImage picture(64, 32, QImage::Format_RGB32);
         picture.fill(qRgb(10, 200, 30));
         picture.setPixel(63, 31, qRgb(1, 2, 3));
-        const QString file = m_folder.filePath(QStringLiteral("shot.png"));
+        const QString file = m_folder.filePath("shot.png");
         QFile::remove(file);
         if (uri == QLatin1String("garbage")) {
             QFile garbage(file);
@@ -147,17 +146,17 @@ private Q_SLOTS:
         QDBusConnection portalBus = m_bus->connection();
         FakeScreenshotPortal portal(portalBus);
         if (response >= 0)
-            portal.answer = std::pair(uint(response), QVariantMap { { QStringLiteral("uri"), uri } });
+            portal.answer = std::pair(uint(response), QVariantMap { { "uri", uri } });
         if (response != -2) {
             QVERIFY(portalBus.registerObject(portalPath, &portal, QDBusConnection::ExportAllSlots));
-            QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+            QVERIFY(portalBus.registerService("org.freedesktop.portal.Desktop"));
         }
         const auto unregister = qScopeGuard([&] {
-            portalBus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+            portalBus.unregisterService("org.freedesktop.portal.Desktop");
             portalBus.unregisterObject(portalPath, QDBusConnection::UnregisterTree);
         });
 
-        const QString clientName = QStringLiteral("client-%1").arg(QTest::currentDataTag());
+        const QString clientName = QString("client-%1").arg(QTest::currentDataTag());
         DesktopScreenshotPortal desktop(QDBusConnection::connectToBus(m_bus->address(), clientName), 300ms);
         auto context = std::make_unique<QObject>();
         std::optional<DesktopScreenshot> result;
@@ -180,8 +179,8 @@ private Q_SLOTS:
         }
         if (response != -2)
             QCOMPARE(portal.options,
-                (QVariantMap { { QStringLiteral("handle_token"), portal.options.value("handle_token") },
-                    { QStringLiteral("interactive"), false }, { QStringLiteral("modal"), false } }));
+                (QVariantMap { { "handle_token", portal.options.value("handle_token") }, { "interactive", false },
+                    { "modal", false } }));
         QCOMPARE(!QFile::exists(file), fileGone);
         QTRY_COMPARE(portal.closed, closed);
         QDBusConnection::disconnectFromBus(clientName);

@@ -40,31 +40,29 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
 } // namespace
 
 PrivateBus::PrivateBus(const QString& socketPath, const std::function<void(QProcess&)>& prepare)
-    : m_connectionName(QStringLiteral("scrapwick-private-bus-%1").arg(quintptr(this)))
+    : m_connectionName(QString("scrapwick-private-bus-%1").arg(quintptr(this)))
 {
-    const QString configPath = socketPath + QStringLiteral(".conf");
+    const QString configPath = socketPath + ".conf";
     QFile config(configPath);
     if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate) || config.write(configuration(socketPath)) < 0
         || !config.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)) {
-        m_error = QStringLiteral("cannot write ") + configPath;
+        m_error = "cannot write " + configPath;
         return;
     }
     config.close();
     if (prepare)
         prepare(m_daemon);
-    m_daemon.start(QStringLiteral("dbus-daemon"),
-        { QStringLiteral("--config-file=") + configPath, QStringLiteral("--nofork"),
-            QStringLiteral("--print-address=1") });
+    m_daemon.start("dbus-daemon", { "--config-file=" + configPath, "--nofork", "--print-address=1" });
     (void)waitUntil([&] { return m_daemon.canReadLine() || m_daemon.state() == QProcess::NotRunning; }, 15000);
     m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     if (m_address.isEmpty()) {
-        m_error = QStringLiteral("dbus-daemon gave no address: ") + m_daemon.errorString() + QLatin1Char(' ')
+        m_error = "dbus-daemon gave no address: " + m_daemon.errorString() + ' '
             + QString::fromLocal8Bit(m_daemon.readAllStandardError());
         return;
     }
     const QDBusConnection bus = QDBusConnection::connectToBus(m_address, m_connectionName);
     if (!bus.isConnected()) {
-        m_error = QStringLiteral("cannot connect to the bus: ") + bus.lastError().message();
+        m_error = "cannot connect to the bus: " + bus.lastError().message();
         m_address.clear();
     }
 }
