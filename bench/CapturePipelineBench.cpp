@@ -80,6 +80,21 @@ QPainterPath middleLasso(QSize size)
     return lasso;
 }
 
+// From the released lasso to the cut-out on the clipboard and stored, as the
+// app does it; false when the capture failed.
+bool cutAndStore(const CapturePipeline& pipeline, GalleryStore& store, const QString& helper, const QPainterPath& lasso,
+    const CaptureScreen& screen)
+{
+    const std::optional<CutoutResult> result = CapturePipeline::captureRegion(helper, lasso, screen);
+    if (!result || result->outcome != CutoutResult::Outcome::extracted) {
+        std::fprintf(stderr, "capture failed\n");
+        return false;
+    }
+    pipeline.finishCapture(result->image, result->box);
+    store.waitForPendingWrites();
+    return true;
+}
+
 // The measuring side of --wayland, inside the session, on XWayland.
 int measurePortal(int runs)
 {
@@ -114,14 +129,9 @@ int measurePortal(int runs)
         request << timer.nsecsElapsed() / 1e9;
 
         timer.restart();
-        const std::optional<CutoutResult> result = CapturePipeline::captureRegion(
-            QString(), lasso, { screen->devicePixelRatio(), double(size.height()), QRect(), pixels });
-        if (!result || result->outcome != CutoutResult::Outcome::extracted) {
-            std::fprintf(stderr, "capture failed\n");
+        if (!cutAndStore(pipeline, store, QString(), lasso,
+                { screen->devicePixelRatio(), double(size.height()), QRect(), pixels }))
             return 1;
-        }
-        pipeline.finishCapture(result->image, result->box);
-        store.waitForPendingWrites();
         release << timer.nsecsElapsed() / 1e9;
 
         grim << timeCommand(QStringLiteral("grim"), { folder.filePath(QStringLiteral("full.png")) });
@@ -198,14 +208,8 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const std::optional<CutoutResult> result
-            = CapturePipeline::captureRegion(helper, lasso, { screen->devicePixelRatio(), double(size.height()) });
-        if (!result || result->outcome != CutoutResult::Outcome::extracted) {
-            std::fprintf(stderr, "capture failed\n");
+        if (!cutAndStore(pipeline, store, helper, lasso, { screen->devicePixelRatio(), double(size.height()) }))
             return 1;
-        }
-        pipeline.finishCapture(result->image, result->box);
-        store.waitForPendingWrites();
         ours << timer.nsecsElapsed() / 1e9;
 
         const QString file = folder.filePath(QStringLiteral("full.png"));
