@@ -1,6 +1,8 @@
 #include "app/AppCommands.h"
 
 #include "app/ApplicationActions.h"
+#include "gallery/GalleryImporter.h"
+#include "gallery/ImportRequest.h"
 
 #include <QDir>
 #include <QUrl>
@@ -34,25 +36,26 @@ QString summary(const QString& what, const QStringList& items)
 
 AppCommand open(const QStringList& uris)
 {
-    QStringList paths, remote, invalid;
+    QList<QUrl> urls;
+    QStringList invalid;
     for (const QString& uri : uris) {
         const QUrl url(uri, QUrl::StrictMode);
-        const bool thisComputer = url.host().isEmpty() || url.host() == QLatin1String("localhost");
-        // Not toLocalFile(): it would keep "localhost" as a network share.
-        const QString path = url.isLocalFile() && thisComputer ? url.path(QUrl::FullyDecoded) : QString();
-        if (!url.isValid() || url.scheme().isEmpty())
-            invalid.append(uri);
-        else if (!url.isLocalFile() || !thisComputer)
-            remote.append(url.toDisplayString()); // without any password
-        else if (QDir::isAbsolutePath(path))
-            paths.append(QDir::cleanPath(path));
+        // A relative file address names a place in a folder we do not know.
+        const bool relativeFile = url.isLocalFile() && !url.path().startsWith(QLatin1Char('/'));
+        if (url.isValid() && !url.scheme().isEmpty() && !relativeFile)
+            urls.append(url);
         else
-            invalid.append(uri); // relative to a directory we do not know
+            invalid.append(uri);
     }
+    // The same rules as a drop: local files in order; pictures from the web
+    // are not fetched.
+    const ImportRequest request = ImportRequest::fromUrls(urls);
+    QStringList paths;
+    for (const ImportSource& source : request.sources)
+        paths.append(QDir::cleanPath(std::get<QString>(source.picture)));
     AppCommand command { paths.isEmpty() ? AppCommand::Kind::nothing : AppCommand::Kind::importFiles, paths, {} };
-    // Pictures from the web are not fetched: the drop or the caller decides that.
-    if (!remote.isEmpty())
-        command.logLines.append(summary(QStringLiteral("remote file(s)"), remote));
+    if (!request.skippedRemoteUrls.isEmpty())
+        command.logLines.append(GalleryImporter::skippedRemoteLine(request.skippedRemoteUrls));
     if (!invalid.isEmpty())
         command.logLines.append(summary(QStringLiteral("address(es) that are not file addresses"), invalid));
     return command;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gallery/GalleryImporter.h"
 #include "platform/PlatformServices.h"
 
 #include <QIcon>
@@ -22,13 +23,14 @@ class QScreen;
 class QSystemTrayIcon;
 class QWidget;
 class Theme;
-struct ImportResult;
 
 // The hub of the process. It hands the two stores to the windows, puts the
 // tray icon and its menu up, starts and ends crop mode, shows and hides the
 // Idea Gallery and the Mood Board, imports image files and keeps the two
-// preferences. Windows never call each other: they post command notifications,
-// which this object answers with visibility notifications.
+// preferences. The one import of the program lives here and is lent to the
+// windows for their drops and pastes; the tray icon's tooltip follows a long
+// one. Windows never call each other: they post command notifications, which
+// this object answers with visibility notifications.
 class AppDelegate : public QObject {
     Q_OBJECT
 
@@ -54,9 +56,14 @@ public:
     // the gallery's cut-outs in the order chosen.
     void importToIdeaGallery();
     // Converts `paths` off the main thread and adds them to the gallery's
-    // cut-outs in the given order, logging the files that could not be read.
-    // Every way pictures come in (the tray, the command line, drops) ends here.
+    // cut-outs in the given order, logging the files that could not be read:
+    // the tray's and the command line's door to the import that drops and
+    // pastes use too.
     void importFiles(const QStringList& paths);
+
+    // The tray icon's tooltip: "Scrapwick", and while more than a handful of
+    // pictures are being imported, how far that has come.
+    [[nodiscard]] static QString statusToolTip(qsizetype done, qsizetype asked);
 
     // `sender` is the menu item; Qt has already flipped its check mark, so its
     // state is the value the user asked for.
@@ -89,13 +96,14 @@ private:
     void keepPanelOnScreen();
     // A new overlay over `screen`, showing `frozenScreen` when there is one.
     void showCropOverlay(QScreen* screen, const QImage& frozenScreen);
-    void finishImport(const ImportResult& result);
 
     PlatformServices m_services;
     const Theme& m_theme;
     QIcon m_trayIcon;
     GalleryStore& m_galleryStore;
     CanvasStore& m_canvasStore;
+    // Before the windows that borrow it, so it goes after them.
+    GalleryImporter m_importer;
 
     std::unique_ptr<CropOverlayWindow> m_cropOverlayWindow;
     // While the desktop's picture for a new crop mode is awaited: the
