@@ -3,19 +3,21 @@
 #include "canvas/CanvasPersistState.h"
 #include "canvas/Layer.h"
 #include "platform/RecordFile.h"
+#include "platform/WriteBacklog.h"
 
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
 // The mood board on disk, inside the data folder: one PNG per layer in
 // "canvas-layers", named by the layer id, and the record "canvas.json".
 //
-// A plain value holding paths (and the record's shared keep-aside state), so
-// write jobs can carry their own copy to the store's queue and never reach back
-// into the store.
+// A plain value holding paths (and, shared by every copy, the record's keep-aside
+// state and the backlog of what could not be written), so write jobs can carry
+// their own copy to the store's queue and never reach back into the store.
 class CanvasFiles {
 public:
     // What reading the canvas at start produced.
@@ -29,6 +31,9 @@ public:
         QList<std::pair<QUuid, QByteArray>> images;
         QList<QUuid> deletions;
         CanvasPersistState record;
+        // The job submitted when the store goes: it only runs when earlier jobs
+        // left something unwritten.
+        bool lastAttempt = false;
     };
 
     // Largest side, in canvas points, of a layer that is loaded. Larger values only
@@ -49,14 +54,21 @@ public:
     // unreadable record is moved aside by the first write.
     [[nodiscard]] Loaded load();
 
-    // Runs on the store's queue: the images, then the deletions, then the record.
-    // Every failure is logged and the job goes on.
+    // Runs on the store's queue: the images, then the record, then the deletions,
+    // so the record on the disk never names a missing file. Every failure is
+    // logged and the job goes on; an image that could not be written is left out
+    // of the record and tried again by later jobs, deletions wait for a record
+    // that was written (see WriteBacklog).
     void write(const Write& job) const;
 
     // Whether a layer read from the record has geometry the program can work with.
     [[nodiscard]] static bool hasUsableGeometry(const LayerEntry& entry);
 
 private:
+    // Logged on failure; true when the record is on the disk.
+    [[nodiscard]] bool writeRecord(CanvasPersistState record) const;
+
     QString m_layersFolder;
     RecordFile m_record;
+    std::shared_ptr<WriteBacklog> m_backlog; // shared by every copy; only the write jobs touch it
 };

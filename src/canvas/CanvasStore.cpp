@@ -51,7 +51,11 @@ CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, 
     m_nextLayerNumber = loaded.nextLayerNumber;
 }
 
-CanvasStore::~CanvasStore() = default;
+CanvasStore::~CanvasStore()
+{
+    // A last try at whatever a full or failing disk kept from being written.
+    persistCanvas({}, {}, true);
+}
 
 void CanvasStore::setSelectedLayerId(const std::optional<QUuid>& layerId)
 {
@@ -524,13 +528,14 @@ std::optional<QImage> CanvasStore::renderImage(const QRectF& area) const
 
 // ---- files
 
-void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions)
+void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions, bool lastAttempt)
 {
     if (!m_hasFolder)
         return;
     CanvasFiles::Write job;
     job.images = std::move(writes);
     job.deletions = std::move(deletions);
+    job.lastAttempt = lastAttempt;
     job.record.nextLayerNumber = m_nextLayerNumber;
     job.record.layers.reserve(m_layers.size());
     for (const Layer& layer : std::as_const(m_layers))
@@ -541,4 +546,9 @@ void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QLis
 void CanvasStore::waitForPendingWrites()
 {
     m_ioQueue->waitUntilIdle();
+}
+
+void CanvasStore::afterPendingWrites(std::function<void()> then)
+{
+    m_ioQueue->submit(std::move(then));
 }
