@@ -56,7 +56,9 @@ CanvasFiles::Loaded CanvasFiles::load()
     }
 
     loaded.nextLayerNumber = record->nextLayerNumber;
+    loaded.recordedIds.emplace();
     for (const LayerEntry& entry : record->layers) {
+        loaded.recordedIds->insert(entry.id);
         const QString id = Uuids::canonicalText(entry.id);
         if (!hasUsableGeometry(entry)) {
             Log::line(QStringLiteral("[CanvasStore] Unusable geometry for layer ") + id + QStringLiteral(", skipping"));
@@ -71,6 +73,20 @@ CanvasFiles::Loaded CanvasFiles::load()
         loaded.layers.append(entry.toLayer(std::move(*bytes)));
     }
     return loaded;
+}
+
+void CanvasFiles::tidyAtStart(const std::optional<QSet<QUuid>>& recordedIds) const
+{
+    AtomicFile::removeLeftovers(QFileInfo(m_record.path()).absolutePath(), QFileInfo(m_record.path()).fileName());
+    AtomicFile::removeLeftovers(m_layersFolder, QStringLiteral("*.png"));
+    if (!recordedIds)
+        return; // without a readable record every image may still be the user's
+    QDir folder(m_layersFolder);
+    for (const QString& name : folder.entryList({ QStringLiteral("*.png") }, QDir::Files)) {
+        const auto id = Uuids::parseStrict(name.chopped(4));
+        if (id && !recordedIds->contains(*id))
+            (void)folder.remove(name);
+    }
 }
 
 void CanvasFiles::write(const Write& job) const

@@ -6,6 +6,7 @@
 #include "platform/WriteBacklog.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -24,6 +25,8 @@ public:
     struct Loaded {
         QList<Layer> layers; // in file order
         qint64 nextLayerNumber = 1;
+        // Every layer the record names, when there was a record and it could be read.
+        std::optional<QSet<QUuid>> recordedIds;
     };
 
     // Everything one write job needs, copied on the main thread when the change is made.
@@ -53,6 +56,12 @@ public:
     // Creates the layer folder (a failure is ignored) and reads the canvas. An
     // unreadable record is moved aside by the first write.
     [[nodiscard]] Loaded load();
+
+    // The store's first write job: removes what writes cut short by a kill left,
+    // and, when the record was read, the images of layers it does not name (taken
+    // off the board by an undo whose step is gone, or written by a change the
+    // kill cut short); no snapshot of this run can name them.
+    void tidyAtStart(const std::optional<QSet<QUuid>>& recordedIds) const;
 
     // Runs on the store's queue: the images, then the record, then the deletions,
     // so the record on the disk never names a missing file. Every failure is

@@ -49,6 +49,7 @@ CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, 
     CanvasFiles::Loaded loaded = m_files.load();
     m_layers = std::move(loaded.layers);
     m_nextLayerNumber = loaded.nextLayerNumber;
+    m_ioQueue->submit([files = m_files, ids = std::move(loaded.recordedIds)] { files.tidyAtStart(ids); });
 }
 
 CanvasStore::~CanvasStore()

@@ -96,11 +96,14 @@ struct PersistenceJob {
     }
 };
 
-// An index entry whose image is in neither folder shows as an empty cell: say so
-// once, at start. Runs on the write queue, before any change, so it sees the
-// files the index was written with.
-void reportMissingImages(const GalleryFolders& folders, const QList<QUuid>& ids)
+// The first job on the write queue, so it sees the files the index was written
+// with: removes what writes cut short by a kill left, and reports once each index
+// entry whose image is in neither folder (it shows as an empty cell).
+void tidyAtStart(const GalleryFolders& folders, const QList<QUuid>& ids)
 {
+    AtomicFile::removeLeftovers(QFileInfo(folders.index).absolutePath(), QFileInfo(folders.index).fileName());
+    for (const GallerySection section : allGallerySections)
+        AtomicFile::removeLeftovers(folders.folderOf(section), QStringLiteral("*.png"));
     for (const QUuid& id : ids) {
         if (!QFileInfo::exists(folders.imagePath(GallerySection::cutouts, id))
             && !QFileInfo::exists(folders.imagePath(GallerySection::collages, id)))
@@ -134,6 +137,13 @@ GalleryStore::GalleryStore(const QString& rootFolder, QObject* parent)
     }
     m_folders.prepare(rootFolder);
     loadIndex();
+    QList<QUuid> ids;
+    ids.reserve(m_cutouts.size() + m_collages.size());
+    for (const ClipItem& item : std::as_const(m_cutouts))
+        ids.append(item.id);
+    for (const CollageItem& item : std::as_const(m_collages))
+        ids.append(item.id);
+    m_ioQueue->submit([folders = m_folders, ids = std::move(ids)] { tidyAtStart(folders, ids); });
 }
 
 GalleryStore::~GalleryStore()
@@ -163,13 +173,6 @@ void GalleryStore::loadIndex()
     GalleryLists lists = GalleryIndex::itemsFrom(*entries);
     m_cutouts = std::move(lists.cutouts);
     m_collages = std::move(lists.collages);
-    QList<QUuid> ids;
-    ids.reserve(m_cutouts.size() + m_collages.size());
-    for (const ClipItem& item : std::as_const(m_cutouts))
-        ids.append(item.id);
-    for (const CollageItem& item : std::as_const(m_collages))
-        ids.append(item.id);
-    m_ioQueue->submit([folders = m_folders, ids = std::move(ids)] { reportMissingImages(folders, ids); });
 }
 
 const QList<ClipItem>& GalleryStore::cutouts() const

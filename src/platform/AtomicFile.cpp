@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -81,6 +82,17 @@ std::optional<QString> makeFolders(const QString& folder)
             return error;
     }
     return std::nullopt;
+}
+
+void removeLeftovers(const QString& folder, const QString& nameFilter)
+{
+    // QSaveFile names its temporary file after the target and six random letters or digits.
+    static const QRegularExpression random(QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+    QDir dir(folder);
+    for (const QString& name : dir.entryList({ nameFilter + QStringLiteral(".??????") }, QDir::Files | QDir::Hidden)) {
+        if (random.match(name).hasMatch())
+            (void)dir.remove(name);
+    }
 }
 
 } // namespace AtomicFile

@@ -23,4 +23,9 @@ namespace AtomicFile {
 // one created, so a file written into it later cannot outlast its folder in a
 // power cut.
 [[nodiscard]] std::optional<QString> makeFolders(const QString& folder);
+
+// Removes the temporary files that writes to files matching `nameFilter` (a
+// wildcard such as "*.png") left in `folder` when the program was killed before
+// their rename: "<name>.XXXXXX". Only for a folder whose writer is not running.
+void removeLeftovers(const QString& folder, const QString& nameFilter);
 } // namespace AtomicFile
