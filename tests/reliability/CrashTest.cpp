@@ -33,6 +33,7 @@ struct Journal {
     QHash<QUuid, qint64> addedIn; // the change that added an item; 0 for those listed when the round began
     QHash<QUuid, qint64> goneIn; // the change that deleted one
     qint64 done = 0; // the gallery's writes of every change up to this one have finished
+    bool recordsWritten = false; // by an earlier check: from then on both must be there
 
     void take(const QByteArray& line)
     {
@@ -89,11 +90,12 @@ bool runWorkload(const QString& root, quint64 seed, int changes, qint64 killAfte
     return workload.exitStatus() == QProcess::CrashExit;
 }
 
-// The folder a round left: both records absent or parsing; every picture they
-// name there with the bytes stored for its item; every item whose adding was
-// written listed, unless deleted since, and none whose deletion was written. Then
-// the stores start on it: they read everything, log nothing, tidy what the kill
-// left and make one more change, which the next round starts from.
+// The folder a round left: both records parse, and are absent only while never
+// written; every picture they name is there with the bytes stored for its item;
+// every item whose adding was written is listed, unless deleted since, and none
+// whose deletion was written. Then the stores start on it: they read everything,
+// log nothing, tidy what the kill left and make one more change, which the next
+// round starts from.
 void checkLeftovers(const QString& root, Journal& journal, QStringList& problems)
 {
     const auto checkPicture = [&](const QString& folder, const QUuid& id, const QUuid& itemId) {
@@ -108,6 +110,8 @@ void checkLeftovers(const QString& root, Journal& journal, QStringList& problems
         = QFile::exists(canvasPath) ? CanvasPersistState::decode(readFile(canvasPath)) : CanvasPersistState();
     if (!entries || !canvas)
         return problems.append(QStringLiteral("a record does not parse"));
+    if (journal.recordsWritten && !(QFile::exists(indexPath) && QFile::exists(canvasPath)))
+        problems.append(QStringLiteral("a record written earlier is gone"));
     QSet<QUuid> listed;
     for (const IndexEntry& entry : *entries)
         listed.insert(entry.id), checkPicture(entry.section, entry.id, entry.id);
@@ -139,7 +143,7 @@ void checkLeftovers(const QString& root, Journal& journal, QStringList& problems
     if (!readFile(indexPath).contains(Uuids::canonicalText(id).toLatin1())
         || !readFile(canvasPath).contains(Uuids::canonicalText(id).toLatin1()))
         problems.append(QStringLiteral("the change after the restart was not written"));
-    journal = Journal { journal.hashes, { { id, 0 } }, {}, 0 };
+    journal = Journal { journal.hashes, { { id, 0 } }, {}, 0, true };
     journal.hashes.insert(id, QByteArray::number(qHash(png, 0)));
     for (const QUuid& item : std::as_const(listed))
         journal.addedIn.insert(item, 0);
