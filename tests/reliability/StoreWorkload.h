@@ -11,5 +11,6 @@
 //                          (its bytes' qHash with seed 0, the same in every process)
 //   gone <n> <ID>          change n is about to delete gallery item ID
 //   done <n>               the gallery's writes of every change up to n have finished
+//
 // Answers the exit status: 0 once every change is made and written.
 int runStoreWorkload(const QString& root, quint64 seed, int changes);
