@@ -1,5 +1,7 @@
 #include "gallery/ImageImporter.h"
 
+#include "gallery/HeifCanvasSize.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -7,7 +9,6 @@
 
 #include <libheif/heif.h>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -35,11 +36,18 @@ bool withinAllocationLimit(int width, int height)
     return width > 0 && height > 0 && (limitMegabytes == 0 || qint64(width) * height <= limitMegabytes << 18);
 }
 
-// `read` fills the context from a file or from memory.
-QImage decodeHeif(const std::function<heif_error(heif_context*)>& read)
+QImage decodeHeif(const QByteArray& bytes)
 {
+    // A grid or overlay is assembled at the size its own description gives,
+    // whatever size the file declares for it (HeifCanvasSize).
+    if (const std::optional<QSize> canvas = HeifCanvasSize::ofPrimaryImage(bytes);
+        canvas && !withinAllocationLimit(canvas->width(), canvas->height()))
+        return {};
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), heif_context_free);
-    if (!context || read(context.get()).code != heif_error_Ok)
+    if (!context
+        || heif_context_read_from_memory_without_copy(context.get(), bytes.constData(), size_t(bytes.size()), nullptr)
+                .code
+            != heif_error_Ok)
         return {};
 
     heif_image_handle* rawHandle = nullptr;
@@ -101,10 +109,9 @@ namespace ImageImporter {
 std::optional<QByteArray> pngDataFromFile(const QString& path)
 {
     if (looksLikeHeif(firstBytesOf(path))) {
-        const QByteArray nativePath = QFile::encodeName(path);
-        return pngDataFromImage(decodeHeif([&nativePath](heif_context* context) {
-            return heif_context_read_from_file(context, nativePath.constData(), nullptr);
-        }));
+        // Read whole, as libheif would read it: the size check needs its boxes.
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? pngDataFromBytes(file.readAll()) : std::nullopt;
     }
     QImageReader reader(path);
     return pngDataFromImage(decodeWithQt(reader));
@@ -112,12 +119,8 @@ std::optional<QByteArray> pngDataFromFile(const QString& path)
 
 std::optional<QByteArray> pngDataFromBytes(const QByteArray& bytes)
 {
-    if (looksLikeHeif(bytes.left(12))) {
-        return pngDataFromImage(decodeHeif([&bytes](heif_context* context) {
-            return heif_context_read_from_memory_without_copy(
-                context, bytes.constData(), size_t(bytes.size()), nullptr);
-        }));
-    }
+    if (looksLikeHeif(bytes.left(12)))
+        return pngDataFromImage(decodeHeif(bytes));
     QBuffer buffer;
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))

@@ -3,6 +3,7 @@
 #include "gallery/ImageImporter.h"
 #include "gallery/GalleryImporter.h"
 #include "gallery/GalleryStore.h"
+#include "gallery/HeifCanvasSize.h"
 #include "platform/Log.h"
 #include "support/TestFiles.h"
 
@@ -108,6 +109,45 @@ private Q_SLOTS:
         QVERIFY2(qAbs(c.red() - colour.red()) <= tolerance && qAbs(c.green() - colour.green()) <= tolerance
                 && qAbs(c.blue() - colour.blue()) <= tolerance && qAbs(c.alpha() - colour.alpha()) <= tolerance / 2,
             qPrintable(c.name(QColor::HexArgb)));
+    }
+
+    // A grid image is assembled at the size its description (8 bytes in the
+    // 'idat' box here) gives, whatever size the file declares (12 x 9 in both
+    // files): that size meets the budget before libheif allocates anything.
+    void gridImagesAreMeasuredBeforeDecoding()
+    {
+        const QByteArray sticker = readFile(QStringLiteral(IMPORT_SEEDS "/sticker.heic"));
+        // Found by fuzzing: the description says 17664 x 3081, and libheif
+        // made a 163 MB picture before the budget was looked at.
+        const QByteArray forged = readFile(QStringLiteral(IMPORT_SEEDS "/found-grid-over-budget.heic"));
+        QVERIFY(sticker.size() == 525 && forged.size() == 525);
+        QByteArray wideFieldsCutShort = sticker;
+        wideFieldsCutShort[sticker.indexOf("idat") + 5] = 1; // 32-bit sizes, which the box has no room for
+        const bool made = writeHeic(path("plain.heic"), { 8, 8 }, Qt::red); // not where there is no encoder
+
+        const struct {
+            const char* name;
+            QByteArray file;
+            std::optional<QSize> canvas;
+            bool imported;
+        } cases[] = {
+            { "grid as declared", sticker, QSize(12, 9), true },
+            { "grid far larger than declared", forged, QSize(17664, 3081), false },
+            { "grid description cut short", wideFieldsCutShort, QSize(), false },
+            // libheif writes even a small picture as a grid of one tile.
+            { "grid written by libheif", readFile(path("plain.heic")), made ? std::optional(QSize(8, 8)) : std::nullopt,
+                made },
+            { "not HEIF", solidPng(2, 2), std::nullopt, true },
+        };
+        const int limit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(32); // MiB: the forged grid needs 163
+        const auto restore = qScopeGuard([limit] { QImageReader::setAllocationLimit(limit); });
+        for (const auto& c : cases) {
+            QVERIFY2(HeifCanvasSize::ofPrimaryImage(c.file) == c.canvas, c.name);
+            QVERIFY2(ImageImporter::pngDataFromBytes(c.file).has_value() == c.imported, c.name);
+        }
+        QVERIFY(writeFile(path("forged.heic"), forged));
+        QVERIFY(!ImageImporter::pngDataFromFile(path("forged.heic")));
     }
 
     // Files, bytes and failures in one request, a second request behind it:
