@@ -12,7 +12,7 @@ namespace {
 QList<QPoint> layerCentres(const X11Session& session)
 {
     QList<QPoint> centres;
-    for (const SeedLayer& layer : CanvasSeed::read(session.scrapwickFolder()))
+    for (const LayerEntry& layer : CanvasSeed::read(session.scrapwickFolder()))
         centres.append(layer.position.toPoint());
     return centres;
 }

@@ -15,14 +15,14 @@
 namespace {
 
 // The layers as "canvas.json" has them once the app has written them.
-QList<SeedLayer> layersOn(const X11Session& session)
+QList<LayerEntry> layersOn(const X11Session& session)
 {
     return CanvasSeed::read(session.scrapwickFolder());
 }
 
-std::optional<SeedLayer> layerWithId(const QList<SeedLayer>& layers, const QUuid& id)
+std::optional<LayerEntry> layerWithId(const QList<LayerEntry>& layers, const QUuid& id)
 {
-    for (const SeedLayer& layer : layers) {
+    for (const LayerEntry& layer : layers) {
         if (layer.id == id)
             return layer;
     }
@@ -41,10 +41,10 @@ int changedPixels(const QImage& before, const QImage& after, const QRect& area)
 
 // The size of the exported picture: the turned layers' extent grown by 8
 // points on every side, three pixels a point.
-QSize exportedSize(const QList<SeedLayer>& layers)
+QSize exportedSize(const QList<LayerEntry>& layers)
 {
     QRectF extent;
-    for (const SeedLayer& layer : layers) {
+    for (const LayerEntry& layer : layers) {
         const QTransform turn = QTransform().rotate(layer.rotation);
         const QRectF box(-layer.width / 2, -layer.height / 2, layer.width, layer.height);
         extent |= turn.map(QPolygonF(box)).boundingRect().translated(layer.position);
@@ -123,7 +123,7 @@ private Q_SLOTS:
         QVERIFY(session.drag(dragLine(screenOf(corner), screenOf(corner) + QPoint(30, 20))));
         const double k = std::hypot(150.0, 110.0) / 150.0;
         const auto scaled = [&] {
-            const std::optional<SeedLayer> now = layerWithId(layersOn(session), red.id);
+            const std::optional<LayerEntry> now = layerWithId(layersOn(session), red.id);
             return now && std::abs(now->width - 120 * k) < 1e-6 && std::abs(now->height - 90 * k) < 1e-6
                 && (now->position - QPointF(now->width / 2, now->height / 2) - QPointF(50, 55)).manhattanLength()
                 < 1e-6;
@@ -171,7 +171,7 @@ private Q_SLOTS:
         const QPoint target = session.screenGeometry(board).topLeft() + MoodBoard::pointOf(centre);
         QVERIFY(session.drag(dragLine(QPoint(0, 300) + QPoint(130, 200), target)));
         WAIT_FOR(session, layersOn(session).size() == 1);
-        const SeedLayer layer = layersOn(session).first();
+        const LayerEntry layer = layersOn(session).first();
         QVERIFY2((layer.position - centre).manhattanLength() < 1e-6,
             qPrintable(QString("%1,%2").arg(layer.position.x()).arg(layer.position.y())));
         WAIT_FOR(session, session.windowImage(board).pixelColor(MoodBoard::pointOf(centre)) == items[0].colour);
