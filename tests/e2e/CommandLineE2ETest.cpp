@@ -70,14 +70,14 @@ private Q_SLOTS:
         X11Session session;
         QVERIFY2(session.start(), qPrintable(session.lastError()));
         const auto first = session.startApp({}), second = session.startApp({});
-        QVERIFY(X11Session::waitUntil(
+        QVERIFY(QTest::qWaitFor(
             [&] { return first->state() == QProcess::NotRunning || second->state() == QProcess::NotRunning; }, 20000));
         QProcess& ended = first->state() == QProcess::NotRunning ? *first : *second;
         QProcess& running = &ended == first.get() ? *second : *first;
         QVERIFY2(ended.exitStatus() == QProcess::NormalExit && ended.exitCode() == 0
                 && ended.readAllStandardOutput().isEmpty() && ended.readAllStandardError().isEmpty(),
             qPrintable(describe(ended)));
-        QVERIFY2(X11Session::waitUntil([&] { return session.busNameOwner(busName) == running.processId(); }),
+        QVERIFY2(QTest::qWaitFor([&] { return session.busNameOwner(busName) == running.processId(); }),
             qPrintable(describe(running)));
 
         const CommandResult again = session.runApp({});

@@ -81,7 +81,7 @@ private Q_SLOTS:
 
         // Waits until the window's pixel at `point` shows `colour`.
         const auto shows = [&](QPoint point, QColor colour) {
-            return X11Session::waitUntil([&] { return session.windowImage(gallery).pixelColor(point) == colour; });
+            return QTest::qWaitFor([&] { return session.windowImage(gallery).pixelColor(point) == colour; });
         };
         // Opens the first cell's menu and presses `row` once it shows.
         const auto pressMenuRow = [&](QPoint row) {
@@ -109,20 +109,12 @@ private Q_SLOTS:
         WAIT_FOR(session, session.clipboardImage().pixelColor(10, 10) == items[0].colour);
 
         // Dragged onto a text field, a cut-out drops as its id and its section.
-        QProcess target;
-        target.setProcessEnvironment(session.environment());
-        target.start(DROP_TARGET_WINDOW, {});
-        const QStringList found
-            = session.run("xdotool", { "search", "--sync", "--onlyvisible", "--name", "Drop Target" }, 10000)
-                  .output.split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(!found.isEmpty(), qPrintable(session.diagnostics()));
-        const QPoint field = session.screenGeometry(found.last().toUInt()).center();
+        const auto [target, field] = showTestWindow(session, { "--target" });
+        QVERIFY2(!field.isNull(), qPrintable(session.diagnostics()));
         QVERIFY(session.drag(dragLine(opened.topLeft() + firstCell, field)));
         QByteArray dropped;
         WAIT_FOR(
-            session, dropped.append(target.readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
-        target.kill();
-        target.waitForFinished();
+            session, dropped.append(target->readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
 
         // Delete asks first, then the picture and its index entry go.
         QVERIFY(pressMenuRow(deleteRow) && confirm());

@@ -85,14 +85,8 @@ private Q_SLOTS:
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
         const XWindow panel = session.waitForAppWindow(Panel::size);
         QVERIFY2(panel, qPrintable(session.diagnostics()));
-        QProcess source;
-        source.setProcessEnvironment(session.environment());
-        source.start(DRAG_SOURCE_WINDOW, { wide, tall, "https://example.com/c.png" });
-        const QStringList found
-            = session.run("xdotool", { "search", "--sync", "--onlyvisible", "--name", "Drag Source" }, 10000)
-                  .output.split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(!found.isEmpty(), qPrintable(session.diagnostics()));
-        const QPoint from = session.screenGeometry(found.last().toUInt()).center();
+        const auto [source, from] = showTestWindow(session, { wide, tall, "https://example.com/c.png" });
+        QVERIFY2(!from.isNull(), qPrintable(session.diagnostics()));
         const auto press = [&](QPoint point) {
             return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
         };
@@ -130,8 +124,6 @@ private Q_SLOTS:
         QVERIFY(session.xdotool({ "key", "ctrl+v" }).succeeded());
         WAIT_FOR(session, layerCentres(session) == QList<QPoint> { centre } && storedCutoutSizes(session).size() == 5);
         QCOMPARE(storedCutoutSizes(session).first(), QSize(50, 50));
-        source.kill();
-        source.waitForFinished();
     }
 };
 

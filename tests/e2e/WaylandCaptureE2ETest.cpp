@@ -42,7 +42,7 @@ private:
     std::unique_ptr<X11Session> launch()
     {
         auto desktop = m_session.desktop();
-        if (!desktop->start() || !switchShapeRecognitionOn(*desktop) || !desktop->launchApp()
+        if (!desktop->start() || (switchShapeRecognitionOn(*desktop), !desktop->launchApp())
             || !desktop->waitForAppWindow(Panel::size))
             return nullptr;
         return desktop;
