@@ -45,7 +45,9 @@ void endProcess(QProcess& process)
 CommandResult finishCommand(QProcess& process, int timeoutMs)
 {
     process.closeWriteChannel();
-    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    // (Qt's wait answers false for a process it has already seen end.)
+    const bool finished = (process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs))
+        && process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
     endProcess(process);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
     return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
