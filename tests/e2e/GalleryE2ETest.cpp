@@ -5,8 +5,6 @@
 #include "E2ETest.h"
 #include "GallerySeed.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr QPoint firstCell { 130, 200 };
@@ -42,16 +40,12 @@ private Q_SLOTS:
             qPrintable(session.lastError()));
         WAIT_FOR(session, session.appHasTrayIcon());
         const XWindow panel = session.waitForAppWindow(Panel::size);
-        QVERIFY2(panel, qPrintable(session.diagnostics()));
         QCOMPARE(session.appOutputLines(), QStringList()); // nothing to say unasked
         // 20 points in from the top-right corner of the work area, here the whole
         // screen: the tray reserves no strip of it.
         const QRect panelFrame(1920 - 20 - 78, 20, 78, 87);
         QCOMPARE(session.screenGeometry(panel), panelFrame);
-        // Presses on the panel move the pointer away after, so no hover look stays.
-        const auto press = [&](QPoint point) {
-            return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
-        };
+        const auto press = [&](QPoint point) { return ::press(session, panel, point); };
         const auto face = [&](QPoint point) { return session.grayAt(panel, point); };
         // Minimised: a bar with the same top edge; a click anywhere on it restores.
         QVERIFY(press(Panel::minimize));
@@ -70,11 +64,10 @@ private Q_SLOTS:
 
         QVERIFY(press(Panel::gallery));
         const XWindow gallery = session.waitForAppWindow({ 601, 472 });
-        QVERIFY2(gallery, qPrintable(session.diagnostics()));
         WAIT_FOR(session, face(Panel::galleryFace) < 40 && face(Panel::moodBoardFace) > 215);
         // Centred on the 1920 x 1080 screen: (1920 - 600.6) / 2 and (1080 - 471.9) / 2, rounded.
-        const QRect opened = session.screenGeometry(gallery);
-        QCOMPARE(opened, QRect(660, 304, 601, 472));
+        const QRect opened(660, 304, 601, 472);
+        QCOMPARE(session.screenGeometry(gallery), opened);
         const QString id = QString::number(gallery);
         QCOMPARE(session.xdotool({ "getwindowname", id }).output.trimmed(), QStringLiteral("Idea Gallery"));
         QVERIFY(session.run("xprop", { "-id", id, "_NET_FRAME_EXTENTS" }).output.contains("= 0, 0, 0, 0"));
@@ -88,8 +81,10 @@ private Q_SLOTS:
             return session.click(gallery, firstCell, 3) && shows(row + QPoint(60, 0), Qt::white)
                 && session.click(gallery, row);
         };
-        const auto confirm
-            = [&] { return shows(confirmDelete + QPoint(30, 0), Qt::white) && session.click(gallery, confirmDelete); };
+        const auto pressMenuRowAndConfirm = [&](QPoint row) {
+            return pressMenuRow(row) && shows(confirmDelete + QPoint(30, 0), Qt::white)
+                && session.click(gallery, confirmDelete);
+        };
         // Whether the i-th cut-out's file or index entry is still there.
         const auto kept = [&](int i) {
             return QFile::exists(session.scrapwickFolder() + "/cutouts/" + idOf(items[i]) + ".png")
@@ -110,14 +105,14 @@ private Q_SLOTS:
 
         // Dragged onto a text field, a cut-out drops as its id and its section.
         const auto [target, field] = showTestWindow(session, { "--target" });
-        QVERIFY2(!field.isNull(), qPrintable(session.diagnostics()));
         QVERIFY(session.drag(dragLine(opened.topLeft() + firstCell, field)));
         QByteArray dropped;
         WAIT_FOR(
             session, dropped.append(target->readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
+        endProcess(*target);
 
         // Delete asks first, then the picture and its index entry go.
-        QVERIFY(pressMenuRow(deleteRow) && confirm());
+        QVERIFY(pressMenuRowAndConfirm(deleteRow));
         WAIT_FOR(session, !kept(0));
         QVERIFY(shows(firstCell, items[1].colour));
 
@@ -125,7 +120,7 @@ private Q_SLOTS:
         // top-left selects its three; the selection's menu deletes them.
         QVERIFY(session.click(gallery, selectToggle));
         QVERIFY(session.drag(dragLine(opened.topLeft() + QPoint(540, 250), opened.topLeft() + QPoint(30, 120))));
-        QVERIFY(pressMenuRow(selectionDeleteRow) && confirm());
+        QVERIFY(pressMenuRowAndConfirm(selectionDeleteRow));
         WAIT_FOR(session, !kept(1) && !kept(2) && !kept(3));
         QVERIFY(kept(4) && shows(firstCell, items[4].colour));
 
