@@ -121,9 +121,9 @@ private slots:
         const QList<QPoint> stroke
             = recognition ? roughRectangle(QRect(QPoint(550, 350), QPoint(950, 600))) : freehandLoop();
         QVERIFY(session.drag(stroke));
-        WAIT_FOR(session, storedCutouts(session).size() == 1);
+        WAIT_FOR(session, storedCutoutSizes(session).size() == 1);
         const QImage copied = session.clipboardImage().convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(onlyCutout(session).convertToFormat(QImage::Format_ARGB32), copied);
+        QCOMPARE(storedCutoutImages(session)[0].convertToFormat(QImage::Format_ARGB32), copied);
         const QRect drawn = QPolygon(stroke.toVector()).boundingRect();
         if (recognition) {
             // Exactly the box of the points drawn, fully opaque, which the log

@@ -41,19 +41,20 @@ inline QStringList storedCutouts(const X11Session& session)
     return QDir(session.scrapwickFolder() + "/cutouts").entryList({ "*.png" }, QDir::Files);
 }
 
-// The picture of the only stored cut-out.
-inline QImage onlyCutout(const X11Session& session)
+// The stored cut-outs' pictures and sizes, newest first, as the gallery index lists them.
+inline QList<QImage> storedCutoutImages(const X11Session& session)
 {
-    return QImage(session.scrapwickFolder() + "/cutouts/" + storedCutouts(session).value(0));
+    QList<QImage> images;
+    for (const QJsonValue entry :
+        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
+        images.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png"));
+    return images;
 }
-
-// The sizes of the stored cut-outs, newest first, as the gallery index lists them.
 inline QList<QSize> storedCutoutSizes(const X11Session& session)
 {
     QList<QSize> sizes;
-    for (const QJsonValue entry :
-        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
-        sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
+    for (const QImage& image : storedCutoutImages(session))
+        sizes.append(image.size());
     return sizes;
 }
 
