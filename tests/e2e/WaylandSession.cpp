@@ -82,8 +82,7 @@ QProcessEnvironment WaylandSession::environment() const
         { "LANG", "C.UTF-8" }, { "HOME", filePath("home") }, { "XDG_RUNTIME_DIR", filePath("runtime") },
         { "XDG_CONFIG_HOME", filePath("home/config") }, { "XDG_CACHE_HOME", filePath("home/cache") },
         { "XDG_SESSION_TYPE", "wayland" }, { "XDG_CURRENT_DESKTOP", "sway" }, { "WAYLAND_DISPLAY", m_waylandDisplay },
-        { "DISPLAY", m_xDisplay }, { "SWAYSOCK", m_swaySocket },
-        { "DBUS_SESSION_BUS_ADDRESS", m_bus ? m_bus->address() : QString() } };
+        { "DISPLAY", m_xDisplay }, { "DBUS_SESSION_BUS_ADDRESS", m_bus ? m_bus->address() : QString() } };
     QProcessEnvironment environment;
     for (const auto& [name, value] : variables)
         if (!value.isEmpty())
@@ -115,8 +114,8 @@ bool WaylandSession::startSway()
                              .arg(m_outputs[i].width())
                              .arg(m_outputs[i].height())
                              .arg(outputGeometry(i).x());
-    configuration += QString("exec xhost +si:localuser:%1 && printf '%s\\n%s\\n%s\\n' \"$WAYLAND_DISPLAY\" "
-                             "\"$DISPLAY\" \"$SWAYSOCK\" > %2.part && mv %2.part %2\n")
+    configuration += QString("exec xhost +si:localuser:%1 && printf '%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" "
+                             "> %2.part && mv %2.part %2\n")
                          .arg(QString::fromLocal8Bit(getpwuid(geteuid())->pw_name), ready);
     QProcessEnvironment environment = this->environment();
     environment.insert("WLR_BACKENDS", "headless");
@@ -129,12 +128,9 @@ bool WaylandSession::startSway()
     QFile file(ready);
     const QStringList names
         = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
-    if (names.size() < 3 || names[0].isEmpty() || names[1].isEmpty())
-        return fail("sway gave no Wayland or X11 display");
-    m_waylandDisplay = names[0];
-    m_xDisplay = names[1];
-    m_swaySocket = names[2];
-    return true;
+    m_waylandDisplay = names.value(0);
+    m_xDisplay = names.value(1);
+    return (!m_waylandDisplay.isEmpty() && !m_xDisplay.isEmpty()) || fail("sway gave no Wayland or X11 display");
 }
 
 bool WaylandSession::startPortal()
@@ -183,7 +179,6 @@ std::unique_ptr<X11Session> WaylandSession::desktop() const
     // its data and settings stay in the folders its X11Session makes.
     QProcessEnvironment environment = this->environment();
     environment.insert("QT_QPA_PLATFORM", QString());
-    environment.remove("SWAYSOCK");
     environment.remove("XDG_CONFIG_HOME");
     return std::make_unique<X11Session>(
         X11SessionOptions { .existingDisplay = m_xDisplay, .appUser = &*m_user, .appEnvironment = environment });

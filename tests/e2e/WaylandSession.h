@@ -51,7 +51,7 @@ public:
 
     [[nodiscard]] std::unique_ptr<X11Session> desktop() const;
     [[nodiscard]] QRect outputGeometry(int output) const;
-    // Runs a program in the session as its user (swaymsg, grim) and waits for it.
+    // Runs a program in the session as its user (grim) and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     // Shows `picture` at the top left of `output` as a native Wayland client
     // (swaybg), which no X11 client can see, and waits until the compositor
@@ -75,7 +75,7 @@ private:
     std::optional<SessionUser> m_user;
     QTemporaryDir m_folder;
     QString m_lastError;
-    QString m_waylandDisplay, m_xDisplay, m_swaySocket;
+    QString m_waylandDisplay, m_xDisplay;
     std::unique_ptr<PrivateBus> m_bus;
     // In starting order, ended in reverse.
     std::vector<std::unique_ptr<QProcess>> m_processes;

@@ -1,10 +1,8 @@
 #include "X11Session.h"
-#include "PrivateBus.h"
 #include "SessionUser.h"
 
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -124,16 +122,6 @@ X11Session::~X11Session()
         endProcess(*m_xserver);
 }
 
-bool X11Session::xvfbAvailable()
-{
-    return !QStandardPaths::findExecutable("Xvfb").isEmpty();
-}
-
-QString X11Session::scrapwickPath()
-{
-    return QStringLiteral(SCRAPWICK_BINARY);
-}
-
 bool X11Session::fail(const QString& message)
 {
     m_lastError = message + '\n' + diagnostics();
@@ -198,11 +186,6 @@ bool X11Session::startHelper(const QString& command, const QByteArray& selection
         return reply && reply->owner != XCB_NONE;
     };
     return waitWhileRunning(helper, ready, 10000) || fail(program + " did not become ready: " + helper.errorString());
-}
-
-QString X11Session::busAddress() const
-{
-    return m_bus ? m_bus->address() : QString();
 }
 
 qint64 X11Session::busNameOwner(const QString& name) const
@@ -288,11 +271,6 @@ QString X11Session::diagnostics()
 CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
     return finishCommand(*startProcess(program, arguments, environment()), timeoutMs);
-}
-
-CommandResult X11Session::xdotool(const QStringList& arguments) const
-{
-    return run("xdotool", arguments);
 }
 
 bool X11Session::click(XWindow window, QPoint inWindow, int button) const

@@ -21,15 +21,16 @@
 //     QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
 //     WAIT_FOR(session, session.appHasTrayIcon()); // E2ETest.h
 
+#include "PrivateBus.h"
+
 #include <QImage>
-#include <QProcess>
 #include <QRect>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
 
-class PrivateBus;
 class SessionUser;
 
 struct X11SessionOptions {
@@ -111,9 +112,9 @@ public:
     explicit X11Session(X11SessionOptions options = {});
     ~X11Session();
 
-    [[nodiscard]] static bool xvfbAvailable();
+    [[nodiscard]] static bool xvfbAvailable() { return !QStandardPaths::findExecutable("Xvfb").isEmpty(); }
     // The scrapwick binary of this build tree.
-    [[nodiscard]] static QString scrapwickPath();
+    [[nodiscard]] static QString scrapwickPath() { return QStringLiteral(SCRAPWICK_BINARY); }
 
     // Xvfb and the helpers asked for. On failure lastError() says what went wrong.
     [[nodiscard]] bool start();
@@ -127,7 +128,7 @@ public:
     // is neither a display nor a bus.
     [[nodiscard]] QProcessEnvironment environment() const;
     // The session bus's address, empty before start().
-    [[nodiscard]] QString busAddress() const;
+    [[nodiscard]] QString busAddress() const { return m_bus ? m_bus->address() : QString(); }
     // The process that owns `name` on the session bus, 0 for none.
     [[nodiscard]] qint64 busNameOwner(const QString& name) const;
 
@@ -153,7 +154,7 @@ public:
 
     // Runs a program on the session's display and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
-    [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
+    [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const { return run("xdotool", arguments); }
     // Real input: a click at a position in a window; a press at the first of
     // `points` (on the screen) moved through the rest and, unless told not to,
     // released at the last.
