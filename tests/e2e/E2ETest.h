@@ -2,6 +2,7 @@
 
 // What the end-to-end tests share beyond the session itself.
 #include "X11Session.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -19,13 +20,6 @@
 // programs said.
 #define WAIT_FOR(session, condition)                                                                                   \
     QVERIFY2(QTest::qWaitFor([&] { return bool(condition); }, 10000), qPrintable((session).diagnostics()))
-
-// A file's bytes; empty when it cannot be read.
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A picture of one colour saved as `name` in `dir`; its path.
 inline QString pictureFile(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour)

@@ -7,22 +7,12 @@
 
 namespace {
 
-constexpr QPoint firstCell { 130, 200 };
-constexpr QPoint collagesTab { 121, 41 };
-constexpr QPoint selectToggle { 560, 73 };
-constexpr QPoint upArrow { 569, 112 };
-constexpr QPoint downArrow { 569, 442 };
+constexpr QPoint firstCell { 130, 200 }, collagesTab { 121, 41 }, selectToggle { 560, 73 }, upArrow { 569, 112 },
+    downArrow { 569, 442 };
 // In a menu opened on the first cell (top-left at 189, 259): its rows.
-constexpr QPoint copyRow { 220, 279 };
-constexpr QPoint deleteRow { 220, 339 };
-constexpr QPoint selectionDeleteRow { 220, 318 };
+constexpr QPoint copyRow { 220, 279 }, deleteRow { 220, 339 }, selectionDeleteRow { 220, 318 };
 // The confirmation's "Delete" button.
 constexpr QPoint confirmDelete { 345, 264 };
-
-QByteArray idOf(const SeedItem& item)
-{
-    return item.id.toString(QUuid::WithoutBraces).toUpper().toUtf8();
-}
 
 } // namespace
 
@@ -87,8 +77,8 @@ private Q_SLOTS:
         };
         // Whether the i-th cut-out's file or index entry is still there.
         const auto kept = [&](int i) {
-            return QFile::exists(session.scrapwickFolder() + "/cutouts/" + idOf(items[i]) + ".png")
-                || readFile(session.scrapwickFolder() + "/gallery-index.json").contains(idOf(items[i]));
+            return QFile::exists(pngIn(session.scrapwickFolder() + "/cutouts", items[i].id))
+                || readFile(session.scrapwickFolder() + "/gallery-index.json").contains(upperId(items[i].id).toUtf8());
         };
 
         // Cut-outs newest first, three to a row.
@@ -107,8 +97,9 @@ private Q_SLOTS:
         const auto [target, field] = showTestWindow(session, { "--target" });
         QVERIFY(session.drag(dragLine(opened.topLeft() + firstCell, field)));
         QByteArray dropped;
-        WAIT_FOR(
-            session, dropped.append(target->readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
+        WAIT_FOR(session,
+            dropped.append(target->readAllStandardOutput())
+                .contains(("text: " + upperId(items[0].id) + ":cutouts").toUtf8()));
         endProcess(*target);
 
         // Delete asks first, then the picture and its index entry go.
