@@ -215,11 +215,7 @@ QProcessEnvironment X11Session::environment() const
 bool X11Session::launchApp(
     const QProcessEnvironment& extraEnvironment, const QString& program, const QStringList& arguments)
 {
-    if (m_display.isEmpty())
-        return fail("the session was not started");
     m_app = startApp(arguments, extraEnvironment, {}, program);
-    m_appOutput.clear();
-    m_appErrors.clear();
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
 
@@ -241,18 +237,13 @@ CommandResult X11Session::runApp(
     return finishCommand(*startApp(arguments, extraEnvironment, workingDirectory), 20000);
 }
 
-QStringList X11Session::appOutputLines()
+QStringList X11Session::appLines(QProcess::ProcessChannel channel) const
 {
-    if (m_app)
-        m_appOutput.append(m_app->readAllStandardOutput());
-    return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
-}
-
-QStringList X11Session::appErrorLines()
-{
-    if (m_app)
-        m_appErrors.append(m_app->readAllStandardError());
-    return QString::fromLocal8Bit(m_appErrors).split('\n', Qt::SkipEmptyParts);
+    if (!m_app)
+        return {};
+    // Peeked, not read: the app's output stays in its process's buffer.
+    m_app->setReadChannel(channel);
+    return QString::fromUtf8(m_app->peek(m_app->bytesAvailable())).split('\n', Qt::SkipEmptyParts);
 }
 
 QString X11Session::diagnostics()

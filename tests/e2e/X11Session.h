@@ -138,8 +138,8 @@ public:
         const QString& program = scrapwickPath(), const QStringList& arguments = {});
     [[nodiscard]] QProcess* app() const { return m_app.get(); }
     // Everything the app has written to standard output or error so far.
-    [[nodiscard]] QStringList appOutputLines();
-    [[nodiscard]] QStringList appErrorLines();
+    [[nodiscard]] QStringList appOutputLines() const { return appLines(QProcess::StandardOutput); }
+    [[nodiscard]] QStringList appErrorLines() const { return appLines(QProcess::StandardError); }
     // Another start of scrapwick with the app's environment, running or (runApp)
     // waited for; the process is killed when the returned object goes.
     [[nodiscard]] std::unique_ptr<QProcess> startApp(const QStringList& arguments,
@@ -191,6 +191,7 @@ private:
     // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` of screen 0.
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
+    [[nodiscard]] QStringList appLines(QProcess::ProcessChannel channel) const;
     [[nodiscard]] QList<XWindow> appWindows() const; // by _NET_WM_PID, at any depth
 
     X11SessionOptions m_options;
@@ -201,7 +202,5 @@ private:
     std::unique_ptr<QProcess> m_xserver;
     std::vector<std::unique_ptr<QProcess>> m_helpers;
     std::unique_ptr<QProcess> m_app;
-    QByteArray m_appOutput;
-    QByteArray m_appErrors;
     std::unique_ptr<Connection> m_connection;
 };
