@@ -89,9 +89,7 @@ constexpr QPointF contentOrigin { 173 + 10.38, 62 + 10.38 };
 constexpr QSizeF contentSize { 836 - 220 - 2 * 10.38, 487 - 109 - 2 * 10.38 };
 constexpr QPoint close { 838 - 24, 15 };
 // Centres of the toolbar cells and the buttons of the left column (card + 1).
-constexpr QPoint copy { 64, 84 }, layerOrder { 106, 84 }, rotate { 64, 126 }, remove { 106, 126 }, undo { 64, 168 },
-    redo { 106, 168 };
-constexpr QPoint clear { 56, 369 }, save { 113, 369 };
+constexpr QPoint layerOrder { 106, 84 }, rotate { 64, 126 }, undo { 64, 168 }, clear { 56, 369 }, save { 113, 369 };
 // The save menu's rows under the save button, the rotate menu's over the toolbar.
 constexpr QPoint download { 113, 395 }, saveToCollages { 113, 415 };
 constexpr QPoint rotateRight { 82, 121 }, flipHorizontally { 82, 157 };
