@@ -40,37 +40,29 @@ class CommandLineE2ETest : public QObject {
 private Q_SLOTS:
     // A session never started offers programs an empty DISPLAY, no Wayland and
     // no session bus: what a terminal outside the desktop has.
-    void withoutADisplayOrBus_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // a regular expression
-        QTest::addColumn<QString>("errors"); // a regular expression
-        const QString helper
-            = QRegularExpression::escape(QFileInfo(X11Session::scrapwickPath()).path() + "/scrapwick-screencapture");
-        // One line that says what is missing and how to run it anyway.
-        QTest::newRow("plain") << QStringList {} << 1 << "^$"
-                               << "^Scrapwick needs a graphical desktop[^\n]* xvfb-run [^\n]*\n$";
-        QTest::newRow("version") << QStringList { "--version" } << 0
-                                 << "^Scrapwick \\d+\\.\\d+\\.\\d+\nCapture helper: " + helper + "\n$"
-                                 << "^$";
-        QTest::newRow("bad argument") << QStringList { "--sparkle" } << 2 << "^$"
-                                      << "^scrapwick: unknown option --sparkle [^\n]*\n$";
-        QTest::newRow("quit") << QStringList { "--quit" } << 0 << "^$"
-                              << "^Scrapwick: cannot reach a running instance \\(no session bus[^\n]*; nothing to "
-                                 "quit\n$";
-    }
     void withoutADisplayOrBus()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, output);
-        QFETCH(QString, errors);
-        const CommandResult result = X11Session().run(X11Session::scrapwickPath(), arguments, 10000);
-        QVERIFY2(result.finished && result.exitCode == exitCode
-                && QRegularExpression(output).match(result.output).hasMatch()
-                && QRegularExpression(errors).match(result.errors).hasMatch(),
-            qPrintable(describe(result)));
+        const QString helper
+            = QRegularExpression::escape(QFileInfo(X11Session::scrapwickPath()).path() + "/scrapwick-screencapture");
+        const struct {
+            QStringList arguments;
+            int exitCode;
+            QString output, errors; // regular expressions
+        } cases[] = {
+            // One line that says what is missing and how to run it anyway.
+            { {}, 1, "^$", "^Scrapwick needs a graphical desktop[^\n]* xvfb-run [^\n]*\n$" },
+            { { "--version" }, 0, "^Scrapwick \\d+\\.\\d+\\.\\d+\nCapture helper: " + helper + "\n$", "^$" },
+            { { "--sparkle" }, 2, "^$", "^scrapwick: unknown option --sparkle [^\n]*\n$" },
+            { { "--quit" }, 0, "^$",
+                "^Scrapwick: cannot reach a running instance \\(no session bus[^\n]*; nothing to quit\n$" },
+        };
+        for (const auto& [arguments, exitCode, output, errors] : cases) {
+            const CommandResult result = X11Session().run(X11Session::scrapwickPath(), arguments, 10000);
+            QVERIFY2(result.finished && result.exitCode == exitCode
+                    && QRegularExpression(output).match(result.output).hasMatch()
+                    && QRegularExpression(errors).match(result.errors).hasMatch(),
+                qPrintable(arguments.join(' ') + ": " + describe(result)));
+        }
     }
 
     void oneInstanceTakesEveryRequest()
