@@ -1,7 +1,6 @@
 #include "X11Session.h"
 #include "SessionUser.h"
 
-#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QTest>
 
@@ -186,13 +185,6 @@ bool X11Session::startHelper(const QString& command, const QByteArray& selection
         return reply && reply->owner != XCB_NONE;
     };
     return waitWhileRunning(helper, ready, 10000) || fail(program + " did not become ready: " + helper.errorString());
-}
-
-qint64 X11Session::busNameOwner(const QString& name) const
-{
-    const QDBusReply<uint> pid
-        = busAddress().isEmpty() ? QDBusReply<uint>() : m_bus->connection().interface()->servicePid(name);
-    return pid.isValid() ? pid.value() : 0;
 }
 
 QProcessEnvironment X11Session::environment() const

@@ -127,8 +127,6 @@ public:
     [[nodiscard]] QProcessEnvironment environment() const;
     // The session bus's address, empty before start().
     [[nodiscard]] QString busAddress() const { return m_bus ? m_bus->address() : QString(); }
-    // The process that owns `name` on the session bus, 0 for none.
-    [[nodiscard]] qint64 busNameOwner(const QString& name) const;
 
     // `extraEnvironment` entries override the defaults; `program` is another
     // copy of scrapwick, for tests that put a stand-in helper beside it.
