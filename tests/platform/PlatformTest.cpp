@@ -1,5 +1,4 @@
 #include "platform/AtomicFile.h"
-#include "platform/CommandNames.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
@@ -67,18 +66,6 @@ private slots:
         center.post(n);
         center.post(QStringLiteral("m"));
         QCOMPARE(calls, (QStringList { "b!", "a!", "remover", "b", "late", "a again", "m", "b", "late" }));
-    }
-
-    void isOpenAcceptsOnlyARealBool()
-    {
-        const QString key = CommandNames::isOpenKey;
-        QList<int> answers; // -1: ignored
-        for (const QVariantMap& info : QList<QVariantMap> {
-                 { { key, true } }, { { key, false } }, {}, { { key, 1 } }, { { key, QStringLiteral("true") } } }) {
-            const std::optional<bool> open = NotificationCenter::isOpen(info);
-            answers << (open ? int(*open) : -1);
-        }
-        QCOMPARE(answers, (QList<int> { 1, 0, -1, -1, -1 }));
     }
 
     void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThreadAndAllBeforeItGoes()
