@@ -258,11 +258,8 @@ private Q_SLOTS:
         QCOMPARE(stores.platform.filePanels.lastSaveRequest.mimeTypeFilters, QStringList { "image/png" });
         stores.platform.filePanels.answerSave(folder.filePath("board.png"));
         const QImage image(folder.filePath("board.png"));
+        // Where the layer lands in those bounds: CanvasRenderingTest.
         QCOMPARE(image.size(), QSize(348, 198));
-        QCOMPARE(image.pixelColor(10, 10).alpha(), 0); // in the margin
-        QCOMPARE(image.pixelColor(27, 27), QColor(Qt::blue)); // near the layer's corners, 24 px in
-        QCOMPARE(image.pixelColor(320, 170), QColor(Qt::blue));
-        QCOMPARE(image.pixelColor(330, 100).alpha(), 0);
 
         // A write that fails says where and why; a cancelled panel writes nothing.
         stores.exporter.download();
