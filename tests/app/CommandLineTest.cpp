@@ -137,7 +137,6 @@ private Q_SLOTS:
             { "names are exact", action("Crop"), { K::nothing, {}, { "[Command] Ignored unknown action: Crop" } } },
             { "unknown name on one line", action("a\nb\u2028c\x7f"),
                 { K::nothing, {}, { "[Command] Ignored unknown action: a\\u{a}b\\u{2028}c\\u{7f}" } } },
-            { "empty name", action(""), { K::nothing, {}, { "[Command] Ignored unknown action: " } } },
             { "open nothing", ApplicationCall::open({}), { K::nothing, {}, {} } },
             { "local files in order",
                 ApplicationCall::open(

@@ -19,33 +19,26 @@
 
 #include <QtTest>
 
+#include <map>
+
 using namespace MoodBoardSideLayout;
 
 namespace {
 
 // A clock for the toasts: work runs when the test moves time past it.
 struct FakeClock {
-    struct Due {
-        double at;
-        std::function<void()> work;
-    };
     double now = 0;
-    QList<Due> pending;
+    std::multimap<double, std::function<void()>> pending; // by when it is due
     ToastPresenter::Scheduler scheduler()
     {
         return [this](std::chrono::milliseconds delay, std::function<void()> work) {
-            pending.append({ now + delay.count() / 1000.0, std::move(work) });
+            pending.emplace(now + delay.count() / 1000.0, std::move(work));
         };
     }
     void advanceTo(double time)
     {
-        now = time;
-        for (qsizetype i = 0; i < pending.size();) {
-            if (pending[i].at <= now + 1e-9)
-                pending.takeAt(i).work();
-            else
-                ++i;
-        }
+        for (now = time; !pending.empty() && pending.begin()->first <= now + 1e-9;)
+            pending.extract(pending.begin()).mapped()();
     }
 };
 
