@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "platform/DisplaySession.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
@@ -127,6 +128,28 @@ private slots:
         QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\[[AB]\\] line \\d+$"))).size(), 200);
         QCOMPARE(lines.size(), 200);
         QVERIFY(lines.indexOf(QStringLiteral("[B] line 10")) < lines.indexOf(QStringLiteral("[B] line 11")));
+    }
+
+    // The login manager's word first; without it, a Wayland socket means Wayland.
+    void sessionTypeFromTheEnvironment()
+    {
+        using enum DisplaySessionType;
+        const struct {
+            const char *sessionType, *waylandDisplay;
+            DisplaySessionType expected;
+        } cases[] = {
+            { "wayland", "wayland-0", wayland },
+            { "Wayland", "", wayland }, // WAYLAND_DISPLAY unset by the user: still no X11 screen to read
+            { "x11", "wayland-0", x11 }, // a nested compositor inside an X11 session
+            { "", "", x11 },
+            { "", "wayland-1", wayland },
+            { "tty", "wayland-1", wayland },
+            { "unspecified", " ", x11 },
+        };
+        for (const auto& c : cases)
+            QVERIFY2(DisplaySession::detect(QString::fromLatin1(c.sessionType), QString::fromLatin1(c.waylandDisplay))
+                    == c.expected,
+                c.sessionType);
     }
 
     void uuidsParseOnlyTheBareForm()
