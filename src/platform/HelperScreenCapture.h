@@ -2,10 +2,22 @@
 
 #include "platform/ScreenCapture.h"
 
-// Our own capture helper, "scrapwick-screencapture", installed beside the
-// running executable; the compositor as the display server announces it.
+// Our own capture helper, "scrapwick-screencapture"; the compositor as the
+// display server announces it.
 class HelperScreenCapture final : public ScreenCapture {
 public:
+    // `applicationFolder`: the folder of the app's executable; empty means the
+    // running program's.
+    explicit HelperScreenCapture(QString applicationFolder = {});
+
+    // An installed tree keeps the helper in libexec, reached from the app's
+    // folder by a relative path fixed when the build is configured, so any
+    // prefix works and the whole tree may move; the build tree keeps it beside
+    // the app. The installed place wins; when neither holds an executable
+    // helper, the answer is the installed place, where it should have been.
     [[nodiscard]] QString toolProgram() const override;
     [[nodiscard]] bool desktopIsComposited() const override;
+
+private:
+    QString applicationFolder;
 };
