@@ -14,6 +14,7 @@
 #include "WindowBench.h"
 
 #include "canvas/CanvasStore.h"
+#include "gallery/GalleryImporter.h"
 #include "gallery/GalleryStore.h"
 #include "gallery_ui/GalleryGridView.h"
 #include "gallery_ui/GalleryScrollbar.h"
@@ -68,7 +69,8 @@ int runChild(int argc, char** argv, const QString& dataFolder)
     CanvasStore canvas(store, dataFolder);
     out() << "stores opened (" << store.cutouts().size() << " cut-outs): " << clock.elapsed() << " ms" << Qt::endl;
 
-    IdeaGalleryWindowController controller(store, canvas, services, theme);
+    GalleryImporter importer(store);
+    IdeaGalleryWindowController controller(store, canvas, importer, services, theme);
     notifications.addObserver(
         &controller, CommandNames::toggleIdeaGallery, [&](const QVariantMap&) { controller.show(); });
 

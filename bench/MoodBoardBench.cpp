@@ -14,6 +14,7 @@
 
 #include "canvas/CanvasRendering.h"
 #include "canvas/CanvasStore.h"
+#include "gallery/GalleryImporter.h"
 #include "gallery/GalleryStore.h"
 #include "moodboard_ui/MoodBoardCanvasView.h"
 #include "moodboard_ui/MoodBoardSideLayout.h"
@@ -158,6 +159,7 @@ int runChild(int argc, char** argv, const QString& dataFolder)
 
     GalleryStore gallery(dataFolder);
     CanvasStore store(gallery, dataFolder);
+    GalleryImporter importer(gallery);
 
     // As the application does: the controller is made on the first toggle.
     std::unique_ptr<MoodBoardWindowController> controller;
@@ -166,7 +168,7 @@ int runChild(int argc, char** argv, const QString& dataFolder)
     bool decoded = false;
     notifications.addObserver(&watch, CommandNames::toggleMoodBoard, [&](const QVariantMap&) {
         if (!controller)
-            controller = std::make_unique<MoodBoardWindowController>(gallery, store, services, theme);
+            controller = std::make_unique<MoodBoardWindowController>(gallery, store, importer, services, theme);
         controller->show();
         canvas = &controller->window()->findChild<MoodBoardView*>()->canvas();
         canvas->installEventFilter(&watch);

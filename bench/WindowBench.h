@@ -29,6 +29,7 @@ struct Unused final : FilePanels, Pasteboard, UrlOpener, LoginItem, ScreenCaptur
     void runOpenPanel(const OpenPanelRequest&, OpenCompletion) override { }
     void runSavePanel(const SavePanelRequest&, SaveCompletion) override { }
     void setImage(const QImage&) override { }
+    [[nodiscard]] const QMimeData* mimeData() const override { return nullptr; }
     bool openUrl(const QUrl&) override { return false; }
     bool setEnabled(bool) override { return false; }
     [[nodiscard]] bool preflight() const override { return true; }

@@ -1,10 +1,10 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppCommands.h"
 #include "app/AppVersion.h"
 #include "app/ContactLinks.h"
 #include "app/FloatingPanel.h"
 #include "app/FloatingPanelView.h"
-#include "app/ImageImporter.h"
 #include "canvas/CanvasStore.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
@@ -57,7 +57,12 @@ AppDelegate::AppDelegate(const PlatformServices& services, GalleryStore& gallery
     , m_trayIcon(theme.icon(QStringLiteral("icon-menubar")))
     , m_galleryStore(galleryStore)
     , m_canvasStore(canvasStore)
+    , m_importer(galleryStore)
 {
+    connect(&m_importer, &GalleryImporter::progressChanged, this, [this](qsizetype done, qsizetype asked) {
+        if (m_statusItem)
+            m_statusItem->setToolTip(statusToolTip(done, asked));
+    });
 }
 
 AppDelegate::~AppDelegate()
@@ -153,7 +158,7 @@ void AppDelegate::setupStatusItem()
     QIcon icon = m_trayIcon;
     icon.setIsMask(true);
     m_statusItem = std::make_unique<QSystemTrayIcon>(icon, this);
-    m_statusItem->setToolTip(QStringLiteral("Scrapwick"));
+    m_statusItem->setToolTip(statusToolTip(m_importer.picturesDone(), m_importer.picturesAsked()));
     m_statusItem->setContextMenu(m_statusMenu.get());
     // A left click opens the same menu as a right click.
     connect(m_statusItem.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -217,8 +222,8 @@ void AppDelegate::toggleIdeaGallery()
 {
     Log::line(QStringLiteral("toggleIdeaGallery notification received"));
     if (!m_ideaGalleryController)
-        m_ideaGalleryController
-            = std::make_unique<IdeaGalleryWindowController>(m_galleryStore, m_canvasStore, m_services, m_theme);
+        m_ideaGalleryController = std::make_unique<IdeaGalleryWindowController>(
+            m_galleryStore, m_canvasStore, m_importer, m_services, m_theme);
     Log::line(QStringLiteral("controller: ") + optionalDescription(m_ideaGalleryController.get()));
 
     QWidget* window = m_ideaGalleryController->window();
@@ -237,8 +242,8 @@ void AppDelegate::toggleMoodBoard()
 {
     Log::line(QStringLiteral("toggleMoodBoard notification received"));
     if (!m_moodBoardController)
-        m_moodBoardController
-            = std::make_unique<MoodBoardWindowController>(m_galleryStore, m_canvasStore, m_services, m_theme);
+        m_moodBoardController = std::make_unique<MoodBoardWindowController>(
+            m_galleryStore, m_canvasStore, m_importer, m_services, m_theme);
 
     QWidget* window = m_moodBoardController->window();
     if (window && window->isVisible()) {
@@ -271,18 +276,16 @@ void AppDelegate::importToIdeaGallery()
 
 void AppDelegate::importFiles(const QStringList& paths)
 {
-    ImageImporter::convertInBackground(paths, this, [this](const ImportResult& result) { finishImport(result); });
+    m_importer.importPictures(ImportRequest::fromFiles(paths));
 }
 
-void AppDelegate::finishImport(const ImportResult& result)
+QString AppDelegate::statusToolTip(qsizetype done, qsizetype asked)
 {
-    // Each addition goes to the front, so the last file chosen ends up first.
-    for (const ImportedImage& image : result.images)
-        m_galleryStore.addCutout(ClipItem { image.id, image.pngData, QDateTime::currentDateTime() });
-    if (!result.failedNames.isEmpty())
-        Log::line(QStringLiteral("[Import] Failed to import %1 file(s): %2")
-                      .arg(result.failedNames.size())
-                      .arg(result.failedNames.join(QStringLiteral(", "))));
+    // A few pictures are in before anyone would look.
+    constexpr qsizetype handful = 5;
+    if (asked <= handful)
+        return QStringLiteral("Scrapwick");
+    return QStringLiteral("Scrapwick \u2014 importing %1 of %2\u2026").arg(std::min(done + 1, asked)).arg(asked);
 }
 
 void AppDelegate::toggleLaunchAtLogin(QAction* sender)
@@ -325,4 +328,41 @@ void AppDelegate::openOfficialWebsite()
 void AppDelegate::checkForUpdates()
 {
     m_services.urlOpener.openUrl(QUrl(ContactLinks::productPage));
+}
+
+void AppDelegate::perform(const AppCommand& command)
+{
+    for (const QString& line : command.logLines)
+        Log::line(line);
+    switch (command.kind) {
+    case AppCommand::Kind::nothing:
+        break;
+    case AppCommand::Kind::activate:
+        activate();
+        break;
+    case AppCommand::Kind::enterCropMode:
+        m_services.notifications.post(CommandNames::enterCropMode);
+        break;
+    case AppCommand::Kind::toggleIdeaGallery:
+        m_services.notifications.post(CommandNames::toggleIdeaGallery);
+        break;
+    case AppCommand::Kind::toggleMoodBoard:
+        m_services.notifications.post(CommandNames::toggleMoodBoard);
+        break;
+    case AppCommand::Kind::importFiles:
+        importFiles(command.paths);
+        break;
+    case AppCommand::Kind::quit:
+        // After the current event, so that the caller's answer is sent first.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        break;
+    }
+}
+
+void AppDelegate::activate()
+{
+    if (!m_floatingPanel)
+        return; // no screen: nothing to bring forward
+    m_floatingPanel->show();
+    m_floatingPanel->raise();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gallery/GalleryImporter.h"
 #include "platform/PlatformServices.h"
 
 #include <QIcon>
@@ -10,6 +11,7 @@
 #include <memory>
 
 class CanvasStore;
+struct AppCommand;
 class CropOverlayWindow;
 class FloatingPanel;
 class GalleryStore;
@@ -21,13 +23,14 @@ class QScreen;
 class QSystemTrayIcon;
 class QWidget;
 class Theme;
-struct ImportResult;
 
 // The hub of the process. It hands the two stores to the windows, puts the
 // tray icon and its menu up, starts and ends crop mode, shows and hides the
 // Idea Gallery and the Mood Board, imports image files and keeps the two
-// preferences. Windows never call each other: they post command notifications,
-// which this object answers with visibility notifications.
+// preferences. The one import of the program lives here and is lent to the
+// windows for their drops and pastes; the tray icon's tooltip follows a long
+// one. Windows never call each other: they post command notifications, which
+// this object answers with visibility notifications.
 class AppDelegate : public QObject {
     Q_OBJECT
 
@@ -53,9 +56,14 @@ public:
     // the gallery's cut-outs in the order chosen.
     void importToIdeaGallery();
     // Converts `paths` off the main thread and adds them to the gallery's
-    // cut-outs in the given order, logging the files that could not be read.
-    // Every way pictures come in (the tray, the command line, drops) ends here.
+    // cut-outs in the given order, logging the files that could not be read:
+    // the tray's and the command line's door to the import that drops and
+    // pastes use too.
     void importFiles(const QStringList& paths);
+
+    // The tray icon's tooltip: "Scrapwick", and while more than a handful of
+    // pictures are being imported, how far that has come.
+    [[nodiscard]] static QString statusToolTip(qsizetype done, qsizetype asked);
 
     // `sender` is the menu item; Qt has already flipped its check mark, so its
     // state is the value the user asked for.
@@ -65,6 +73,14 @@ public:
     void openSupport();
     void openOfficialWebsite();
     void checkForUpdates();
+
+    // A request from outside: a second start, or the desktop's launcher. It
+    // goes the way the panel's buttons and the tray menu go, so that the panel
+    // shows the resulting state.
+    void perform(const AppCommand& command);
+    // Brings the floating panel to the front: where a user who starts
+    // Scrapwick again, while it runs, looks for it.
+    void activate();
 
 private:
     // Makes the menu's key equivalents (Ctrl+I, Ctrl+Q) work while `window` is
@@ -76,13 +92,14 @@ private:
     // The always-on-top palette with the crop, gallery and mood-board buttons,
     // placed near the top-right corner of `screen`.
     void createFloatingPanel(QScreen& screen);
-    void finishImport(const ImportResult& result);
 
     PlatformServices m_services;
     const Theme& m_theme;
     QIcon m_trayIcon;
     GalleryStore& m_galleryStore;
     CanvasStore& m_canvasStore;
+    // Before the windows that borrow it, so it goes after them.
+    GalleryImporter m_importer;
 
     std::unique_ptr<CropOverlayWindow> m_cropOverlayWindow;
     std::unique_ptr<IdeaGalleryWindowController> m_ideaGalleryController;

@@ -7,7 +7,9 @@
 #include "platform/SerialQueue.h"
 #include "platform/Uuids.h"
 
+#include <QBuffer>
 #include <QHash>
+#include <QImageReader>
 #include <QSet>
 
 #include <algorithm>
@@ -32,6 +34,17 @@ bool isFinite(const QPointF& point)
 }
 
 const QString invalidImageMessage = QStringLiteral("图片数据无效");
+
+// From the header alone; empty when the bytes do not start like an image.
+QSize pixelSizeOf(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer);
+    return reader.canRead() ? reader.size() : QSize();
+}
 } // namespace
 
 CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, QObject* parent)
@@ -172,9 +185,14 @@ std::optional<Layer> CanvasStore::makeLayer(
     const QImage image = QImage::fromData(imageData);
     if (image.isNull())
         return std::nullopt;
+    return makeLayerOfSize(clipItemId, imageData, image.size(), position, useStagger);
+}
 
-    double width = image.width() * 0.5;
-    double height = image.height() * 0.5;
+Layer CanvasStore::makeLayerOfSize(
+    const QUuid& clipItemId, const QByteArray& imageData, QSize pixels, const QPointF& position, bool useStagger)
+{
+    double width = pixels.width() * 0.5;
+    double height = pixels.height() * 0.5;
     // New layers fit the visible area; a side exactly at the limit is left alone,
     // and small images are never enlarged.
     const double limit = 0.8 * std::min(m_contentArea.width(), m_contentArea.height());
@@ -252,6 +270,34 @@ CanvasStore::PayloadResult CanvasStore::addLayersFromPayload(const QVariantMap& 
         persistCanvas(std::move(writes), {});
         Q_EMIT layersChanged();
     }
+    return result;
+}
+
+CanvasStore::PayloadResult CanvasStore::addLayersAt(const QList<ImportedImage>& pictures, const QPointF& position)
+{
+    if (!isFinite(position))
+        return { 0, pictures.size() };
+    // Taken before the first layer goes in, recorded only once one has.
+    Snapshot before = CanvasHistory::snapshotOf(m_layers);
+    PayloadResult result;
+    QList<std::pair<QUuid, QByteArray>> writes;
+    for (const ImportedImage& picture : pictures) {
+        const double step = staggerOffset * double(result.added);
+        const QSize pixels = pixelSizeOf(picture.pngData);
+        if (pixels.isEmpty()) {
+            ++result.skipped;
+            continue;
+        }
+        const Layer layer = makeLayerOfSize(picture.id, picture.pngData, pixels, position + QPointF(step, step), false);
+        ++result.added;
+        writes.append({ layer.id, layer.imageData });
+    }
+    if (result.added == 0)
+        return result;
+    m_history.record(std::move(before));
+    persistCanvas(std::move(writes), {});
+    Q_EMIT historyChanged();
+    Q_EMIT layersChanged();
     return result;
 }
 

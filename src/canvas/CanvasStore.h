@@ -4,6 +4,7 @@
 #include "canvas/CanvasHistory.h"
 #include "canvas/DragStatePublisher.h"
 #include "canvas/Layer.h"
+#include "gallery/ImageImporter.h"
 
 #include <QImage>
 #include <QList>
@@ -82,6 +83,15 @@ public:
     // "Add to MoodBoard": {"items": [{"imageData": QByteArray, "clipItemId": QString}, ...]},
     // placed staggered as one undo step.
     PayloadResult addLayersFromPayload(const QVariantMap& payload);
+    // Pictures just imported into the gallery, dropped or pasted on the board:
+    // the first centred at `position`, each next one a stagger step further
+    // right and down, fitted like every new layer; one undo step for all, none
+    // when nothing could be added. Bytes without an image header are skipped;
+    // only the header is read, so that many large pictures arriving at once do
+    // not hold up the board while they are decoded (the view decodes them off
+    // the main thread, as it does every layer).
+    // The staggered places of "Add to MoodBoard" are not used up.
+    PayloadResult addLayersAt(const QList<ImportedImage>& pictures, const QPointF& position);
 
     void duplicateSelectedLayer();
     void deleteLayer(const QUuid& layerId);
@@ -117,8 +127,11 @@ Q_SIGNALS:
     void historyChanged();
 
 private:
+    // Decodes the bytes to learn their size; nothing when they are not an image.
     std::optional<Layer> makeLayer(
         const QUuid& clipItemId, const QByteArray& imageData, const QPointF& position, bool useStagger);
+    Layer makeLayerOfSize(
+        const QUuid& clipItemId, const QByteArray& imageData, QSize pixels, const QPointF& position, bool useStagger);
     Layer* selectedLayer();
     Layer* layerWithId(const QUuid& layerId);
     void recordSnapshot();

@@ -43,15 +43,15 @@ struct PersistenceJob {
     }
 
     RecordFile index;
-    std::optional<ImageWrite> image;
+    QList<ImageWrite> images;
     QStringList deletionPaths;
     QList<IndexEntry> indexSnapshot;
 
     void run() const
     {
-        if (image) {
-            if (const auto error = AtomicFile::write(image->path, image->data))
-                Log::line(QStringLiteral("[GalleryStore] Failed to write image ") + image->idText + QStringLiteral(": ")
+        for (const ImageWrite& image : images) {
+            if (const auto error = AtomicFile::write(image.path, image.data))
+                Log::line(QStringLiteral("[GalleryStore] Failed to write image ") + image.idText + QStringLiteral(": ")
                     + *error);
         }
         // A file that is already gone is what a deletion wants anyway.
@@ -145,22 +145,29 @@ QString GalleryStore::indexPath() const
 
 void GalleryStore::addCutout(const ClipItem& item)
 {
-    m_cutouts.prepend(item);
+    addCutouts({ item });
+}
+
+void GalleryStore::addCutouts(const QList<ClipItem>& items)
+{
+    QList<PendingImageWrite> images;
+    for (const ClipItem& item : items) {
+        m_cutouts.prepend(item);
+        if (item.imageData)
+            images.append({ item.id, *item.imageData, GallerySection::cutouts });
+    }
     Q_EMIT cutoutsChanged();
-    std::optional<PendingImageWrite> image;
-    if (item.imageData)
-        image = PendingImageWrite { item.id, *item.imageData, GallerySection::cutouts };
-    persistChange(std::move(image), {}, GallerySection::cutouts);
+    persistChange(images, {}, GallerySection::cutouts);
 }
 
 void GalleryStore::addCollage(const CollageItem& item)
 {
     m_collages.prepend(item);
     Q_EMIT collagesChanged();
-    std::optional<PendingImageWrite> image;
+    QList<PendingImageWrite> images;
     if (item.imageData)
-        image = PendingImageWrite { item.id, *item.imageData, GallerySection::collages };
-    persistChange(std::move(image), {}, GallerySection::collages);
+        images.append({ item.id, *item.imageData, GallerySection::collages });
+    persistChange(images, {}, GallerySection::collages);
 }
 
 void GalleryStore::deleteCutout(const QUuid& id)
@@ -177,25 +184,24 @@ void GalleryStore::deleteCutouts(const QSet<QUuid>& ids)
 {
     if (removeAllWithIds(m_cutouts, ids))
         Q_EMIT cutoutsChanged();
-    persistChange(std::nullopt, QList<QUuid>(ids.begin(), ids.end()), GallerySection::cutouts);
+    persistChange({}, QList<QUuid>(ids.begin(), ids.end()), GallerySection::cutouts);
 }
 
 void GalleryStore::deleteCollages(const QSet<QUuid>& ids)
 {
     if (removeAllWithIds(m_collages, ids))
         Q_EMIT collagesChanged();
-    persistChange(std::nullopt, QList<QUuid>(ids.begin(), ids.end()), GallerySection::collages);
+    persistChange({}, QList<QUuid>(ids.begin(), ids.end()), GallerySection::collages);
 }
 
 void GalleryStore::persistChange(
-    std::optional<PendingImageWrite> image, const QList<QUuid>& deletions, GallerySection deletionSection)
+    const QList<PendingImageWrite>& images, const QList<QUuid>& deletions, GallerySection deletionSection)
 {
     if (!m_hasFolder)
         return;
     PersistenceJob job(m_index);
-    if (image)
-        job.image = PersistenceJob::ImageWrite { m_folders.imagePath(image->section, image->id),
-            Uuids::canonicalText(image->id), image->data };
+    for (const PendingImageWrite& image : images)
+        job.images.append({ m_folders.imagePath(image.section, image.id), Uuids::canonicalText(image.id), image.data });
     for (const QUuid& id : deletions)
         job.deletionPaths.append(m_folders.imagePath(deletionSection, id));
     job.indexSnapshot = GalleryIndex::entriesFor(m_cutouts, m_collages);

@@ -38,6 +38,9 @@ public:
     [[nodiscard]] const QList<CollageItem>& collages() const;
 
     void addCutout(const ClipItem& item);
+    // Each goes to the front in turn, so the last one ends up first; one change
+    // to redraw and one write of the index for all of them.
+    void addCutouts(const QList<ClipItem>& items);
     void addCollage(const CollageItem& item);
     void deleteCutout(const QUuid& id);
     void deleteCollage(const QUuid& id);
@@ -73,10 +76,10 @@ private:
     };
 
     void loadIndex();
-    // Schedules one job that writes the image (if any), removes the deleted
-    // items' files, then rewrites the whole index from a snapshot taken now.
+    // Schedules one job that writes the images, removes the deleted items'
+    // files, then rewrites the whole index from a snapshot taken now.
     void persistChange(
-        std::optional<PendingImageWrite> image, const QList<QUuid>& deletions, GallerySection deletionSection);
+        const QList<PendingImageWrite>& images, const QList<QUuid>& deletions, GallerySection deletionSection);
     [[nodiscard]] std::optional<QByteArray> imageDataInMemory(const QUuid& id) const;
 
     const GalleryFolders m_folders;

@@ -16,6 +16,8 @@
 #include "ui/Theme.h"
 #include "ui/WindowTitleBar.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -45,6 +47,7 @@ IdeaGalleryView::IdeaGalleryView(IdeaGalleryViewState& viewState, GalleryStore& 
     , m_actions(std::make_unique<GalleryItemActions>(store, canvasStore, services, m_fields))
 {
     setObjectName(QStringLiteral("IdeaGalleryView"));
+    setAcceptDrops(true);
     for (const GallerySection section : allGallerySections) {
         auto* tab = new Checkbox(theme,
             section == GallerySection::cutouts ? QStringLiteral("Cutouts") : QStringLiteral("Collages"), 14, 10, 0,
@@ -299,4 +302,27 @@ void IdeaGalleryView::mouseReleaseEvent(QMouseEvent* event)
         m_onMinimize();
     else if (button == WindowTitleBar::Button::close)
         m_onClose();
+}
+
+void IdeaGalleryView::dragEnterEvent(QDragEnterEvent* event)
+{
+    // The gallery's own cells dragged back over it are refused: they are here already.
+    m_dragMayHoldPictures = ImportRequest::mayHoldPictures(*event->mimeData());
+    if (m_dragMayHoldPictures)
+        event->acceptProposedAction();
+}
+
+void IdeaGalleryView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (m_dragMayHoldPictures)
+        event->acceptProposedAction();
+}
+
+void IdeaGalleryView::dropEvent(QDropEvent* event)
+{
+    ImportRequest request = ImportRequest::fromMimeData(*event->mimeData(), QStringLiteral("dropped image"));
+    if (request.isEmpty())
+        return;
+    event->acceptProposedAction();
+    Q_EMIT picturesDropped(request);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gallery/ImportRequest.h"
 #include "gallery_ui/GalleryGridLayout.h"
 #include "gallery_ui/GalleryViewFields.h"
 #include "platform/PlatformServices.h"
@@ -27,7 +28,8 @@ class Theme;
 // the section tabs and the "Select" toggle, the grid with its scrollbar, and
 // the menus and confirmation that open over it. It keeps the view's fields,
 // lays the grid out from the store's lists and hands input to the pieces
-// that act on it. It never changes the store itself; the item actions do.
+// that act on it. It never changes the store itself; the item actions do, and
+// pictures dropped on the window go out to be imported.
 class IdeaGalleryView : public QWidget {
     Q_OBJECT
 
@@ -50,11 +52,18 @@ public:
 
     void setContentOffset(qreal offset);
 
+Q_SIGNALS:
+    // Files or picture data from another program were dropped on the window.
+    void picturesDropped(const ImportRequest& request);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void placeChildren();
@@ -89,4 +98,7 @@ private:
     GalleryMenuOverlay* m_menu = nullptr;
     DeleteConfirmDialog* m_dialog = nullptr;
     int m_pressedTitleButton = 0;
+    // Decided when a drag enters: reading a drag's text from another program
+    // is a round trip to it, too slow for every move.
+    bool m_dragMayHoldPictures = false;
 };

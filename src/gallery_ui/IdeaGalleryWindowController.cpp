@@ -1,5 +1,6 @@
 #include "gallery_ui/IdeaGalleryWindowController.h"
 
+#include "gallery/GalleryImporter.h"
 #include "gallery_ui/GalleryWindowGeometry.h"
 #include "gallery_ui/IdeaGalleryView.h"
 #include "gallery_ui/IdeaGalleryViewState.h"
@@ -11,10 +12,11 @@
 #include <QWheelEvent>
 
 IdeaGalleryWindowController::IdeaGalleryWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore,
-    const PlatformServices& services, const Theme& theme, QObject* parent)
+    GalleryImporter& importer, const PlatformServices& services, const Theme& theme, QObject* parent)
     : QObject(parent)
     , m_galleryStore(galleryStore)
     , m_canvasStore(canvasStore)
+    , m_importer(importer)
     , m_services(services)
     , m_theme(theme)
     , m_viewState(std::make_unique<IdeaGalleryViewState>())
@@ -58,6 +60,8 @@ void IdeaGalleryWindowController::createWindow()
         });
     m_window->setContentView(view);
     m_view = view;
+    connect(view, &IdeaGalleryView::picturesDropped, this,
+        [this](const ImportRequest& request) { m_importer.importPictures(request); });
     connect(m_window.get(), &BorderlessResizableWindow::liveResizeStarted, this, [this] {
         m_viewState->setInLiveResize(true);
         m_liveResizeEnd.start();

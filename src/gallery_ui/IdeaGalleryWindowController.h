@@ -11,6 +11,7 @@
 
 class BorderlessResizableWindow;
 class CanvasStore;
+class GalleryImporter;
 class GalleryStore;
 class IdeaGalleryViewState;
 class Theme;
@@ -19,13 +20,14 @@ class Theme;
 // hidden, so the view and all its state survive between showings. Every
 // showing resets the window to its opening size, centred on the primary
 // screen. Wheel input reaches the view, through the shared view state, only
-// while the gallery is the active window.
+// while the gallery is the active window. Pictures dropped on the window go to
+// the importer.
 class IdeaGalleryWindowController : public QObject {
     Q_OBJECT
 
 public:
-    IdeaGalleryWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore, const PlatformServices& services,
-        const Theme& theme, QObject* parent = nullptr);
+    IdeaGalleryWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore, GalleryImporter& importer,
+        const PlatformServices& services, const Theme& theme, QObject* parent = nullptr);
     ~IdeaGalleryWindowController() override;
 
     // Null until the first show.
@@ -42,6 +44,7 @@ private:
 
     GalleryStore& m_galleryStore;
     CanvasStore& m_canvasStore;
+    GalleryImporter& m_importer;
     PlatformServices m_services;
     const Theme& m_theme;
     std::unique_ptr<IdeaGalleryViewState> m_viewState;

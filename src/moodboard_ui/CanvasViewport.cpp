@@ -1,9 +1,5 @@
 #include "moodboard_ui/CanvasViewport.h"
 
-#include "platform/Uuids.h"
-
-#include <QStringList>
-
 #include <algorithm>
 #include <cmath>
 
@@ -130,15 +126,4 @@ QString zoomLabel(double scale)
     // 0.7 x 100 = 70.00000000000001 read as what the user zoomed to, as does a
     // product that lands just under a whole percent after repeated steps.
     return QString::number(static_cast<long long>(std::floor(scale * 100 + 1e-9))) + QLatin1Char('%');
-}
-
-std::optional<GalleryDrop> parseGalleryDrop(const QString& text)
-{
-    const QStringList parts = text.split(QLatin1Char(':'));
-    if (parts.size() != 2)
-        return std::nullopt;
-    const std::optional<QUuid> id = Uuids::parseStrict(parts[0]);
-    if (!id || (parts[1] != QLatin1String("cutouts") && parts[1] != QLatin1String("collages")))
-        return std::nullopt;
-    return GalleryDrop { *id, parts[1] };
 }

@@ -4,9 +4,6 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-#include <QUuid>
-
-#include <optional>
 
 // The canvas side of the board card as plain arithmetic, apart from any
 // widget: where the canvas frame and its scrollbars lie for a card W x H, and
@@ -89,11 +86,3 @@ struct Bar {
 
 // The zoom read-out: the whole percent, rounded down ("125%").
 [[nodiscard]] QString zoomLabel(double scale);
-
-// A drop from the gallery: "<item id>:<section>", the section "cutouts" or
-// "collages". Anything else gives nothing.
-struct GalleryDrop {
-    QUuid itemId;
-    QString section;
-};
-[[nodiscard]] std::optional<GalleryDrop> parseGalleryDrop(const QString& text);

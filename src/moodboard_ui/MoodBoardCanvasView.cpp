@@ -172,14 +172,17 @@ void MoodBoardCanvasView::requestDecodes()
     }
 }
 
+CanvasViewport MoodBoardCanvasView::committedViewport() const
+{
+    CanvasViewport committed = viewport();
+    committed.offsetX = m_viewState.canvasOffsetX();
+    committed.offsetY = m_viewState.canvasOffsetY();
+    return committed;
+}
+
 void MoodBoardCanvasView::publishPlacementHints()
 {
-    const CanvasViewport committed = [this] {
-        CanvasViewport v = viewport();
-        v.offsetX = m_viewState.canvasOffsetX();
-        v.offsetY = m_viewState.canvasOffsetY();
-        return v;
-    }();
+    const CanvasViewport committed = committedViewport();
     m_store.setContentArea(committed.contentSize());
     m_store.setDropOrigin(committed.dropOrigin());
 }
@@ -550,34 +553,48 @@ void MoodBoardCanvasView::endGesture(QPointF point)
 
 void MoodBoardCanvasView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasText())
+    if (event->mimeData()->hasText() || ImportRequest::mayHoldPictures(*event->mimeData()))
         event->acceptProposedAction();
 }
 
 void MoodBoardCanvasView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasText())
+    if (event->mimeData()->hasText() || ImportRequest::mayHoldPictures(*event->mimeData()))
         event->acceptProposedAction();
 }
 
 void MoodBoardCanvasView::dropEvent(QDropEvent* event)
 {
-    if (!event->mimeData()->hasText())
-        return;
-    event->acceptProposedAction();
-    const std::optional<GalleryDrop> drop = parseGalleryDrop(event->mimeData()->text());
-    CanvasViewport committed = viewport();
-    committed.offsetX = m_viewState.canvasOffsetX();
-    committed.offsetY = m_viewState.canvasOffsetY();
+    const QMimeData& data = *event->mimeData();
+    const CanvasViewport committed = committedViewport();
     const QPointF point = event->position();
     const QRectF content = committed.contentRect();
-    if (!drop || point.x() < content.left() || point.x() > content.right() || point.y() < content.top()
-        || point.y() > content.bottom())
+    const bool onContent = point.x() >= content.left() && point.x() <= content.right() && point.y() >= content.top()
+        && point.y() <= content.bottom();
+    // An item of the gallery comes first, as it always has.
+    if (data.hasText()) {
+        event->acceptProposedAction();
+        if (const std::optional<GalleryDrop> drop = parseGalleryDrop(data.text())) {
+            if (onContent)
+                addGalleryItem(*drop, committed.worldFromView(point));
+            return;
+        }
+    }
+    if (!onContent)
         return;
-    const std::optional<QByteArray> imageData = m_galleryStore.imageDataFor(drop->itemId);
+    ImportRequest request = ImportRequest::fromMimeData(data, QStringLiteral("dropped image"));
+    if (request.isEmpty())
+        return;
+    event->acceptProposedAction();
+    Q_EMIT picturesDropped(request, committed.worldFromView(point));
+}
+
+void MoodBoardCanvasView::addGalleryItem(const GalleryDrop& drop, QPointF world)
+{
+    const std::optional<QByteArray> imageData = m_galleryStore.imageDataFor(drop.itemId);
     if (!imageData)
         return;
-    m_store.setContentArea(committed.contentSize());
+    m_store.setContentArea(committedViewport().contentSize());
     m_store.pushUndoSnapshot();
-    (void)m_store.addLayer(drop->itemId, *imageData, committed.worldFromView(point), false);
+    (void)m_store.addLayer(drop.itemId, *imageData, world, false);
 }

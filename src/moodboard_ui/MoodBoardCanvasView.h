@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gallery/GalleryDrop.h"
+#include "gallery/ImportRequest.h"
 #include "moodboard_ui/CanvasSelectionOverlay.h"
 #include "moodboard_ui/CanvasViewport.h"
 #include "moodboard_ui/LayerItemView.h"
@@ -22,9 +24,10 @@ class Theme;
 
 // The canvas frame of the board: the layers seen through the panned and
 // zoomed viewport, the selection overlay, the two scrollbars with the zoom
-// read-out, clicks and drags on layers and handles, and drops from the
-// gallery. The widget covers exactly the canvas frame; its coordinates are the
-// frame's.
+// read-out, clicks and drags on layers and handles, and drops: items from the
+// gallery become layers at once, pictures from elsewhere go out to be
+// imported. The widget covers exactly the canvas frame; its coordinates are
+// the frame's.
 //
 // A gesture on a layer repaints only the area the layer and its overlay sweep,
 // over pictures of the layers beneath and above it made when the gesture
@@ -47,6 +50,8 @@ public:
 Q_SIGNALS:
     // Every layer's image has been decoded and drawn at least once.
     void layersDecoded();
+    // Files or picture data from another program were dropped at `world`.
+    void picturesDropped(const ImportRequest& request, QPointF world);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -79,6 +84,8 @@ private:
     void syncLayers();
     void syncSelection();
     void requestDecodes();
+    // The viewport without a thumb drag's temporary offset.
+    [[nodiscard]] CanvasViewport committedViewport() const;
     void publishPlacementHints();
     void viewportChanged();
     void dragStateChanged();
@@ -95,6 +102,8 @@ private:
     void paintScrollbars(QPainter& painter, const CanvasViewport& viewport) const;
     bool pressScrollbar(QPointF point);
     void endGesture(QPointF point);
+    // Adds the item as a layer centred at `world`, as one undo step.
+    void addGalleryItem(const GalleryDrop& drop, QPointF world);
 
     const Theme& m_theme;
     MoodBoardViewState& m_viewState;

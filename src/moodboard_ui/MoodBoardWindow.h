@@ -13,7 +13,7 @@ class MoodBoardWindow : public BorderlessResizableWindow {
 public:
     explicit MoodBoardWindow(QWidget* parent = nullptr);
 
-    // Receives "undo", "redo", "duplicate" and "delete".
+    // Receives "undo", "redo", "duplicate", "paste" and "delete".
     std::function<void(const QString&)> onKeyCommand;
 
 protected:

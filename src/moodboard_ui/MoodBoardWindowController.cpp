@@ -1,21 +1,26 @@
 #include "moodboard_ui/MoodBoardWindowController.h"
 
 #include "canvas/CanvasStore.h"
+#include "gallery/GalleryImporter.h"
+#include "moodboard_ui/MoodBoardCanvasView.h"
 #include "moodboard_ui/MoodBoardView.h"
 #include "moodboard_ui/MoodBoardViewState.h"
 #include "moodboard_ui/MoodBoardWindow.h"
 #include "moodboard_ui/MoodBoardWindowGeometry.h"
 #include "platform/CommandNames.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Pasteboard.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QWheelEvent>
 
 MoodBoardWindowController::MoodBoardWindowController(GalleryStore& galleryStore, CanvasStore& canvasStore,
-    const PlatformServices& services, const Theme& theme, QObject* parent)
+    GalleryImporter& importer, const PlatformServices& services, const Theme& theme, QObject* parent)
     : QObject(parent)
     , m_galleryStore(galleryStore)
     , m_canvasStore(canvasStore)
+    , m_importer(importer)
     , m_services(services)
     , m_theme(theme)
     , m_viewState(std::make_unique<MoodBoardViewState>(canvasStore))
@@ -56,6 +61,7 @@ void MoodBoardWindowController::createWindow()
         });
     m_window->setContentView(view);
     m_view = view;
+    connect(&view->canvas(), &MoodBoardCanvasView::picturesDropped, this, &MoodBoardWindowController::importOntoBoard);
     m_window->onKeyCommand = [self = QPointer(this)](const QString& command) {
         if (self)
             self->perform(command);
@@ -74,10 +80,29 @@ void MoodBoardWindowController::perform(const QString& command)
         m_canvasStore.redo();
     } else if (command == QStringLiteral("duplicate")) {
         m_canvasStore.duplicateSelectedLayer();
+    } else if (command == QStringLiteral("paste")) {
+        paste();
     } else if (command == QStringLiteral("delete")) {
         if (const std::optional<QUuid> selected = m_canvasStore.selectedLayerId())
             m_canvasStore.deleteLayer(*selected);
     }
+}
+
+void MoodBoardWindowController::paste()
+{
+    const QMimeData* contents = m_services.pasteboard.mimeData();
+    if (!contents)
+        return;
+    const ImportRequest request = ImportRequest::fromMimeData(*contents, QStringLiteral("pasted image"));
+    // A copied web address alone is no picture to paste.
+    if (!request.sources.isEmpty())
+        importOntoBoard(request, m_canvasStore.dropOrigin());
+}
+
+void MoodBoardWindowController::importOntoBoard(const ImportRequest& request, QPointF world)
+{
+    m_importer.importPictures(request, this,
+        [this, world](const QList<ImportedImage>& added) { (void)m_canvasStore.addLayersAt(added, world); });
 }
 
 void MoodBoardWindowController::applicationStateChanged(Qt::ApplicationState state)

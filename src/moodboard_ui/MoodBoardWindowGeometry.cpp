@@ -38,6 +38,8 @@ std::optional<QString> keyCommand(int key, Qt::KeyboardModifiers modifiers)
         return QStringLiteral("redo");
     case Qt::Key_D:
         return QStringLiteral("duplicate");
+    case Qt::Key_V:
+        return QStringLiteral("paste");
     default:
         return std::nullopt;
     }

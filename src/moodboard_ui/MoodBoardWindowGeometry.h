@@ -35,9 +35,10 @@ enum class WheelTarget { none, layerList, canvas };
 // kept within 0.5 to 2.0. The zoom is not anchored.
 [[nodiscard]] double zoomedScale(double scale, double steps);
 
-// The board's command ("undo", "redo", "duplicate", "delete") for a key press.
-// Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo, Ctrl+D duplicates; Backspace
-// and Delete delete with or without modifiers. Anything else has none.
+// The board's command ("undo", "redo", "duplicate", "paste", "delete") for a
+// key press. Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo, Ctrl+D duplicates,
+// Ctrl+V pastes; Backspace and Delete delete with or without modifiers.
+// Anything else has none.
 [[nodiscard]] std::optional<QString> keyCommand(int key, Qt::KeyboardModifiers modifiers);
 
 } // namespace MoodBoardWindowGeometry

@@ -7,3 +7,8 @@ void ClipboardPasteboard::setImage(const QImage& image)
 {
     QGuiApplication::clipboard()->setImage(image);
 }
+
+const QMimeData* ClipboardPasteboard::mimeData() const
+{
+    return QGuiApplication::clipboard()->mimeData();
+}

@@ -7,4 +7,5 @@
 class ClipboardPasteboard final : public Pasteboard {
 public:
     void setImage(const QImage& image) override;
+    [[nodiscard]] const QMimeData* mimeData() const override;
 };

@@ -6,6 +6,7 @@
 #include "gallery/GalleryStore.h"
 #include "platform/CommandNames.h"
 #include "platform/Log.h"
+#include "support/TestFiles.h"
 #include "ui/Theme.h"
 
 #include <QAction>
@@ -149,6 +150,26 @@ private Q_SLOTS:
                 + dialog->nameFilters(),
             (QStringList { "Import to Idea Gallery", "Choose images to import", images, images, "All files (*)" }));
         dialog->reject();
+    }
+
+    // More than five pictures show how far the import has come on the tray
+    // icon, which is back to its name once they are in.
+    void aLongImportShowsItsProgressOnTheTray()
+    {
+        QCOMPARE(AppDelegate::statusToolTip(3, 5), QStringLiteral("Scrapwick"));
+        QCOMPARE(AppDelegate::statusToolTip(2, 12), QString("Scrapwick \u2014 importing 3 of 12\u2026"));
+
+        launch();
+        QStringList paths;
+        for (int i = 0; i < 6; ++i) {
+            paths.append(m->data.filePath(QString::number(i) + ".png"));
+            QVERIFY(writeFile(paths.last(), solidPng(2, 2)));
+        }
+        const QSystemTrayIcon* tray = m->app->findChild<QSystemTrayIcon*>();
+        m->app->importFiles(paths);
+        QCOMPARE(tray->toolTip(), QString("Scrapwick \u2014 importing 1 of 6\u2026"));
+        QTRY_COMPARE(m->gallery.cutouts().size(), 6);
+        QTRY_COMPARE(tray->toolTip(), QStringLiteral("Scrapwick"));
     }
 
     void displayChoiceDecidesHowToStart()

@@ -152,6 +152,33 @@ private slots:
         QVERIFY(!QFile::exists(layerFile(id)));
     }
 
+    // Pictures dropped or pasted: from the drop point on, a stagger step apart,
+    // fitted, one undo step; what is not a picture takes no place and no step.
+    void importedPicturesGoFromTheDropPointAsOneStep()
+    {
+        canvas().setDropOrigin({ 100, 100 });
+        const QUuid a = QUuid::createUuid(), b = QUuid::createUuid();
+        const auto result = canvas().addLayersAt(
+            { { a, solidPng(40, 40) }, { b, "not a picture" }, { b, solidPng(1000, 200) }, { a, solidPng(2, 2) } },
+            { 50, 60 });
+        QVERIFY(result.added == 3 && result.skipped == 1);
+        QCOMPARE(describe(canvas().layers()), QStringLiteral("Layer 1:0@50,60 Layer 2:1@70,80 Layer 3:2@90,100"));
+        // 1000 x 200 is 500 x 100 points, over the limit of 249.6 for the 518 x 312 area.
+        const Layer& wide = canvas().layers()[1];
+        QCOMPARE(wide.clipItemId, b);
+        QCOMPARE(QSizeF(wide.width, wide.height), QSizeF(249.6, 49.92));
+        QVERIFY(canvas().undoStack().size() == 1 && canvas().nextStaggerCount() == 0);
+        QCOMPARE(writtenLayers().size(), 3);
+        QVERIFY(QFile::exists(layerFile(wide.id)));
+
+        QCOMPARE(canvas().addLayersAt({ { a, "GIF89a?" } }, { 0, 0 }).skipped, 1);
+        QCOMPARE(canvas().addLayersAt({ { a, solidPng(2, 2) } }, { qInf(), 0 }).added, 0);
+        QCOMPARE(canvas().addLayersAt({}, { 0, 0 }).added, 0);
+        QCOMPARE(canvas().undoStack().size(), 1);
+        canvas().undo();
+        QVERIFY(canvas().layers().isEmpty());
+    }
+
     void itemsThatCannotBeUsedAreSkippedWithoutLeavingATrace()
     {
         const QByteArray png = solidPng(10, 10);

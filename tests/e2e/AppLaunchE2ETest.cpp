@@ -1,20 +1,47 @@
 #include "E2ETest.h"
 
+#include <QFileInfo>
+
 class AppLaunchE2ETest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void withoutADisplayItSaysHowToRunIt()
+    // A session never started offers programs an empty DISPLAY, no Wayland and
+    // no session bus: what a terminal outside the desktop has.
+    void withoutADisplayOrBus_data()
     {
-        // A session never started offers programs an empty DISPLAY and no Wayland.
-        const CommandResult result = X11Session().run(X11Session::scrapwickPath(), {}, 10000);
-        QVERIFY2(result.finished, qPrintable("scrapwick crashed or hung instead of explaining: " + result.errors));
-        QVERIFY(result.exitCode != 0);
-        QCOMPARE(result.output, QString());
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output"); // a regular expression
+        QTest::addColumn<QString>("errors"); // a regular expression
+        const QString helper
+            = QRegularExpression::escape(QFileInfo(X11Session::scrapwickPath()).path() + "/scrapwick-screencapture");
         // One line that says what is missing and how to run it anyway.
-        QVERIFY2(result.errors.startsWith("Scrapwick needs a graphical desktop") && result.errors.count('\n') == 1
-                && result.errors.contains(" xvfb-run "),
-            qPrintable(result.errors));
+        const QString noDisplay = "^Scrapwick needs a graphical desktop[^\n]* xvfb-run [^\n]*\n$";
+        QTest::newRow("plain") << QStringList {} << 1 << "^$" << noDisplay;
+        QTest::newRow("a request, nobody to take it") << QStringList { "--crop" } << 1 << "^$" << noDisplay;
+        QTest::newRow("version") << QStringList { "--version" } << 0
+                                 << "^Scrapwick \\d+\\.\\d+\\.\\d+\nCapture helper: " + helper + "\n$"
+                                 << "^$";
+        QTest::newRow("help") << QStringList { "--help" } << 0 << "--import[^\n]*\n(.*\n)*Exit status: "
+                              << "^$";
+        QTest::newRow("bad argument") << QStringList { "--sparkle" } << 2 << "^$"
+                                      << "^scrapwick: unknown option --sparkle [^\n]*\n$";
+        QTest::newRow("quit") << QStringList { "--quit" } << 0 << "^$"
+                              << "^Scrapwick: cannot reach a running instance \\(no session bus[^\n]*; nothing to "
+                                 "quit\n$";
+    }
+    void withoutADisplayOrBus()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QFETCH(QString, errors);
+        const CommandResult result = X11Session().run(X11Session::scrapwickPath(), arguments, 10000);
+        QVERIFY2(result.finished, qPrintable("scrapwick crashed or hung: " + result.errors));
+        QCOMPARE(result.exitCode, exitCode);
+        QVERIFY2(QRegularExpression(output).match(result.output).hasMatch(), qPrintable(result.output));
+        QVERIFY2(QRegularExpression(errors).match(result.errors).hasMatch(), qPrintable(result.errors));
     }
 };
 

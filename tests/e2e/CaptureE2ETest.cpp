@@ -34,16 +34,11 @@ QList<QPoint> roughRectangle()
     return points << QPoint(552, 352);
 }
 
-XWindow overlay(const X11Session& session)
-{
-    return session.appWindow([](QRect r) { return r == QRect(0, 0, 1920, 1080); });
-}
-
 // Presses the panel's crop button and waits until the overlay is up.
 bool enterCropMode(const X11Session& session)
 {
     return session.click(session.waitForAppWindow(Panel::size), Panel::crop)
-        && X11Session::waitUntil([&] { return overlay(session) != 0; });
+        && X11Session::waitUntil([&] { return cropOverlay(session) != 0; });
 }
 
 // The whole screen as the app's own capture helper sees it.
@@ -59,11 +54,6 @@ QRgb cropButtonFace(const X11Session& session)
 {
     const QRect panel = session.screenGeometry(session.waitForAppWindow(Panel::size));
     return screenshot(session).pixel(panel.topLeft() + Panel::crop + QPoint(-9, -7));
-}
-
-QStringList storedCutouts(const X11Session& session)
-{
-    return QDir(session.scrapwickFolder() + "/cutouts").entryList({ "*.png" }, QDir::Files);
 }
 
 } // namespace
@@ -107,9 +97,9 @@ private slots:
         // Escape does nothing; a right click leaves crop mode and stores nothing.
         QVERIFY(session.xdotool({ "mousemove", "800", "600", "key", "Escape" }).succeeded());
         QTest::qWait(200);
-        QVERIFY2(overlay(session), "Escape does nothing");
-        QVERIFY(session.click(overlay(session), { 800, 600 }, 3));
-        WAIT_FOR(session, session.appOutputLines().contains("crop mode exited") && !overlay(session));
+        QVERIFY2(cropOverlay(session), "Escape does nothing");
+        QVERIFY(session.click(cropOverlay(session), { 800, 600 }, 3));
+        WAIT_FOR(session, session.appOutputLines().contains("crop mode exited") && !cropOverlay(session));
         QTest::qWait(300);
         QVERIFY(storedCutouts(session).isEmpty() && session.clipboardImage().isNull());
 
@@ -139,7 +129,7 @@ private slots:
             QCOMPARE(qAlpha(copied.pixel(0, 0)) + qAlpha(copied.pixel(copied.width() - 1, copied.height() - 1)), 0);
         }
         QCOMPARE(session.appOutputLines().count("crop mode exited"), 2);
-        WAIT_FOR(session, cropButtonFace(session) == qRgb(255, 255, 255) && !overlay(session));
+        WAIT_FOR(session, cropButtonFace(session) == qRgb(255, 255, 255) && !cropOverlay(session));
     }
 
     void quittingWhileTheHelperRunsEndsTheCaptureAndExitsCleanly()

@@ -3,6 +3,10 @@
 // What the end-to-end tests share beyond the session itself.
 #include "X11Session.h"
 
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 // In initTestCase: the whole test is skipped on a machine without Xvfb.
@@ -15,6 +19,28 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The file names of the stored cut-outs.
+inline QStringList storedCutouts(const X11Session& session)
+{
+    return QDir(session.scrapwickFolder() + "/cutouts").entryList({ "*.png" }, QDir::Files);
+}
+
+// The sizes of the stored cut-outs, newest first, as the gallery index lists them.
+inline QList<QSize> storedCutoutSizes(const X11Session& session)
+{
+    QList<QSize> sizes;
+    for (const QJsonValue entry :
+        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
+        sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
+    return sizes;
+}
+
+// The crop overlay while it is up (it covers the 1920 x 1080 screen), else 0.
+inline XWindow cropOverlay(const X11Session& session)
+{
+    return session.appWindow([](QRect r) { return r == QRect(0, 0, 1920, 1080); });
 }
 
 // Screen positions from `from` to `to` in eight steps, for a drag.

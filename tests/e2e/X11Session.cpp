@@ -1,6 +1,8 @@
 #include "X11Session.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -28,6 +30,33 @@ void endProcess(QProcess& process)
         process.kill();
         process.waitForFinished(2000);
     }
+}
+
+// Waits for a started process; kills it when it takes longer than `timeoutMs`.
+CommandResult finish(QProcess& process, int timeoutMs)
+{
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    if (process.state() != QProcess::NotRunning)
+        endProcess(process);
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        finished ? errors : process.errorString() + ' ' + errors };
+}
+
+// A bus for one session only: it listens in `folder`, lets anyone own any
+// name and starts no services.
+QByteArray busConfiguration(const QString& folder)
+{
+    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig><type>session</type><listen>unix:dir="
+        + folder.toUtf8()
+        + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+          // The policy of Debian's session.conf: without the eavesdrop rules
+          // this dbus-daemon drops even its own replies.
+          "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
+          "</policy></busconfig>\n";
 }
 
 } // namespace
@@ -100,6 +129,8 @@ X11Session::~X11Session()
     m_connection.reset();
     if (m_xserver)
         endProcess(*m_xserver);
+    if (m_bus)
+        endProcess(*m_bus);
 }
 
 bool X11Session::xvfbAvailable()
@@ -120,7 +151,7 @@ bool X11Session::fail(const QString& message)
 
 bool X11Session::start()
 {
-    if (!startXServer())
+    if (!startBus() || !startXServer())
         return false;
     // Each helper is ready once it owns its selection on the screen.
     return (!m_options.windowManager || startHelper("openbox --sm-disable", "WM_S"))
@@ -132,6 +163,30 @@ bool X11Session::startTrayHost()
 {
     return startHelper(
         "trayer --edge top --align right --widthtype request --height 24 --transparent false", "_NET_SYSTEM_TRAY_S");
+}
+
+bool X11Session::startBus()
+{
+    const QString configuration = m_home.filePath("bus.conf");
+    QFile file(configuration);
+    if (!file.open(QIODevice::WriteOnly) || file.write(busConfiguration(m_home.path())) < 0)
+        return fail("cannot write " + configuration);
+    file.close();
+    m_bus = std::make_unique<QProcess>();
+    m_bus->start("dbus-daemon", { "--config-file=" + configuration, "--print-address=1", "--nofork", "--nopidfile" });
+    (void)waitUntil([&] { return m_bus->canReadLine() || m_bus->state() == QProcess::NotRunning; }, readyTimeoutMs);
+    m_busAddress = QString::fromUtf8(m_bus->readLine().trimmed());
+    if (m_busAddress.isEmpty())
+        return fail("dbus-daemon reported no address: " + m_bus->errorString() + ' '
+            + QString::fromLocal8Bit(m_bus->readAllStandardError()));
+    return true;
+}
+
+qint64 X11Session::busNameOwner(const QString& name) const
+{
+    const QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, "X11Session " + m_busAddress);
+    const QDBusReply<uint> pid = bus.isConnected() ? bus.interface()->servicePid(name) : QDBusReply<uint>();
+    return pid.isValid() ? pid.value() : 0;
 }
 
 bool X11Session::startXServer()
@@ -180,31 +235,66 @@ QProcessEnvironment X11Session::environment() const
     // The tests run offscreen; Qt programs started here must not.
     environment.insert("QT_QPA_PLATFORM", "xcb");
     // Off any session bus of the machine: a desktop's StatusNotifier host
-    // would take the tray icon away from the session's own tray.
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_home.filePath("no-bus"));
+    // would take the tray icon away from the session's own tray, and a
+    // Scrapwick the developer runs would take the test's requests.
+    environment.insert(
+        "DBUS_SESSION_BUS_ADDRESS", m_busAddress.isEmpty() ? "unix:path=" + m_home.filePath("no-bus") : m_busAddress);
     return environment;
 }
 
-bool X11Session::launchApp(const QProcessEnvironment& extraEnvironment, const QString& program)
+QProcessEnvironment X11Session::appEnvironment() const
+{
+    QProcessEnvironment environment = this->environment();
+    environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
+    environment.insert("XDG_CONFIG_HOME", configHome());
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
+    return environment;
+}
+
+bool X11Session::launchApp(
+    const QProcessEnvironment& extraEnvironment, const QString& program, const QStringList& arguments)
 {
     if (m_display.isEmpty())
         return fail("the session was not started");
-    const QString dataHome = m_home.filePath("data");
-    for (const QString& folder : { dataHome, configHome(), runtimeDir() })
-        if (!QDir().mkpath(folder))
-            return fail("cannot create " + folder);
-    QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    QProcessEnvironment environment = this->environment();
-    environment.insert("XDG_DATA_HOME", dataHome);
-    environment.insert("XDG_CONFIG_HOME", configHome());
-    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
-    environment.insert(extraEnvironment);
+    if (!makeAppFolders())
+        return fail("cannot create the app's folders in " + m_home.path());
     m_app = std::make_unique<QProcess>();
     m_appOutput.clear();
+    m_appErrors.clear();
+    QProcessEnvironment environment = appEnvironment();
+    environment.insert(extraEnvironment);
     m_app->setProcessEnvironment(environment);
-    m_app->start(program, {});
+    m_app->start(program, arguments);
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
+}
+
+bool X11Session::makeAppFolders() const
+{
+    for (const QString& folder : { m_home.filePath("data"), configHome(), runtimeDir() })
+        if (!QDir().mkpath(folder))
+            return false;
+    return QFile::setPermissions(
+        runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+std::unique_ptr<QProcess> X11Session::startApp(
+    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& workingDirectory) const
+{
+    // Also for a start that ends up running on its own.
+    (void)makeAppFolders();
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = appEnvironment();
+    environment.insert(extraEnvironment);
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(workingDirectory);
+    process->start(scrapwickPath(), arguments);
+    return process;
+}
+
+CommandResult X11Session::runApp(
+    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& workingDirectory) const
+{
+    return finish(*startApp(arguments, extraEnvironment, workingDirectory), 20000);
 }
 
 QStringList X11Session::appOutputLines()
@@ -212,6 +302,13 @@ QStringList X11Session::appOutputLines()
     if (m_app)
         m_appOutput.append(m_app->readAllStandardOutput());
     return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList X11Session::appErrorLines()
+{
+    if (m_app)
+        m_appErrors.append(m_app->readAllStandardError());
+    return QString::fromLocal8Bit(m_appErrors).split('\n', Qt::SkipEmptyParts);
 }
 
 QString X11Session::diagnostics()
@@ -223,20 +320,16 @@ QString X11Session::diagnostics()
         text += QString("[%1] %2\n").arg(helper->program(), QString::fromLocal8Bit(helper->readAll()));
     if (m_app)
         text += QString("[scrapwick stdout] %1\n[scrapwick stderr] %2")
-                    .arg(appOutputLines().join('\n'), QString::fromLocal8Bit(m_app->readAllStandardError()));
+                    .arg(appOutputLines().join('\n'), appErrorLines().join('\n'));
     return text;
 }
 
 CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
-    QProcess process; // killed on the way out if still running
+    QProcess process;
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
-    process.closeWriteChannel();
-    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
-    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        finished ? errors : process.errorString() + ' ' + errors };
+    return finish(process, timeoutMs);
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const

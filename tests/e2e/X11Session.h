@@ -3,16 +3,19 @@
 // A private X11 desktop for end-to-end tests, and the real scrapwick binary
 // running on it.
 //
-// start() runs Xvfb on a display it picks itself (-displayfd, so tests may run
-// in parallel), then, as asked, openbox, picom (xrender backend, so translucent
-// windows really are translucent) and trayer (an XEmbed system tray), each
-// waited for until it has announced itself on the root window.
+// start() runs a session bus of its own (dbus-daemon), then Xvfb on a display it
+// picks itself (-displayfd, so tests may run in parallel), then, as asked,
+// openbox, picom (xrender backend, so translucent windows really are
+// translucent) and trayer (an XEmbed system tray), each waited for until it
+// has announced itself on the root window.
 //
 // launchApp() runs scrapwick with DISPLAY set to the session, QT_QPA_PLATFORM=xcb,
-// no WAYLAND_DISPLAY and private, empty XDG_DATA_HOME, XDG_CONFIG_HOME and
-// XDG_RUNTIME_DIR folders, so the user's own gallery and settings are never
-// touched. The destructor ends the app, the helpers and the X server, and
-// removes the folders. Everything here is for the test's main thread.
+// no WAYLAND_DISPLAY, the session's own bus and private, empty XDG_DATA_HOME,
+// XDG_CONFIG_HOME and XDG_RUNTIME_DIR folders, so the user's own gallery,
+// settings and running Scrapwick are never touched; runApp() starts another
+// copy the same way. The destructor ends the app, the helpers, the bus and the
+// X server, and removes the folders. Everything here is for the test's main
+// thread.
 //
 //     X11Session session({ .windowManager = true, .trayHost = true });
 //     QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
@@ -104,16 +107,30 @@ public:
     // The helpers' output and the app's, for failure messages.
     [[nodiscard]] QString diagnostics();
 
-    // For any program that should run on this session.
+    // For any program that should run on this session. Before start() there
+    // is neither a display nor a bus.
     [[nodiscard]] QProcessEnvironment environment() const;
+    // The session bus's address, empty before start().
+    [[nodiscard]] QString busAddress() const { return m_busAddress; }
+    // The process that owns `name` on the session bus, 0 for none.
+    [[nodiscard]] qint64 busNameOwner(const QString& name) const;
 
     // `extraEnvironment` entries override the defaults; `program` is another
     // copy of scrapwick, for tests that put a stand-in helper beside it.
-    [[nodiscard]] bool launchApp(
-        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(), const QString& program = scrapwickPath());
+    [[nodiscard]] bool launchApp(const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+        const QString& program = scrapwickPath(), const QStringList& arguments = {});
     [[nodiscard]] QProcess* app() const { return m_app.get(); }
-    // Everything the app has written to standard output so far.
+    // Everything the app has written to standard output or error so far.
     [[nodiscard]] QStringList appOutputLines();
+    [[nodiscard]] QStringList appErrorLines();
+    // Another start of scrapwick with the app's environment, running or (runApp)
+    // waited for; the process is killed when the returned object goes.
+    [[nodiscard]] std::unique_ptr<QProcess> startApp(const QStringList& arguments,
+        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+        const QString& workingDirectory = QString()) const;
+    [[nodiscard]] CommandResult runApp(const QStringList& arguments,
+        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+        const QString& workingDirectory = QString()) const;
 
     [[nodiscard]] QString configHome() const { return m_home.filePath(QStringLiteral("config")); }
     [[nodiscard]] QString runtimeDir() const { return m_home.filePath(QStringLiteral("runtime")); }
@@ -156,7 +173,10 @@ public:
 
 private:
     struct Connection;
+    bool startBus();
     bool startXServer();
+    [[nodiscard]] QProcessEnvironment appEnvironment() const;
+    [[nodiscard]] bool makeAppFolders() const;
     // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` of screen 0.
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
@@ -167,9 +187,12 @@ private:
     QTemporaryDir m_home;
     QString m_display;
     QString m_lastError;
+    QString m_busAddress;
+    std::unique_ptr<QProcess> m_bus;
     std::unique_ptr<QProcess> m_xserver;
     std::vector<std::unique_ptr<QProcess>> m_helpers;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appOutput;
+    QByteArray m_appErrors;
     std::unique_ptr<Connection> m_connection;
 };

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -70,8 +71,15 @@ private slots:
             store->addCollage({ col.emplaceBack(QUuid::createUuid()), QByteArray("m"), someDate });
         }
         store->addCollage({ col.emplaceBack(QUuid::createUuid()), std::nullopt, someDate });
+        // Several at once, as an import hands them back: each goes first in
+        // turn, and the grid hears of them once.
+        QSignalSpy changes(store.get(), &GalleryStore::cutoutsChanged);
+        store->addCutouts({ { cut.emplaceBack(QUuid::createUuid()), QByteArray("c3"), someDate },
+            { cut.emplaceBack(QUuid::createUuid()), std::nullopt, someDate } });
+        QCOMPARE(changes.count(), 1);
         store->waitForPendingWrites();
         QCOMPARE(readFile(pngIn(store->cutoutsFolder(), cut[2])), QByteArray("c2"));
+        QCOMPARE(readFile(pngIn(store->cutoutsFolder(), cut[3])), QByteArray("c3"));
         // A cut-out file carrying a collage's id must survive that collage's deletion;
         // the file of an id no longer listed is still removed.
         writeFile(pngIn(store->cutoutsFolder(), col[1]), "other");
@@ -81,11 +89,11 @@ private slots:
         store->deleteCutout(cut[1]);
         store->deleteCollages({ col[1], col[3], stray });
         store->waitForPendingWrites();
-        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { cut[0], cut[2], col[1] }));
+        QCOMPARE(idsIn(store->cutoutsFolder()), (QSet<QUuid> { cut[0], cut[2], cut[3], col[1] }));
         QCOMPARE(idsIn(store->collagesFolder()), (QSet<QUuid> { col[0], col[2] }));
         QCOMPARE(indexOnDisk(store->indexPath()),
-            (Index { entry(cut[2], "cutouts"), entry(cut[0], "cutouts"), entry(col[2], "collages"),
-                entry(col[0], "collages") }));
+            (Index { entry(cut[4], "cutouts"), entry(cut[3], "cutouts"), entry(cut[2], "cutouts"),
+                entry(cut[0], "cutouts"), entry(col[2], "collages"), entry(col[0], "collages") }));
 
         // Bytes come from memory, then the cut-out folder, then the collage folder.
         const QUuid inBoth = QUuid::createUuid(), onlyCollage = QUuid::createUuid();

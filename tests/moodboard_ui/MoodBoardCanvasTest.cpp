@@ -2,6 +2,7 @@
 // hand for a card 836 x 487 (frame 616 x 378, content 595.24 x 357.24, content
 // centre at frame point (308, 189)), then gestures and drops on the widget.
 #include "canvas/CanvasStore.h"
+#include "gallery/GalleryDrop.h"
 #include "gallery/GalleryStore.h"
 #include "moodboard_ui/CanvasViewport.h"
 #include "moodboard_ui/LayerGeometry.h"

@@ -2,6 +2,7 @@
 // controller on the offscreen platform. The window opens at 838 x 489.
 #include "TestDoubles.h"
 #include "canvas/CanvasStore.h"
+#include "gallery/GalleryImporter.h"
 #include "gallery/GalleryStore.h"
 #include "moodboard_ui/MoodBoardWindowController.h"
 #include "moodboard_ui/MoodBoardWindowGeometry.h"
@@ -20,10 +21,11 @@ private Q_SLOTS:
     void shortcutsMapToCommands()
     {
         const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier, none;
-        const std::tuple<int, Qt::KeyboardModifiers, QString> cases[] = { { Qt::Key_Z, ctrl, "undo" },
-            { Qt::Key_Z, ctrl | shift, "redo" }, { Qt::Key_Y, ctrl, "redo" }, { Qt::Key_D, ctrl | shift, "duplicate" },
-            { Qt::Key_Backspace, none, "delete" }, { Qt::Key_Delete, ctrl, "delete" }, { Qt::Key_Z, none, "" },
-            { Qt::Key_D, shift, "" }, { Qt::Key_A, ctrl, "" }, { Qt::Key_Y, Qt::AltModifier, "" } };
+        const std::tuple<int, Qt::KeyboardModifiers, QString> cases[]
+            = { { Qt::Key_Z, ctrl, "undo" }, { Qt::Key_Z, ctrl | shift, "redo" }, { Qt::Key_Y, ctrl, "redo" },
+                  { Qt::Key_D, ctrl | shift, "duplicate" }, { Qt::Key_V, ctrl, "paste" }, { Qt::Key_V, none, "" },
+                  { Qt::Key_Backspace, none, "delete" }, { Qt::Key_Delete, ctrl, "delete" }, { Qt::Key_Z, none, "" },
+                  { Qt::Key_D, shift, "" }, { Qt::Key_A, ctrl, "" }, { Qt::Key_Y, Qt::AltModifier, "" } };
         for (const auto& [key, modifiers, command] : cases)
             QCOMPARE(keyCommand(key, modifiers).value_or(QString()), command);
     }
@@ -62,7 +64,8 @@ private Q_SLOTS:
         GalleryStore gallery { QString() };
         CanvasStore canvas { gallery, QString() };
         Theme theme;
-        MoodBoardWindowController controller(gallery, canvas, platform.services(), theme);
+        GalleryImporter importer(gallery);
+        MoodBoardWindowController controller(gallery, canvas, importer, platform.services(), theme);
         for (int i = 0; i < 2; ++i) {
             canvas.pushUndoSnapshot();
             QVERIFY(!canvas.addLayer(QUuid::createUuid(), solidPng(20, 20), { 100, 100 }, false));
@@ -81,6 +84,18 @@ private Q_SLOTS:
             QTest::keyClick(window->windowHandle(), key, modifiers);
             QCOMPARE(canvas.layers().size(), layers);
         }
+        // Ctrl+V: text alone pastes nothing; a picture becomes a cut-out and a
+        // layer centred in the view, one undo step.
+        platform.pasteboard.contents.setText(QStringLiteral("just words"));
+        QTest::keyClick(window->windowHandle(), Qt::Key_V, ctrl);
+        platform.pasteboard.contents.setData(QStringLiteral("image/png"), solidPng(30, 20));
+        const qsizetype steps = canvas.undoStack().size();
+        QTest::keyClick(window->windowHandle(), Qt::Key_V, ctrl);
+        QTRY_COMPARE(canvas.layers().size(), 3);
+        QCOMPARE(gallery.cutouts().size(), 1);
+        QCOMPARE(canvas.layers().last().clipItemId, gallery.cutouts().first().id);
+        QCOMPARE(canvas.layers().last().position, canvas.dropOrigin());
+        QCOMPARE(canvas.undoStack().size(), std::min(steps + 1, CanvasStore::maxUndoDepth));
 
         // An open board comes forward when the application is switched to; a closed one stays closed.
         QWidget other;

@@ -10,12 +10,17 @@
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
 
+#include <QMimeData>
+
 #include <optional>
 #include <utility>
 
+// Records the images put on it; `contents` is what a paste finds.
 struct RecordingPasteboard final : Pasteboard {
     void setImage(const QImage& image) override { images.append(image); }
+    [[nodiscard]] const QMimeData* mimeData() const override { return &contents; }
     QList<QImage> images;
+    QMimeData contents;
 };
 
 struct IgnoringUrlOpener final : UrlOpener {

@@ -1,50 +1,45 @@
-#include "app/ImageImporter.h"
-
-#include "platform/MainQueue.h"
+#include "gallery/ImageImporter.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QPointer>
-#include <QThreadPool>
 
 #include <libheif/heif.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
-// HEIF files start with an ISO box header; libheif tells from its first bytes.
-bool looksLikeHeif(const QString& path)
+// HEIF pictures start with an ISO box header; libheif tells from the first bytes.
+bool looksLikeHeif(const QByteArray& head)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(12);
     const auto verdict
         = heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()), static_cast<int>(head.size()));
     return verdict == heif_filetype_yes_supported || verdict == heif_filetype_yes_unsupported;
 }
 
+QByteArray firstBytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(12) : QByteArray();
+}
+
 // QImageReader refuses a picture whose image would need more than its
-// allocation limit, counting at least 4 bytes a pixel; HEIC pictures get the
-// same budget, checked before anything is decoded.
+// allocation limit, counting at least 4 bytes a pixel; HEIC pictures and
+// pictures handed over decoded get the same budget.
 bool withinAllocationLimit(int width, int height)
 {
     const qint64 limitMegabytes = QImageReader::allocationLimit();
     return width > 0 && height > 0 && (limitMegabytes == 0 || qint64(width) * height <= limitMegabytes << 18);
 }
 
-QImage decodeHeif(const QString& path)
+// `read` fills the context from a file or from memory.
+QImage decodeHeif(const std::function<heif_error(heif_context*)>& read)
 {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), heif_context_free);
-    if (!context)
-        return {};
-    const QByteArray nativePath = QFile::encodeName(path);
-    if (heif_context_read_from_file(context.get(), nativePath.constData(), nullptr).code != heif_error_Ok)
+    if (!context || read(context.get()).code != heif_error_Ok)
         return {};
 
     heif_image_handle* rawHandle = nullptr;
@@ -52,7 +47,8 @@ QImage decodeHeif(const QString& path)
         return {};
     const std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(
         rawHandle, heif_image_handle_release);
-    // The header's sizes: as shown, and as coded before cropping and rotation.
+    // The header's sizes, checked before anything is decoded: as shown, and as
+    // coded before cropping and rotation.
     if (!withinAllocationLimit(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()))
         || !withinAllocationLimit(
             heif_image_handle_get_ispe_width(handle.get()), heif_image_handle_get_ispe_height(handle.get())))
@@ -81,21 +77,15 @@ QImage decodeHeif(const QString& path)
         [](void* decoded) { heif_image_release(static_cast<heif_image*>(decoded)); }, image.release());
 }
 
-QImage decodeWithQt(const QString& path)
+QImage decodeWithQt(QImageReader& reader)
 {
-    QImageReader reader(path);
     reader.setAutoTransform(true);
     return reader.read();
 }
 
-} // namespace
-
-namespace ImageImporter {
-
-std::optional<QByteArray> pngDataFromFile(const QString& path)
+std::optional<QByteArray> pngDataFromImage(const QImage& image)
 {
-    const QImage image = looksLikeHeif(path) ? decodeHeif(path) : decodeWithQt(path);
-    if (image.isNull())
+    if (image.isNull() || !withinAllocationLimit(image.width(), image.height()))
         return std::nullopt;
     QByteArray png;
     QBuffer buffer(&png);
@@ -104,32 +94,45 @@ std::optional<QByteArray> pngDataFromFile(const QString& path)
     return png;
 }
 
-ImportResult convert(const QStringList& paths)
+} // namespace
+
+namespace ImageImporter {
+
+std::optional<QByteArray> pngDataFromFile(const QString& path)
 {
-    ImportResult result;
-    for (const QString& path : paths) {
-        if (std::optional<QByteArray> png = pngDataFromFile(path))
-            result.images.append({ QUuid::createUuid(), std::move(*png) });
-        else
-            result.failedNames.append(QFileInfo(path).fileName());
+    if (looksLikeHeif(firstBytesOf(path))) {
+        const QByteArray nativePath = QFile::encodeName(path);
+        return pngDataFromImage(decodeHeif([&nativePath](heif_context* context) {
+            return heif_context_read_from_file(context, nativePath.constData(), nullptr);
+        }));
     }
-    return result;
+    QImageReader reader(path);
+    return pngDataFromImage(decodeWithQt(reader));
 }
 
-void convertInBackground(
-    const QStringList& paths, const QObject* receiver, std::function<void(const ImportResult&)> completion)
+std::optional<QByteArray> pngDataFromBytes(const QByteArray& bytes)
 {
-    // The application object outlives every receiver, so the hand-back always
-    // has a live context; the receiver itself is checked on the main thread.
-    QPointer<const QObject> weakReceiver(receiver);
-    QThreadPool::globalInstance()->start([paths, weakReceiver, completion = std::move(completion)]() mutable {
-        ImportResult result = convert(paths);
-        MainQueue::async(QCoreApplication::instance(),
-            [weakReceiver, completion = std::move(completion), result = std::move(result)]() {
-                if (weakReceiver)
-                    completion(result);
-            });
-    });
+    if (looksLikeHeif(bytes.left(12))) {
+        return pngDataFromImage(decodeHeif([&bytes](heif_context* context) {
+            return heif_context_read_from_memory_without_copy(
+                context, bytes.constData(), size_t(bytes.size()), nullptr);
+        }));
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QImageReader reader(&buffer);
+    return pngDataFromImage(decodeWithQt(reader));
+}
+
+std::optional<QByteArray> pngData(const ImportSource& source)
+{
+    if (const auto* path = std::get_if<QString>(&source.picture))
+        return pngDataFromFile(*path);
+    if (const auto* bytes = std::get_if<QByteArray>(&source.picture))
+        return pngDataFromBytes(*bytes);
+    return pngDataFromImage(std::get<QImage>(source.picture));
 }
 
 } // namespace ImageImporter
