@@ -12,15 +12,6 @@
 namespace {
 const QString helperName = QStringLiteral("scrapwick-screencapture");
 
-QString runningProgramFolder()
-{
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    // Before the application object exists (answering --version, say) Qt does
-    // not know the program's path yet; the kernel does.
-    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
-}
-
 bool isExecutableFile(const QString& path)
 {
     const QFileInfo file(path);
@@ -36,7 +27,7 @@ HelperScreenCapture::HelperScreenCapture(QString applicationFolder)
 QString HelperScreenCapture::toolProgram() const
 {
     const QString folder
-        = QDir(applicationFolder.isEmpty() ? runningProgramFolder() : applicationFolder).absolutePath();
+        = QDir(applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath() : applicationFolder).absolutePath();
     const QString installed
         = QDir::cleanPath(folder + u'/' + QLatin1String(InstallLayout::helperFolderFromAppFolder) + u'/' + helperName);
     const QString besideTheApp = folder + u'/' + helperName;

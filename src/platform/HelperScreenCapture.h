@@ -7,7 +7,7 @@
 class HelperScreenCapture final : public ScreenCapture {
 public:
     // `applicationFolder`: the folder of the app's executable; empty means the
-    // running program's.
+    // running program's (which needs the application object).
     explicit HelperScreenCapture(QString applicationFolder = {});
 
     // An installed tree keeps the helper in libexec, reached from the app's
