@@ -62,9 +62,14 @@ CanvasStore::CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, 
     CanvasFiles::Loaded loaded = m_files.load();
     m_layers = std::move(loaded.layers);
     m_nextLayerNumber = loaded.nextLayerNumber;
+    m_ioQueue->submit([files = m_files, ids = std::move(loaded.recordedIds)] { files.tidyAtStart(ids); });
 }
 
-CanvasStore::~CanvasStore() = default;
+CanvasStore::~CanvasStore()
+{
+    // A last try at whatever a full or failing disk kept from being written.
+    persistCanvas({}, {}, true);
+}
 
 void CanvasStore::setSelectedLayerId(const std::optional<QUuid>& layerId)
 {
@@ -570,13 +575,14 @@ std::optional<QImage> CanvasStore::renderImage(const QRectF& area) const
 
 // ---- files
 
-void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions)
+void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions, bool lastAttempt)
 {
     if (!m_hasFolder)
         return;
     CanvasFiles::Write job;
     job.images = std::move(writes);
     job.deletions = std::move(deletions);
+    job.lastAttempt = lastAttempt;
     job.record.nextLayerNumber = m_nextLayerNumber;
     job.record.layers.reserve(m_layers.size());
     for (const Layer& layer : std::as_const(m_layers))
@@ -587,4 +593,9 @@ void CanvasStore::persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QLis
 void CanvasStore::waitForPendingWrites()
 {
     m_ioQueue->waitUntilIdle();
+}
+
+void CanvasStore::afterPendingWrites(std::function<void()> then)
+{
+    m_ioQueue->submit(std::move(then));
 }

@@ -45,7 +45,7 @@ public:
     // the canvas read before the constructor returns. An empty path keeps the
     // canvas in memory only.
     CanvasStore(GalleryStore& galleryStore, const QString& rootFolder, QObject* parent = nullptr);
-    // Finishes every queued write first.
+    // Finishes every queued write first, and tries once more what could not be written.
     ~CanvasStore() override;
 
     [[nodiscard]] const QList<Layer>& layers() const { return m_layers; }
@@ -118,6 +118,9 @@ public:
 
     // Blocks until every file write queued so far has finished (tests, benchmarks).
     void waitForPendingWrites();
+    // Runs `then` on the write queue once every write queued so far has finished,
+    // without waiting for it: the crash test reports what is on the disk this way.
+    void afterPendingWrites(std::function<void()> then);
 
 Q_SIGNALS:
     void layersChanged();
@@ -143,7 +146,9 @@ private:
     void restore(const std::optional<Snapshot>& target);
     void editSelectedLayer(const std::function<void(Layer&)>& change);
     void commit(const QUuid& layerId, const std::function<void(Layer&)>& change);
-    void persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions);
+    // `lastAttempt`: the job submitted when the store goes, which only runs when
+    // earlier jobs left something unwritten.
+    void persistCanvas(QList<std::pair<QUuid, QByteArray>> writes, QList<QUuid> deletions, bool lastAttempt = false);
 
     GalleryStore& m_galleryStore;
     CanvasFiles m_files;

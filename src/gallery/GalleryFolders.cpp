@@ -1,5 +1,6 @@
 #include "gallery/GalleryFolders.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Uuids.h"
 
 #include <QDir>
@@ -20,8 +21,10 @@ void GalleryFolders::prepare(const QString& rootFolder) const
     // the old folder then simply stays.
     if (QFileInfo(legacyCollages).isDir() && !QFileInfo::exists(collages))
         (void)root.rename(legacyCollages, collages);
-    (void)root.mkpath(cutouts);
-    (void)root.mkpath(collages);
+    // Flushed as they are made: an image written into a folder that a power cut
+    // then takes away would be lost although its write was done.
+    (void)AtomicFile::makeFolders(cutouts);
+    (void)AtomicFile::makeFolders(collages);
 }
 
 QString GalleryFolders::folderOf(GallerySection section) const

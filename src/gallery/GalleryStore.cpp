@@ -9,8 +9,10 @@
 #include "platform/MainQueue.h"
 #include "platform/SerialQueue.h"
 #include "platform/Uuids.h"
+#include "platform/WriteBacklog.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -37,32 +39,77 @@ struct PersistenceJob {
         QByteArray data;
     };
 
-    explicit PersistenceJob(RecordFile indexFile)
+    PersistenceJob(RecordFile indexFile, GalleryFolders folders, std::shared_ptr<WriteBacklog> backlog)
         : index(std::move(indexFile))
+        , folders(std::move(folders))
+        , backlog(std::move(backlog))
     {
     }
 
     RecordFile index;
+    GalleryFolders folders;
+    std::shared_ptr<WriteBacklog> backlog;
     QList<ImageWrite> images;
     QStringList deletionPaths;
     QList<IndexEntry> indexSnapshot;
+    // The job submitted when the store goes: it only tries again what earlier jobs could not write.
+    bool lastAttempt = false;
 
+    // Images first, so the index never names one that is not on the disk; removals
+    // last, so no index on the disk names a file that is gone.
     void run() const
     {
-        for (const ImageWrite& image : images) {
-            if (const auto error = AtomicFile::write(image.path, image.data))
-                Log::line(QStringLiteral("[GalleryStore] Failed to write image ") + image.idText + QStringLiteral(": ")
-                    + *error);
+        if (lastAttempt && !backlog->isBehind())
+            return;
+        QStringList removals;
+        for (const QString& path : deletionPaths) {
+            if (!backlog->forget(path))
+                removals.append(path);
+        }
+        for (const ImageWrite& image : images)
+            backlog->write(image.path, image.idText, image.data);
+        backlog->retry(lastAttempt);
+        bool written = index.makeWayForWrite();
+        if (written) {
+            if (const auto error = AtomicFile::write(index.path(), GalleryIndex::encode(entriesOnDisk()))) {
+                Log::line(QStringLiteral("[GalleryStore] Failed to write index: ") + *error);
+                written = false;
+            }
         }
         // A file that is already gone is what a deletion wants anyway.
-        for (const QString& path : deletionPaths)
+        for (const QString& path : backlog->afterRecordWrite(written, removals))
             (void)QFile::remove(path);
-        if (!index.makeWayForWrite())
-            return;
-        if (const auto error = AtomicFile::write(index.path(), GalleryIndex::encode(indexSnapshot)))
-            Log::line(QStringLiteral("[GalleryStore] Failed to write index: ") + *error);
+    }
+
+    // The snapshot without the items whose image is still waiting to be written.
+    QList<IndexEntry> entriesOnDisk() const
+    {
+        if (!backlog->hasWaitingPictures())
+            return indexSnapshot;
+        QList<IndexEntry> entries = indexSnapshot;
+        entries.removeIf([this](const IndexEntry& entry) {
+            const auto section = entry.section == sectionName(GallerySection::cutouts) ? GallerySection::cutouts
+                                                                                       : GallerySection::collages;
+            return backlog->isWaiting(folders.imagePath(section, entry.id));
+        });
+        return entries;
     }
 };
+
+// The first job on the write queue, so it sees the files the index was written
+// with: removes what writes cut short by a kill left, and reports once each index
+// entry whose image is in neither folder (it shows as an empty cell).
+void tidyAtStart(const GalleryFolders& folders, const QList<QUuid>& ids)
+{
+    AtomicFile::removeLeftovers(QFileInfo(folders.index).absolutePath(), QFileInfo(folders.index).fileName());
+    for (const GallerySection section : allGallerySections)
+        AtomicFile::removeLeftovers(folders.folderOf(section), QStringLiteral("*.png"));
+    for (const QUuid& id : ids) {
+        if (!QFileInfo::exists(folders.imagePath(GallerySection::cutouts, id))
+            && !QFileInfo::exists(folders.imagePath(GallerySection::collages, id)))
+            Log::line(QStringLiteral("[GalleryStore] Missing image file for item ") + Uuids::canonicalText(id));
+    }
+}
 
 template <typename Item> bool removeAllWithIds(QList<Item>& items, const QSet<QUuid>& ids)
 {
@@ -76,6 +123,7 @@ GalleryStore::GalleryStore(const QString& rootFolder, QObject* parent)
     , m_folders(GalleryFolders::inside(rootFolder))
     , m_hasFolder(!rootFolder.isEmpty())
     , m_index(m_folders.index, QStringLiteral("[GalleryStore]"), QStringLiteral("index"))
+    , m_writeBacklog(std::make_shared<WriteBacklog>(QStringLiteral("[GalleryStore]"), QStringLiteral("image")))
     , m_thumbnailCache(std::make_shared<ThumbnailCache>(thumbnailCacheCount))
     , m_thumbnailsCancelled(std::make_shared<std::atomic<bool>>(false))
     , m_ioQueue(std::make_unique<SerialQueue>(applicationQueueLabel(QStringLiteral("gallery-persistence"))))
@@ -89,6 +137,13 @@ GalleryStore::GalleryStore(const QString& rootFolder, QObject* parent)
     }
     m_folders.prepare(rootFolder);
     loadIndex();
+    QList<QUuid> ids;
+    ids.reserve(m_cutouts.size() + m_collages.size());
+    for (const ClipItem& item : std::as_const(m_cutouts))
+        ids.append(item.id);
+    for (const CollageItem& item : std::as_const(m_collages))
+        ids.append(item.id);
+    m_ioQueue->submit([folders = m_folders, ids = std::move(ids)] { tidyAtStart(folders, ids); });
 }
 
 GalleryStore::~GalleryStore()
@@ -99,6 +154,8 @@ GalleryStore::~GalleryStore()
     *m_thumbnailsCancelled = true;
     for (QFuture<void>& work : m_thumbnailWork)
         work.waitForFinished();
+    // A last try at whatever a full or failing disk kept from being written.
+    persistChange({}, {}, GallerySection::cutouts, true);
     // Destroying the queue runs every write already scheduled.
     m_ioQueue.reset();
 }
@@ -194,23 +251,29 @@ void GalleryStore::deleteCollages(const QSet<QUuid>& ids)
     persistChange({}, QList<QUuid>(ids.begin(), ids.end()), GallerySection::collages);
 }
 
-void GalleryStore::persistChange(
-    const QList<PendingImageWrite>& images, const QList<QUuid>& deletions, GallerySection deletionSection)
+void GalleryStore::persistChange(const QList<PendingImageWrite>& images, const QList<QUuid>& deletions,
+    GallerySection deletionSection, bool lastAttempt)
 {
     if (!m_hasFolder)
         return;
-    PersistenceJob job(m_index);
+    PersistenceJob job(m_index, m_folders, m_writeBacklog);
+    job.indexSnapshot = GalleryIndex::entriesFor(m_cutouts, m_collages);
+    job.lastAttempt = lastAttempt;
     for (const PendingImageWrite& image : images)
         job.images.append({ m_folders.imagePath(image.section, image.id), Uuids::canonicalText(image.id), image.data });
     for (const QUuid& id : deletions)
         job.deletionPaths.append(m_folders.imagePath(deletionSection, id));
-    job.indexSnapshot = GalleryIndex::entriesFor(m_cutouts, m_collages);
     m_ioQueue->submit([job = std::move(job)] { job.run(); });
 }
 
 void GalleryStore::waitForPendingWrites()
 {
     m_ioQueue->waitUntilIdle();
+}
+
+void GalleryStore::afterPendingWrites(std::function<void()> then)
+{
+    m_ioQueue->submit(std::move(then));
 }
 
 std::optional<QByteArray> GalleryStore::imageDataInMemory(const QUuid& id) const

@@ -18,6 +18,7 @@
 
 class SerialQueue;
 class ThumbnailCache;
+class WriteBacklog;
 
 // The single owner of the Idea Gallery: the two lists (newest first), their PNG
 // files, the index file and a cache of thumbnails. Every operation runs on the
@@ -59,6 +60,10 @@ public:
 
     // Blocks until every file write submitted so far has finished (tests, benchmarks).
     void waitForPendingWrites();
+    // Runs `then` on the write queue once every write submitted so far has
+    // finished, without waiting for it: the crash test reports what is on the disk
+    // this way.
+    void afterPendingWrites(std::function<void()> then);
 
     // Longest side, in pixels, of a thumbnail.
     static constexpr int maxThumbnailPixel = 360;
@@ -76,15 +81,18 @@ private:
     };
 
     void loadIndex();
-    // Schedules one job that writes the images, removes the deleted items'
-    // files, then rewrites the whole index from a snapshot taken now.
-    void persistChange(
-        const QList<PendingImageWrite>& images, const QList<QUuid>& deletions, GallerySection deletionSection);
+    // Schedules one job that writes the images, rewrites the whole index from a
+    // snapshot taken now, then removes the deleted items' files. The
+    // `lastAttempt` job, when the store goes, only runs if earlier jobs left
+    // something unwritten.
+    void persistChange(const QList<PendingImageWrite>& images, const QList<QUuid>& deletions,
+        GallerySection deletionSection, bool lastAttempt = false);
     [[nodiscard]] std::optional<QByteArray> imageDataInMemory(const QUuid& id) const;
 
     const GalleryFolders m_folders;
     const bool m_hasFolder;
     RecordFile m_index;
+    std::shared_ptr<WriteBacklog> m_writeBacklog; // only the write jobs touch it
     QList<ClipItem> m_cutouts;
     QList<CollageItem> m_collages;
     std::shared_ptr<ThumbnailCache> m_thumbnailCache;
