@@ -36,6 +36,7 @@ struct Unused final : FilePanels, Pasteboard, UrlOpener, LoginItem, ScreenCaptur
     void request() override { }
     [[nodiscard]] QString toolProgram() const override { return {}; }
     [[nodiscard]] bool desktopIsComposited() const override { return true; }
+    [[nodiscard]] ScreenshotPortal* screenshotPortal() const override { return nullptr; }
 };
 
 // What the measuring child hands the window controllers; made once the

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times the capture pipeline against scrot and maim on Xvfb at 1920x1080 and
-# 3840x2160. Run from the repository root after building:
+# 3840x2160, then its Wayland path (the desktop portal, in a headless sway
+# session) against grim at the same sizes. Run from the repository root after
+# building:
 #   bench/capture-pipeline.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,4 +19,7 @@ for size in 1920x1080 3840x2160; do
     | grep -v '^crop complete' || true
   kill "$xvfb"
   wait "$xvfb" 2>/dev/null || true
+done
+for size in 1920x1080 3840x2160; do
+  ./build/bin/capture_pipeline_bench --wayland "$runs" "$size" 2>/dev/null | grep -v '^crop complete' || true
 done

@@ -7,6 +7,7 @@
 #include "app/FloatingPanelView.h"
 #include "canvas/CanvasStore.h"
 #include "capture/CropOverlayWindow.h"
+#include "capture/ScreenLayout.h"
 #include "gallery/GalleryStore.h"
 #include "gallery_ui/IdeaGalleryWindowController.h"
 #include "moodboard_ui/MoodBoardWindowController.h"
@@ -15,7 +16,9 @@
 #include "platform/Log.h"
 #include "platform/LoginItem.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ScreenCapture.h"
 #include "platform/ScreenCaptureAccess.h"
+#include "platform/ScreenshotPortal.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
 #include "ui/Theme.h"
@@ -28,6 +31,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrlQuery>
 
 namespace {
@@ -45,6 +49,23 @@ template <typename Object> QString optionalDescription(const Object* object)
     QString text;
     QDebug(&text).nospace() << object;
     return QStringLiteral("Optional(") + text.trimmed() + QLatin1Char(')');
+}
+
+QList<ScreenArea> screenAreas(const QList<QScreen*>& screens)
+{
+    QList<ScreenArea> areas;
+    for (const QScreen* screen : screens)
+        areas.append({ screen->geometry(), screen->devicePixelRatio() });
+    return areas;
+}
+
+// The screen crop mode covers: the one under the pointer, else the primary one.
+QScreen* screenUnderPointer()
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const int index = ScreenLayout::screenAt(
+        screenAreas(screens), QCursor::pos(), int(screens.indexOf(QGuiApplication::primaryScreen())));
+    return index >= 0 && index < screens.size() ? screens[index] : QGuiApplication::primaryScreen();
 }
 
 } // namespace
@@ -111,6 +132,26 @@ void AppDelegate::createFloatingPanel(QScreen& screen)
     m_floatingPanel->setContentView(view);
     m_floatingPanel->show();
     m_floatingPanel->raise();
+
+    // The panel stays on its screen; when that screen goes, it comes back to
+    // the primary one. Checked once Qt has let go of the screen.
+    connect(qApp, &QGuiApplication::screenRemoved, this,
+        [this] { QTimer::singleShot(0, this, [this] { keepPanelOnScreen(); }); });
+}
+
+void AppDelegate::keepPanelOnScreen()
+{
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!m_floatingPanel || !primary)
+        return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    if (const auto frame
+        = FloatingPanel::rescuedFrame(m_floatingPanel->geometry(), screens, primary->availableGeometry())) {
+        m_floatingPanel->setScreen(primary);
+        m_floatingPanel->setFrame(*frame);
+    }
 }
 
 void AppDelegate::setupStatusItem()
@@ -184,7 +225,7 @@ void AppDelegate::installMenuShortcuts(QWidget* window) const
 void AppDelegate::enterCropMode()
 {
     Log::line(QStringLiteral("enterCropMode called"));
-    if (m_cropOverlayWindow && m_cropOverlayWindow->isVisible()) {
+    if ((m_cropOverlayWindow && m_cropOverlayWindow->isVisible()) || m_pendingScreenshot) {
         Log::line(QStringLiteral("already in crop mode, ignoring duplicate call"));
         return;
     }
@@ -193,13 +234,50 @@ void AppDelegate::enterCropMode()
         Log::line(QStringLiteral("Scrapwick: requesting screen capture permission"));
         return;
     }
+    QScreen* screen = screenUnderPointer();
+    ScreenshotPortal* portal = m_services.screenCapture.screenshotPortal();
+    if (!portal) {
+        showCropOverlay(screen, {});
+        return;
+    }
+    // Only the desktop may read the screen here. Its picture is taken before
+    // the overlay appears, which then shows it and cuts from it: what the user
+    // draws on is exactly what is cut out, and nothing is read twice.
+    m_pendingScreenshot = std::make_unique<QObject>();
+    portal->takeScreenshot(
+        *m_pendingScreenshot, [this, screen = QPointer<QScreen>(screen)](const DesktopScreenshot& shot) {
+            m_pendingScreenshot.reset();
+            QString failure = shot.failure;
+            QImage pixels;
+            if (failure.isEmpty() && !screen) {
+                failure = QStringLiteral("the screen went away");
+            } else if (failure.isEmpty()) {
+                const QList<QScreen*> screens = QGuiApplication::screens();
+                pixels = ScreenLayout::screenPixels(
+                    shot.layout, screenAreas(screens), int(screens.indexOf(screen.data())));
+                if (pixels.isNull())
+                    failure = QStringLiteral("the desktop's picture (%1 x %2) does not match the screens")
+                                  .arg(shot.layout.width())
+                                  .arg(shot.layout.height());
+            }
+            if (!failure.isEmpty()) {
+                Log::line(QStringLiteral("[Capture] screenshot portal unavailable: ") + failure);
+                m_services.notifications.post(CommandNames::exitCropMode);
+                return;
+            }
+            showCropOverlay(screen, pixels);
+        });
+}
+
+void AppDelegate::showCropOverlay(QScreen* screen, const QImage& frozenScreen)
+{
     if (m_cropOverlayWindow) {
         // Safe to delete at once: an overlay never starts a crop mode itself, so
         // this never runs inside one of its own handlers.
         m_cropOverlayWindow->hide();
         m_cropOverlayWindow.reset();
     }
-    m_cropOverlayWindow = std::make_unique<CropOverlayWindow>(m_galleryStore, m_services);
+    m_cropOverlayWindow = std::make_unique<CropOverlayWindow>(m_galleryStore, m_services, screen, frozenScreen);
     m_cropOverlayWindow->show();
     m_cropOverlayWindow->raise();
     m_cropOverlayWindow->activateWindow();
@@ -209,6 +287,8 @@ void AppDelegate::enterCropMode()
 void AppDelegate::exitCropMode()
 {
     Log::line(QStringLiteral("exitCropMode called, window: ") + optionalDescription(m_cropOverlayWindow.get()));
+    // A picture still awaited from the desktop is no longer wanted.
+    m_pendingScreenshot.reset();
     if (m_cropOverlayWindow) {
         // Kept until the next crop mode replaces it.
         m_cropOverlayWindow->hide();

@@ -92,6 +92,10 @@ private:
     // The always-on-top palette with the crop, gallery and mood-board buttons,
     // placed near the top-right corner of `screen`.
     void createFloatingPanel(QScreen& screen);
+    // Brings the panel back to the primary screen when no screen shows it.
+    void keepPanelOnScreen();
+    // A new overlay over `screen`, showing `frozenScreen` when there is one.
+    void showCropOverlay(QScreen* screen, const QImage& frozenScreen);
 
     PlatformServices m_services;
     const Theme& m_theme;
@@ -102,6 +106,9 @@ private:
     GalleryImporter m_importer;
 
     std::unique_ptr<CropOverlayWindow> m_cropOverlayWindow;
+    // While the desktop's picture for a new crop mode is awaited: the
+    // request's context, so dropping it abandons the request.
+    std::unique_ptr<QObject> m_pendingScreenshot;
     std::unique_ptr<IdeaGalleryWindowController> m_ideaGalleryController;
     std::unique_ptr<MoodBoardWindowController> m_moodBoardController;
     // The tray menu; where there is no system tray, the floating panel offers

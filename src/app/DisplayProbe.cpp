@@ -1,5 +1,7 @@
 #include "app/DisplayProbe.h"
 
+#include "platform/DisplaySession.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -18,7 +20,8 @@ std::optional<std::string> variable(const char* name)
 
 DisplayEnvironment DisplayEnvironment::current()
 {
-    return { variable("DISPLAY"), variable("WAYLAND_DISPLAY"), variable("QT_QPA_PLATFORM") };
+    return { variable("DISPLAY"), variable("WAYLAND_DISPLAY"), variable("QT_QPA_PLATFORM"),
+        variable("XDG_SESSION_TYPE") };
 }
 
 namespace DisplayProbe {
@@ -42,7 +45,10 @@ DisplayChoice choose(const DisplayEnvironment& environment, const std::string& p
         return DisplayChoice { reason + " under Xvfb: xvfb-run " + programPath, std::nullopt };
     };
     if (!environment.display) {
-        if (environment.waylandDisplay && !chosen)
+        const bool wayland = DisplaySession::detect(QString::fromStdString(environment.sessionType.value_or("")),
+                                 QString::fromStdString(environment.waylandDisplay.value_or("")))
+            == DisplaySessionType::wayland;
+        if (wayland && !chosen)
             return refuse("Scrapwick needs an X11 display: this Wayland session offers none (DISPLAY is not set)."
                           " Enable XWayland, or run it");
         return refuse("Scrapwick needs a graphical desktop: no X11 or Wayland display found (DISPLAY is not set)."

@@ -10,6 +10,7 @@ struct DisplayEnvironment {
     std::optional<std::string> display; // DISPLAY
     std::optional<std::string> waylandDisplay; // WAYLAND_DISPLAY
     std::optional<std::string> qpaPlatform; // QT_QPA_PLATFORM
+    std::optional<std::string> sessionType; // XDG_SESSION_TYPE
 
     [[nodiscard]] static DisplayEnvironment current();
 };

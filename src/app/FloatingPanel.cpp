@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 FloatingPanel::FloatingPanel(QWidget* parent)
     : QWidget(parent,
         Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
@@ -61,6 +63,17 @@ QRect FloatingPanel::frameForMinimized(const QRect& frame, bool minimized)
 {
     const int height = int(minimized ? FloatingPanelView::minimizedHeight : FloatingPanelView::expandedHeight);
     return { frame.x(), frame.y(), frame.width(), height };
+}
+
+std::optional<QRect> FloatingPanel::rescuedFrame(
+    const QRect& frame, const QList<QRect>& screens, const QRect& primaryAvailableGeometry)
+{
+    const QPoint centre = frame.center();
+    if (std::any_of(screens.begin(), screens.end(), [centre](const QRect& screen) { return screen.contains(centre); }))
+        return std::nullopt;
+    QRect rescued = initialFrame(primaryAvailableGeometry);
+    rescued.setHeight(frame.height());
+    return rescued;
 }
 
 void FloatingPanel::resizeEvent(QResizeEvent* event)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QWidget>
+
+#include <optional>
 
 // The window of the floating panel: frameless, translucent, without shadow,
 // above normal windows and on every desktop, never taking the keyboard focus
@@ -26,6 +29,12 @@ public:
     // The frame after (un)minimising: same left edge, width and top edge, the
     // height of the bar or of the full panel.
     [[nodiscard]] static QRect frameForMinimized(const QRect& frame, bool minimized);
+    // Where the panel goes when no screen shows it any more (its screen was
+    // unplugged or turned off): back to its first place on the primary
+    // screen, at its current height. Nothing while a screen in `screens`
+    // holds its centre.
+    [[nodiscard]] static std::optional<QRect> rescuedFrame(
+        const QRect& frame, const QList<QRect>& screens, const QRect& primaryAvailableGeometry);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -9,6 +9,7 @@
 #include "platform/ApplicationId.h"
 #include "platform/ClipboardPasteboard.h"
 #include "platform/DBusApplicationBus.h"
+#include "platform/DesktopScreenshotPortal.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/DialogFilePanels.h"
 #include "platform/DisplayServerCaptureAccess.h"
@@ -111,7 +112,8 @@ int main(int argc, char* argv[])
     DesktopUrlOpener urlOpener;
     XdgAutostartLoginItem loginItem(QApplication::applicationFilePath());
     DisplayServerCaptureAccess captureAccess;
-    HelperScreenCapture screenCapture;
+    DesktopScreenshotPortal screenshotPortal;
+    HelperScreenCapture screenCapture(&screenshotPortal);
     const PlatformServices services { notifications, defaults, pasteboard, filePanels, urlOpener, loginItem,
         captureAccess, screenCapture };
 

@@ -54,6 +54,15 @@ QString captureFolderBase()
     return !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
 }
 
+// The helper's command line: the primary screen, or an area of the X screen.
+QStringList helperArguments(const QRect& area, const QString& file)
+{
+    if (area.isEmpty())
+        return { QStringLiteral("-x"), QStringLiteral("-m"), file };
+    return { QStringLiteral("-x"), QStringLiteral("-R"),
+        QStringLiteral("%1,%2,%3,%4").arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height()), file };
+}
+
 // What a capture's pool thread shares with the main thread. The result is
 // posted only while `receiver` is set, and under the lock, so it is never
 // posted to an object that is being destroyed; `cancelled` stops the helper.
@@ -98,26 +107,29 @@ CapturePipeline::CapturePipeline(
 }
 
 void CapturePipeline::startCapture(
-    QPointer<QWidget> overlay, std::optional<QPainterPath> lasso, double scale, double screenHeight) const
+    QPointer<QWidget> overlay, std::optional<QPainterPath> lasso, CaptureScreen screen) const
 {
     const CapturePipeline pipeline = *this;
-    MainQueue::async(&m_galleryStore, [pipeline, overlay, lasso = std::move(lasso), scale, screenHeight]() mutable {
-        pipeline.hideAndCapture(overlay, std::move(lasso), scale, screenHeight);
-    });
+    MainQueue::async(
+        &m_galleryStore, [pipeline, overlay, lasso = std::move(lasso), screen = std::move(screen)]() mutable {
+            pipeline.hideAndCapture(overlay, std::move(lasso), std::move(screen));
+        });
 }
 
 void CapturePipeline::hideAndCapture(
-    QPointer<QWidget> overlay, std::optional<QPainterPath> lasso, double scale, double screenHeight) const
+    QPointer<QWidget> overlay, std::optional<QPainterPath> lasso, CaptureScreen screen) const
 {
     if (overlay)
         overlay->hide();
     const CapturePipeline pipeline = *this;
     const auto handoff = std::make_shared<Handoff>();
     auto* receiver = new CaptureReceiver(m_galleryStore, handoff);
-    MainQueue::after(captureDelay, receiver, [pipeline, handoff, lasso = std::move(lasso), scale, screenHeight] {
-        (void)QtConcurrent::run([pipeline, handoff, lasso, scale, screenHeight] {
+    // A frozen screen already holds what was under the overlay.
+    const auto delay = screen.frozen.isNull() ? captureDelay : 0ms;
+    MainQueue::after(delay, receiver, [pipeline, handoff, lasso = std::move(lasso), screen = std::move(screen)] {
+        (void)QtConcurrent::run([pipeline, handoff, lasso, screen] {
             std::optional<CutoutResult> result
-                = captureRegion(pipeline.m_screenCaptureProgram, lasso, scale, screenHeight, &handoff->cancelled);
+                = captureRegion(pipeline.m_screenCaptureProgram, lasso, screen, &handoff->cancelled);
             const std::lock_guard lock(handoff->mutex);
             if (!handoff->receiver)
                 return;
@@ -131,14 +143,19 @@ void CapturePipeline::hideAndCapture(
 }
 
 std::optional<CutoutResult> CapturePipeline::captureRegion(const QString& program,
-    const std::optional<QPainterPath>& lasso, double scale, double screenHeight, const std::atomic_bool* cancelled)
+    const std::optional<QPainterPath>& lasso, const CaptureScreen& screen, const std::atomic_bool* cancelled)
 {
     const auto isCancelled = [cancelled] { return cancelled && cancelled->load(); };
+    if (!screen.frozen.isNull()) {
+        if (isCancelled() || !lasso)
+            return std::nullopt;
+        return cutOut(screen.frozen, screen.frozen.rect(), screen.frozen.size(), *lasso, screen);
+    }
     // Only the lasso's pixels are read back; without a lasso the file is still
     // checked, so a failed screenshot is reported either way.
     const QRect wanted
-        = lasso ? CutoutExtraction::pixelBox(CutoutExtraction::lassoBox(*lasso), scale, screenHeight) : QRect();
-    std::optional<ScreenImageFile::Region> screen;
+        = lasso ? CutoutExtraction::pixelBox(CutoutExtraction::lassoBox(*lasso), screen.scale, screen.height) : QRect();
+    std::optional<ScreenImageFile::Region> pixels;
     {
         // A folder of its own, made with mode 0700 under a unique name: no other
         // user can plant or link the file, and captures running at once never
@@ -150,7 +167,7 @@ std::optional<CutoutResult> CapturePipeline::captureRegion(const QString& progra
                 = folder.filePath(QStringLiteral("scrapwick_cap_%1.png").arg(QDateTime::currentSecsSinceEpoch()));
             QProcess helper;
             helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            helper.start(program, { QStringLiteral("-x"), QStringLiteral("-m"), file });
+            helper.start(program, helperArguments(screen.helperArea, file));
             // The exit status is not trusted: the file either holds an image or not.
             const QDeadlineTimer deadline(helperTimeoutMs);
             if (helper.waitForStarted()) {
@@ -163,20 +180,24 @@ std::optional<CutoutResult> CapturePipeline::captureRegion(const QString& progra
                 }
             }
             if (!isCancelled())
-                screen = ScreenImageFile::read(file, wanted);
+                pixels = ScreenImageFile::read(file, wanted);
         }
     }
     if (isCancelled())
         return std::nullopt;
-    if (!screen || screen->screenSize.isEmpty()) {
+    if (!pixels || pixels->screenSize.isEmpty()) {
         Log::line(QStringLiteral("screencapture failed"));
         return std::nullopt;
     }
     if (!lasso)
         return std::nullopt;
+    return cutOut(pixels->pixels, pixels->rect, pixels->screenSize, *lasso, screen);
+}
 
-    CutoutResult result
-        = CutoutExtraction::extract(screen->pixels, screen->rect, screen->screenSize, *lasso, scale, screenHeight);
+CutoutResult CapturePipeline::cutOut(const QImage& part, const QRect& partRect, const QSize& screenSize,
+    const QPainterPath& lasso, const CaptureScreen& screen)
+{
+    CutoutResult result = CutoutExtraction::extract(part, partRect, screenSize, lasso, screen.scale, screen.height);
     if (result.outcome == CutoutResult::Outcome::croppingFailed)
         Log::line(QStringLiteral("cropping failed"));
     return result;

@@ -6,7 +6,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 
 namespace {
 const QString shapeRecognitionKey = QStringLiteral("shapeRecognition.enabled");
@@ -21,24 +20,16 @@ QPen strokePen(const QColor& colour, bool dashed)
 }
 } // namespace
 
-CropOverlayView::CropOverlayView(UserDefaults& defaults, CapturePipeline pipeline, QWidget* parent)
+CropOverlayView::CropOverlayView(
+    UserDefaults& defaults, CapturePipeline pipeline, CaptureScreen screen, QWidget* parent)
     : QWidget(parent)
     , m_defaults(defaults)
     , m_pipeline(std::move(pipeline))
+    , m_screen(std::move(screen))
 {
     m_animationTimer.setTimerType(Qt::PreciseTimer);
     m_animationTimer.setInterval(1000 / SnapAnimation::framesPerSecond);
     connect(&m_animationTimer, &QTimer::timeout, this, &CropOverlayView::animationTick);
-}
-
-double CropOverlayView::screenScale(const QScreen* screen)
-{
-    return screen ? screen->devicePixelRatio() : 2.0;
-}
-
-double CropOverlayView::screenHeight(const QScreen* screen)
-{
-    return screen ? screen->geometry().height() : 0.0;
 }
 
 void CropOverlayView::resetDrawing()
@@ -154,9 +145,6 @@ void CropOverlayView::animationTick()
 void CropOverlayView::startCapture()
 {
     std::optional<QPainterPath> lasso = std::move(m_smoothedPath);
-    const QScreen* screen = window()->screen();
-    const double scale = screenScale(screen);
-    const double height = screenHeight(screen);
 
     m_stroke.clear();
     m_smoothedPath.reset();
@@ -164,7 +152,14 @@ void CropOverlayView::startCapture()
     update();
     emit captureStarted(lasso);
 
-    m_pipeline.startCapture(window(), std::move(lasso), scale, height);
+    m_pipeline.startCapture(window(), std::move(lasso), m_screen);
+}
+
+void CropOverlayView::hideEvent(QHideEvent*)
+{
+    // Hidden means the crop mode is over (the next one makes a new overlay);
+    // a capture under way holds its own reference to the picture.
+    m_screen.frozen = QImage();
 }
 
 void CropOverlayView::paintEvent(QPaintEvent*)

@@ -15,7 +15,7 @@ class UserDefaults;
 
 // Records the lasso, draws it, smooths it on release, snaps recognised shapes
 // and starts the capture. Points are kept in overlay coordinates (origin at the
-// bottom left of the primary screen, y upwards); Qt's positions are converted as
+// bottom left of the screen it covers, y upwards); Qt's positions are converted as
 // they arrive and the painter flips back when drawing.
 class CropOverlayView : public QWidget {
     Q_OBJECT
@@ -23,7 +23,8 @@ class CropOverlayView : public QWidget {
 public:
     using SnapKind = SnapAnimation::SnapKind;
 
-    CropOverlayView(UserDefaults& defaults, CapturePipeline pipeline, QWidget* parent = nullptr);
+    // `screen` is the screen under the overlay, as the capture uses it.
+    CropOverlayView(UserDefaults& defaults, CapturePipeline pipeline, CaptureScreen screen, QWidget* parent = nullptr);
 
     // Forgets the stroke, any outline and any running snap (crop mode ended).
     void resetDrawing();
@@ -35,9 +36,7 @@ public:
     [[nodiscard]] SnapKind snapKind() const { return m_snapKind; }
     [[nodiscard]] bool isSnapping() const { return m_animationTimer.isActive(); }
 
-    // Scale and height of the screen under the overlay, as the capture uses them.
-    [[nodiscard]] static double screenScale(const QScreen* screen);
-    [[nodiscard]] static double screenHeight(const QScreen* screen);
+    [[nodiscard]] const CaptureScreen& captureScreen() const { return m_screen; }
 
 Q_SIGNALS:
     // The final lasso has been handed to the capture (absent when none was left).
@@ -48,6 +47,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     [[nodiscard]] QPointF overlayPoint(QPointF widgetPosition) const;
@@ -58,6 +58,7 @@ private:
 
     UserDefaults& m_defaults;
     CapturePipeline m_pipeline;
+    CaptureScreen m_screen;
     LassoStroke m_stroke;
     bool m_isDrawing = false;
     std::optional<QPainterPath> m_smoothedPath;

@@ -1,6 +1,7 @@
 #include "platform/HelperScreenCapture.h"
 
 #include "platform/DesktopCompositor.h"
+#include "platform/DisplaySession.h"
 #include "platform/InstallLayout.h"
 
 #include <QCoreApplication>
@@ -19,15 +20,19 @@ bool isExecutableFile(const QString& path)
 }
 } // namespace
 
-HelperScreenCapture::HelperScreenCapture(QString applicationFolder)
-    : applicationFolder(std::move(applicationFolder))
+HelperScreenCapture::HelperScreenCapture(ScreenshotPortal* portal, QString applicationFolder)
+    // Under XWayland the X server shows only its own windows, so the helper
+    // could not see the desktop: the compositor alone can hand out its pixels.
+    : m_portal(DisplaySession::current() == DisplaySessionType::wayland ? portal : nullptr)
+    , m_applicationFolder(std::move(applicationFolder))
 {
 }
 
 QString HelperScreenCapture::toolProgram() const
 {
     const QString folder
-        = QDir(applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath() : applicationFolder).absolutePath();
+        = QDir(m_applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_applicationFolder)
+              .absolutePath();
     const QString installed
         = QDir::cleanPath(folder + u'/' + QLatin1String(InstallLayout::helperFolderFromAppFolder) + u'/' + helperName);
     const QString besideTheApp = folder + u'/' + helperName;

@@ -2,6 +2,7 @@
 #include "TestDoubles.h"
 #include "app/DisplayProbe.h"
 #include "canvas/CanvasStore.h"
+#include "capture/CropOverlayView.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
 #include "platform/CommandNames.h"
@@ -136,6 +137,57 @@ private Q_SLOTS:
         QCOMPARE(recorder.names, QStringList { CommandNames::cropDidComplete });
     }
 
+    // On Wayland crop mode waits for the desktop's picture: the overlay comes
+    // with it, or crop mode ends with one line that says why.
+    void onWaylandTheOverlayWaitsForTheDesktopsPicture_data()
+    {
+        QTest::addColumn<QSize>("picture"); // empty: the portal fails; (1, 1): the screen's own size
+        QTest::addColumn<bool>("exitFirst"); // crop mode ended before the answer
+        QTest::addColumn<QString>("said"); // null: an overlay
+        const QString prefix = QStringLiteral("[Capture] screenshot portal unavailable: ");
+        QTest::newRow("picture") << QSize(1, 1) << false << QString();
+        QTest::newRow("refused") << QSize() << false << prefix + "the desktop refused the screenshot (response 1)";
+        QTest::newRow("picture of something else")
+            << QSize(10, 30) << false << prefix + "the desktop's picture (10 x 30) does not match the screens";
+        QTest::newRow("ended while waiting") << QSize(1, 1) << true << QString();
+    }
+    void onWaylandTheOverlayWaitsForTheDesktopsPicture()
+    {
+        QFETCH(QSize, picture);
+        if (picture == QSize(1, 1))
+            picture = QGuiApplication::primaryScreen()->geometry().size();
+        QFETCH(bool, exitFirst);
+        QFETCH(QString, said);
+        ScriptedScreenshotPortal portal;
+        m->platform.screenCapture.portal = &portal;
+        launch();
+        NotificationRecorder recorder(m->platform.notifications, { CommandNames::cropDidComplete });
+        Log::ScopedCapture log;
+        m->platform.notifications.post(CommandNames::enterCropMode);
+        m->platform.notifications.post(CommandNames::enterCropMode);
+        QCOMPARE(portal.requests, 1);
+        QVERIFY(!topLevel<CropOverlayWindow>()); // not before the picture
+        if (exitFirst)
+            m->platform.notifications.post(CommandNames::exitCropMode);
+
+        QImage layout(picture.isEmpty() ? QSize(1, 1) : picture, QImage::Format_RGB32);
+        layout.fill(Qt::darkCyan);
+        portal.answer(picture.isEmpty() ? DesktopScreenshot { {}, "the desktop refused the screenshot (response 1)" }
+                                        : DesktopScreenshot { layout, {} });
+        const CropOverlayWindow* overlay = topLevel<CropOverlayWindow>();
+        QCOMPARE(overlay != nullptr, said.isNull() && !exitFirst);
+        if (overlay) {
+            QVERIFY(overlay->isVisible() && overlay->showsFrozenScreen());
+            QCOMPARE(overlay->overlayView().captureScreen().frozen, layout);
+        }
+        QCOMPARE(log.lines().mid(0, 3),
+            (QStringList {
+                "enterCropMode called", "enterCropMode called", "already in crop mode, ignoring duplicate call" }));
+        QCOMPARE(log.lines().filter("[Capture]"), said.isNull() ? QStringList() : QStringList { said });
+        // Crop mode ended (once) unless the overlay is up.
+        QCOMPARE(recorder.names.size(), overlay ? 0 : 1);
+    }
+
     void importOffersEveryImageTypeInOneFilter()
     {
         launch();
@@ -183,6 +235,7 @@ private Q_SLOTS:
             bool xAnswers, probesX;
             const char* problem; // null: may start
             Env chosen;
+            Env sessionType = {};
         } cases[] = {
             { "nothing at all", none, none, none, true, false, noDisplay, none },
             { "x11 silent", x, none, none, false, true, "cannot connect to the X server on display \":7\"", none },
@@ -194,14 +247,18 @@ private Q_SLOTS:
             { "wayland only", none, wayland, none, true, false, "this Wayland session offers none (DISPLAY is not set)",
                 none },
             { "wayland chosen", x, wayland, Env("wayland"), false, false, nullptr, none },
+            // The login manager says Wayland though WAYLAND_DISPLAY was unset.
+            { "wayland session, no socket named", none, none, none, true, false,
+                "this Wayland session offers none (DISPLAY is not set)", none, Env("wayland") },
         };
         for (const auto& c : cases) {
             QStringList probed;
-            const DisplayChoice choice = DisplayProbe::choose(
-                { c.display, c.waylandDisplay, c.platform }, "/opt/bin/scrapwick", [&](const std::string& name) {
-                    probed.append(QString::fromStdString(name));
-                    return c.xAnswers;
-                });
+            const DisplayChoice choice
+                = DisplayProbe::choose({ c.display, c.waylandDisplay, c.platform, c.sessionType }, "/opt/bin/scrapwick",
+                    [&](const std::string& name) {
+                        probed.append(QString::fromStdString(name));
+                        return c.xAnswers;
+                    });
             // One line that says what is missing and how to run it anyway.
             const QString text = QString::fromStdString(choice.problem.value_or(""));
             QVERIFY2(probed == (c.probesX ? QStringList { ":7" } : QStringList {}) && choice.platform == c.chosen

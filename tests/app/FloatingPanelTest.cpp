@@ -79,6 +79,29 @@ private slots:
         QCOMPARE(FloatingPanel::initialFrame(QRect(2020, 30, 1280, 770)), QRect(3202, 50, 78, 87));
     }
 
+    // The panel stays on its screen while any screen holds its centre; when
+    // none does, it goes back to its first place on the primary screen.
+    void thePanelComesBackToThePrimaryScreenOnlyWhenNoScreenShowsIt()
+    {
+        const QRect primary(0, 0, 1920, 1080), second(1920, 0, 1280, 1024);
+        const QRect primaryAvailable(0, 30, 1920, 1050); // 1822 = 1920 − 78 − 20, 50 = 30 + 20
+        const struct {
+            const char* name;
+            QRect frame;
+            QList<QRect> screens;
+            std::optional<QRect> expected;
+        } cases[] = {
+            { "on the second screen", QRect(2500, 40, 78, 87), { primary, second }, std::nullopt },
+            { "its screen gone", QRect(2500, 40, 78, 87), { primary }, QRect(1822, 50, 78, 87) },
+            { "minimised, its screen gone", QRect(2500, 40, 78, 16), { primary }, QRect(1822, 50, 78, 16) },
+            { "over the edge, centre on the screen", QRect(1870, 40, 78, 87), { primary }, std::nullopt },
+            { "centre past the edge", QRect(1890, 40, 78, 87), { primary }, QRect(1822, 50, 78, 87) },
+            { "the other screen gone", QRect(2500, 40, 78, 87), { second }, std::nullopt },
+        };
+        for (const auto& c : cases)
+            QVERIFY2(FloatingPanel::rescuedFrame(c.frame, c.screens, primaryAvailable) == c.expected, c.name);
+    }
+
     void aDragFromTheMinimiseImageMovesThePanelAndPostsNothing()
     {
         NotificationRecorder recorder(*m_center, commandNames);

@@ -66,7 +66,8 @@ private:
 
     CropOverlayView& showOverlay()
     {
-        m_rig->window = std::make_unique<CropOverlayWindow>(m_rig->store, m_rig->platform.services());
+        m_rig->window = std::make_unique<CropOverlayWindow>(
+            m_rig->store, m_rig->platform.services(), QGuiApplication::primaryScreen());
         m_rig->window->show();
         return m_rig->window->overlayView();
     }
@@ -182,14 +183,16 @@ private slots:
         Log::ScopedCapture log;
         // The stand-in notes its arguments, its folder's mode and owner and its user.
         const QString calls = m_work.filePath(QStringLiteral("calls"));
-        const CapturePipeline capture = pipeline(helperScript(
-            "echo \"$@\" $(stat -c '%a %u' \"$(dirname \"$3\")\") $(id -u) >> '" + calls + "'\ncp '%1' \"$3\""));
+        const CapturePipeline capture = pipeline(helperScript("for file; do :; done\necho \"$@\" $(stat -c '%a %u' "
+                                                              "\"$(dirname \"$file\")\") $(id -u) >> '"
+            + calls + "'\ncp '%1' \"$file\""));
         QWidget overlay;
         overlay.show();
         // Box (350, 20)–(450.5, 70) in points, screen 400 × 300 points at scale 2:
         // pixels x 700..900, of which those from 800 lie off the screen, and,
         // flipped, rows (300 − 70)·2 = 460 .. 559.
-        capture.startCapture(&overlay, polygon({ { 350, 20 }, { 450.5, 20 }, { 450.5, 70 }, { 350, 70 } }), 2.0, 300);
+        capture.startCapture(
+            &overlay, polygon({ { 350, 20 }, { 450.5, 20 }, { 450.5, 70 }, { 350, 70 } }), { 2.0, 300 });
         QVERIFY(overlay.isVisible()); // hidden on the next turn of the event loop,
         QTRY_VERIFY(overlay.isHidden()); // before the screen is photographed
         QVERIFY(m_rig->platform.pasteboard.images.isEmpty()); // the capture waits 0.1 s
@@ -206,20 +209,38 @@ private slots:
         QCOMPARE(stored.convertToFormat(copied.format()), copied);
         QVERIFY(log.lines().contains(QStringLiteral("crop complete, size: (100.5, 50.0)")));
 
-        capture.hideAndCapture(nullptr, polygon({ { 50, 50 }, { 90, 50 }, { 90, 90 } }), 1.0, 300);
+        // Another screen: its area of the X screen, in pixels.
+        capture.hideAndCapture(
+            nullptr, polygon({ { 50, 50 }, { 90, 50 }, { 90, 90 } }), { 1.0, 300, QRect(1920, 0, 400, 300) });
         QVERIFY(waitForExit(2));
         QCOMPARE(m_rig->store.cutouts().size(), 2);
         QFile file(calls);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        static const QRegularExpression call(R"(^-x -m (\S+)/scrapwick_cap_\d+\.png 700 (\d+) \2$)");
-        QStringList folders;
+        static const QRegularExpression call(
+            R"(^-x (-m|-R 1920,0,400,300) (\S+)/scrapwick_cap_\d+\.png 700 (\d+) \3$)");
+        QStringList folders, areas;
         for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
             const QRegularExpressionMatch match = call.match(line);
-            QVERIFY2(match.hasMatch() && !QFileInfo::exists(match.captured(1)), qPrintable(line));
-            folders << match.captured(1);
+            QVERIFY2(match.hasMatch() && !QFileInfo::exists(match.captured(2)), qPrintable(line));
+            areas << match.captured(1);
+            folders << match.captured(2);
         }
-        QCOMPARE(folders.size(), 2);
+        QCOMPARE(areas, (QStringList { "-m", "-R 1920,0,400,300" }));
         QVERIFY(folders[0] != folders[1]);
+    }
+
+    // A screen frozen when crop mode started (Wayland) is cut from directly:
+    // no helper runs (here there is none), and its pixels are the cut-out's.
+    void aFrozenScreenIsCutWithoutTheHelper()
+    {
+        pipeline(m_rig->platform.screenCapture.program)
+            .hideAndCapture(nullptr, polygon({ { 350, 20 }, { 400, 20 }, { 400, 70 }, { 350, 70 } }),
+                { 2.0, 300, QRect(), patternScreen() });
+        QVERIFY(waitForExit());
+        QCOMPARE(m_rig->store.cutouts().size(), 1);
+        QImage copied = m_rig->platform.pasteboard.images.first();
+        copied.setDevicePixelRatio(1);
+        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), patternScreen().copy(700, 460, 100, 100));
     }
 
     void failuresStoreNothingAndEndCropMode_data()
@@ -247,7 +268,7 @@ private slots:
         QFETCH(QString, logged);
         Log::ScopedCapture log;
         pipeline(helperBody.isNull() ? m_rig->platform.screenCapture.program : helperScript(helperBody))
-            .hideAndCapture(nullptr, lasso, 2.0, 300);
+            .hideAndCapture(nullptr, lasso, { 2.0, 300 });
         QVERIFY(waitForExit());
         QTest::qWait(50); // nothing more may follow
         QCOMPARE(m_rig->posts.names, QStringList { CommandNames::exitCropMode });

@@ -1,10 +1,12 @@
 #include "capture/CutoutExtraction.h"
 #include "capture/LassoSmoothing.h"
 #include "capture/LassoStroke.h"
+#include "capture/ScreenLayout.h"
 #include "capture/ShapeRecognition.h"
 #include "capture/SnapAnimation.h"
 
 #include "CaptureShapes.h"
+#include "support/CapturePattern.h"
 
 #include <QTest>
 
@@ -213,6 +215,54 @@ private slots:
         }
         const CutoutResult cut = CutoutExtraction::extract(screen, polygon(star), 1.0, 300);
         QCOMPARE(qAlpha(cut.image.pixel(int(150 - cut.box.left()), int(cut.box.bottom() - 150))), 255);
+    }
+
+    // Two screens side by side, the second at a ratio of 2 as Qt reports it:
+    // its top-left corner where the server has it, its size halved.
+    void screenUnderThePointerAndItsPixelsInTheLayout()
+    {
+        const QList<ScreenArea> screens { { QRect(0, 0, 1024, 768), 1.0 }, { QRect(1024, 0, 640, 384), 2.0 } };
+        const struct {
+            QPoint pointer;
+            int primary, expected;
+        } choices[] = {
+            { { 0, 0 }, 0, 0 },
+            { { 1023, 767 }, 1, 0 },
+            { { 1024, 0 }, 0, 1 },
+            { { 1663, 383 }, 0, 1 },
+            // Below the second screen's points, or off every screen: the primary one.
+            { { 1300, 500 }, 0, 0 },
+            { { -5, 10 }, 1, 1 },
+        };
+        for (const auto& choice : choices)
+            QVERIFY2(ScreenLayout::screenAt(screens, choice.pointer, choice.primary) == choice.expected,
+                qPrintable(QStringLiteral("%1,%2").arg(choice.pointer.x()).arg(choice.pointer.y())));
+        QCOMPARE(ScreenLayout::nativeRect(screens[1]), QRect(1024, 0, 1280, 768));
+
+        // The portal's picture of the whole layout, 2304 x 768 pixels; the same
+        // drawn by a desktop at twice the density, every pixel a 2 x 2 block.
+        const QImage layout = CapturePattern::image(2304, 768);
+        const QImage dense = layout.scaled(layout.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const struct {
+            const char* name;
+            QImage picture;
+            int screen;
+            QRect expected; // of `layout`; empty: no picture
+        } cuts[] = {
+            { "first screen", layout, 0, QRect(0, 0, 1024, 768) },
+            { "second screen, at its ratio", layout, 1, QRect(1024, 0, 1280, 768) },
+            { "denser picture, brought to the screen's pixels", dense, 1, QRect(1024, 0, 1280, 768) },
+            { "not this layout's proportions", layout.copy(0, 0, 2304, 700), 0, QRect() },
+            { "no such screen", layout, 2, QRect() },
+        };
+        for (const auto& cut : cuts) {
+            const QImage pixels = ScreenLayout::screenPixels(cut.picture, screens, cut.screen);
+            QVERIFY2(pixels.isNull() == cut.expected.isEmpty(), cut.name);
+            if (pixels.isNull())
+                continue;
+            QVERIFY2(pixels.devicePixelRatio() == screens[cut.screen].devicePixelRatio, cut.name);
+            QVERIFY2(pixels.convertToFormat(QImage::Format_RGB32) == layout.copy(cut.expected), cut.name);
+        }
     }
 };
 

@@ -22,18 +22,6 @@ QList<QPoint> freehandLoop()
     return points;
 }
 
-// The rectangle (550, 350)–(950, 600) traced with a shaky hand.
-QList<QPoint> roughRectangle()
-{
-    const QPoint corners[] = { { 550, 350 }, { 950, 350 }, { 950, 600 }, { 550, 600 }, { 550, 350 } };
-    QList<QPoint> points;
-    for (int side = 0; side < 4; ++side)
-        for (int k = 0; k < 20; ++k)
-            points.append(
-                corners[side] + (corners[side + 1] - corners[side]) * k / 20 + QPoint(1, 1) * (k * 7 % 5 - 2));
-    return points << QPoint(552, 352);
-}
-
 // Presses the panel's crop button and waits until the overlay is up.
 bool enterCropMode(const X11Session& session)
 {
@@ -77,12 +65,8 @@ private slots:
         QFETCH(bool, recognition);
         X11Session session({ .windowManager = true, .compositor = recognition });
         QVERIFY2(session.start(), qPrintable(session.lastError()));
-        if (recognition) { // "Shape Recognition" switched on, as the menu stores it
-            QVERIFY(QDir().mkpath(session.configHome() + "/Scrapwick"));
-            QFile settings(session.configHome() + "/Scrapwick/Scrapwick.conf");
-            QVERIFY(
-                settings.open(QIODevice::WriteOnly) && settings.write("[General]\nshapeRecognition.enabled=true\n"));
-        }
+        if (recognition)
+            QVERIFY(switchShapeRecognitionOn(session));
         const QImage pattern = CapturePattern::image(patternArea.width(), patternArea.height());
         QVERIFY(session.setBackground(patternArea,
             QByteArray::fromRawData(reinterpret_cast<const char*>(pattern.constBits()), pattern.sizeInBytes())));
@@ -104,7 +88,8 @@ private slots:
         QVERIFY(storedCutouts(session).isEmpty() && session.clipboardImage().isNull());
 
         QVERIFY2(enterCropMode(session), qPrintable(session.diagnostics()));
-        const QList<QPoint> stroke = recognition ? roughRectangle() : freehandLoop();
+        const QList<QPoint> stroke
+            = recognition ? roughRectangle(QRect(QPoint(550, 350), QPoint(950, 600))) : freehandLoop();
         QVERIFY(session.drag(stroke));
         WAIT_FOR(session, storedCutouts(session).size() == 1);
         const QImage copied = session.clipboardImage().convertToFormat(QImage::Format_ARGB32);
@@ -165,6 +150,41 @@ private slots:
         QVERIFY(storedCutouts(session).isEmpty());
         QCOMPARE(QDir(session.runtimeDir()).entryList({ "scrapwick_cap_*" }, QDir::AllEntries), QStringList());
         QCOMPARE(session.appOutputLines().filter(QRegularExpression("failed|crop complete")), QStringList());
+    }
+
+    // "-R X,Y,W,H" reads that area of the X screen (another monitor's), in
+    // either spelling; an area off the screen or a malformed one is refused.
+    void helperReadsAnAreaOfTheScreen()
+    {
+        X11Session session({ .screenSize = { 64, 16 } });
+        QVERIFY2(session.start(), qPrintable(session.lastError()));
+        QImage row(64, 1, QImage::Format_RGB32);
+        for (int x = 0; x < 64; ++x)
+            row.setPixel(x, 0, qRgb(x * 4, 255 - x * 4, 7));
+        QVERIFY(session.setBackground(
+            QRect(0, 3, 64, 1), QByteArray(reinterpret_cast<const char*>(row.constBits()), int(row.sizeInBytes()))));
+        QTemporaryDir folder;
+        const QString file = folder.filePath("area.png");
+        for (const QStringList& area : { QStringList { "-R", "40,2,8,2" }, QStringList { "-R40,2,8,2" } }) {
+            QFile::remove(file);
+            const CommandResult result
+                = session.run(SCREEN_CAPTURE_HELPER, QStringList { "-x" } + area + QStringList { file });
+            QVERIFY2(result.succeeded(), qPrintable(result.errors));
+            const QImage image(file);
+            QCOMPARE(image.size(), QSize(8, 2));
+            QCOMPARE(image.copy(0, 1, 8, 1).convertToFormat(QImage::Format_RGB32), row.copy(40, 0, 8, 1));
+            QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 0));
+        }
+        const struct {
+            QString area, error;
+        } refused[] = { { "60,0,8,2", "outside the screen" }, { "-1,0,8,2", "outside the screen" },
+            { "4,0,0,2", "bad area" }, { "4,0,8", "bad area" }, { "4,0,8,2,", "bad area" } };
+        for (const auto& [area, error] : refused) {
+            const CommandResult result
+                = session.run(SCREEN_CAPTURE_HELPER, { "-x", "-R", area, folder.filePath("no.png") });
+            QVERIFY2(result.exitCode == 1 && result.errors.contains(error) && !QFile::exists(folder.filePath("no.png")),
+                qPrintable(area + ": " + result.errors));
+        }
     }
 
     // The helper turns each true-colour layout the X server may use into 8-bit

@@ -1,4 +1,6 @@
 #include "X11Session.h"
+#include "PrivateBus.h"
+#include "SessionUser.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -23,8 +25,12 @@ template <typename Reply> std::unique_ptr<Reply, decltype(&std::free)> owned(Rep
     return { reply, &std::free };
 }
 
+} // namespace
+
 void endProcess(QProcess& process)
 {
+    if (process.state() == QProcess::NotRunning)
+        return;
     process.terminate();
     if (!process.waitForFinished(2000)) {
         process.kill();
@@ -32,8 +38,7 @@ void endProcess(QProcess& process)
     }
 }
 
-// Waits for a started process; kills it when it takes longer than `timeoutMs`.
-CommandResult finish(QProcess& process, int timeoutMs)
+CommandResult finishCommand(QProcess& process, int timeoutMs)
 {
     process.closeWriteChannel();
     const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
@@ -43,23 +48,6 @@ CommandResult finish(QProcess& process, int timeoutMs)
     return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
         finished ? errors : process.errorString() + ' ' + errors };
 }
-
-// A bus for one session only: it listens in `folder`, lets anyone own any
-// name and starts no services.
-QByteArray busConfiguration(const QString& folder)
-{
-    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig><type>session</type><listen>unix:dir="
-        + folder.toUtf8()
-        + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-          // The policy of Debian's session.conf: without the eavesdrop rules
-          // this dbus-daemon drops even its own replies.
-          "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-          "</policy></busconfig>\n";
-}
-
-} // namespace
 
 // Xvfb serves one screen, number 0, so its root is the first.
 struct X11Session::Connection {
@@ -129,8 +117,7 @@ X11Session::~X11Session()
     m_connection.reset();
     if (m_xserver)
         endProcess(*m_xserver);
-    if (m_bus)
-        endProcess(*m_bus);
+    m_bus.reset();
 }
 
 bool X11Session::xvfbAvailable()
@@ -151,6 +138,11 @@ bool X11Session::fail(const QString& message)
 
 bool X11Session::start()
 {
+    if (!m_options.existingDisplay.isEmpty()) {
+        m_display = m_options.existingDisplay;
+        m_connection = std::make_unique<Connection>(m_display);
+        return !xcb_connection_has_error(m_connection->c) || fail("cannot connect to the X server on " + m_display);
+    }
     if (!startBus() || !startXServer())
         return false;
     // Each helper is ready once it owns its selection on the screen.
@@ -167,24 +159,14 @@ bool X11Session::startTrayHost()
 
 bool X11Session::startBus()
 {
-    const QString configuration = m_home.filePath("bus.conf");
-    QFile file(configuration);
-    if (!file.open(QIODevice::WriteOnly) || file.write(busConfiguration(m_home.path())) < 0)
-        return fail("cannot write " + configuration);
-    file.close();
-    m_bus = std::make_unique<QProcess>();
-    m_bus->start("dbus-daemon", { "--config-file=" + configuration, "--print-address=1", "--nofork", "--nopidfile" });
-    (void)waitUntil([&] { return m_bus->canReadLine() || m_bus->state() == QProcess::NotRunning; }, readyTimeoutMs);
-    m_busAddress = QString::fromUtf8(m_bus->readLine().trimmed());
-    if (m_busAddress.isEmpty())
-        return fail("dbus-daemon reported no address: " + m_bus->errorString() + ' '
-            + QString::fromLocal8Bit(m_bus->readAllStandardError()));
-    return true;
+    m_bus = std::make_unique<PrivateBus>(m_home.filePath("bus"));
+    m_busAddress = m_bus->address();
+    return !m_busAddress.isEmpty() || fail(m_bus->error());
 }
 
 qint64 X11Session::busNameOwner(const QString& name) const
 {
-    const QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, "X11Session " + m_busAddress);
+    const QDBusConnection bus = m_bus ? m_bus->connection() : QDBusConnection(QString());
     const QDBusReply<uint> pid = bus.isConnected() ? bus.interface()->servicePid(name) : QDBusReply<uint>();
     return pid.isValid() ? pid.value() : 0;
 }
@@ -231,6 +213,7 @@ QProcessEnvironment X11Session::environment() const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", m_display);
     environment.remove("WAYLAND_DISPLAY");
+    environment.insert("XDG_SESSION_TYPE", "x11");
     environment.remove("XAUTHORITY");
     // The tests run offscreen; Qt programs started here must not.
     environment.insert("QT_QPA_PLATFORM", "xcb");
@@ -248,6 +231,7 @@ QProcessEnvironment X11Session::appEnvironment() const
     environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
     environment.insert("XDG_CONFIG_HOME", configHome());
     environment.insert("XDG_RUNTIME_DIR", runtimeDir());
+    environment.insert(m_options.appEnvironment);
     return environment;
 }
 
@@ -264,6 +248,8 @@ bool X11Session::launchApp(
     QProcessEnvironment environment = appEnvironment();
     environment.insert(extraEnvironment);
     m_app->setProcessEnvironment(environment);
+    if (m_options.appUser)
+        m_options.appUser->applyTo(*m_app);
     m_app->start(program, arguments);
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
@@ -273,6 +259,10 @@ bool X11Session::makeAppFolders() const
     for (const QString& folder : { m_home.filePath("data"), configHome(), runtimeDir() })
         if (!QDir().mkpath(folder))
             return false;
+    if (const SessionUser* user = m_options.appUser)
+        // The app's user must reach its folders; the test reads them as root.
+        return user->own(m_home.path(), 0755) && user->own(m_home.filePath("data"), 0700)
+            && user->own(configHome(), 0700) && user->own(runtimeDir(), 0700);
     return QFile::setPermissions(
         runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -287,6 +277,8 @@ std::unique_ptr<QProcess> X11Session::startApp(
     environment.insert(extraEnvironment);
     process->setProcessEnvironment(environment);
     process->setWorkingDirectory(workingDirectory);
+    if (m_options.appUser)
+        m_options.appUser->applyTo(*process);
     process->start(scrapwickPath(), arguments);
     return process;
 }
@@ -294,7 +286,7 @@ std::unique_ptr<QProcess> X11Session::startApp(
 CommandResult X11Session::runApp(
     const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& workingDirectory) const
 {
-    return finish(*startApp(arguments, extraEnvironment, workingDirectory), 20000);
+    return finishCommand(*startApp(arguments, extraEnvironment, workingDirectory), 20000);
 }
 
 QStringList X11Session::appOutputLines()
@@ -329,7 +321,7 @@ CommandResult X11Session::run(const QString& program, const QStringList& argumen
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
-    return finish(process, timeoutMs);
+    return finishCommand(process, timeoutMs);
 }
 
 CommandResult X11Session::xdotool(const QStringList& arguments) const

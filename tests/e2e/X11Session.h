@@ -10,7 +10,7 @@
 // has announced itself on the root window.
 //
 // launchApp() runs scrapwick with DISPLAY set to the session, QT_QPA_PLATFORM=xcb,
-// no WAYLAND_DISPLAY, the session's own bus and private, empty XDG_DATA_HOME,
+// an X11 session type, no WAYLAND_DISPLAY, the session's own bus and private, empty XDG_DATA_HOME,
 // XDG_CONFIG_HOME and XDG_RUNTIME_DIR folders, so the user's own gallery,
 // settings and running Scrapwick are never touched; runApp() starts another
 // copy the same way. The destructor ends the app, the helpers, the bus and the
@@ -25,6 +25,7 @@
 #include <QList>
 #include <QPointF>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
@@ -35,7 +36,17 @@
 #include <functional>
 #include <memory>
 
+class PrivateBus;
+class SessionUser;
+
 struct X11SessionOptions {
+    // An X server that runs already (a Wayland session's XWayland): start()
+    // only connects to it, and starts no bus, no Xvfb and no helper.
+    QString existingDisplay;
+    // Who the app runs as (its folders are handed to that user); null: the test's user.
+    const SessionUser* appUser = nullptr;
+    // What the app gets on top of the session's variables (a Wayland session's).
+    QProcessEnvironment appEnvironment;
     QSize screenSize { 1920, 1080 };
     int depth = 24;
     bool windowManager = false; // openbox
@@ -51,6 +62,11 @@ struct CommandResult {
 
     [[nodiscard]] bool succeeded() const { return finished && exitCode == 0; }
 };
+
+// Waits for a started process; kills it when it takes longer than `timeoutMs`.
+[[nodiscard]] CommandResult finishCommand(QProcess& process, int timeoutMs);
+// Asks `process` to end, then kills it if it has not within two seconds.
+void endProcess(QProcess& process);
 
 using XWindow = quint32;
 
@@ -188,7 +204,7 @@ private:
     QString m_display;
     QString m_lastError;
     QString m_busAddress;
-    std::unique_ptr<QProcess> m_bus;
+    std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<QProcess> m_xserver;
     std::vector<std::unique_ptr<QProcess>> m_helpers;
     std::unique_ptr<QProcess> m_app;

@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/CommandNames.h"
+#include "platform/DisplaySession.h"
 #include "platform/HelperScreenCapture.h"
 #include "platform/InstallLayout.h"
 #include "platform/Log.h"
@@ -144,6 +145,28 @@ private slots:
         QVERIFY(lines.indexOf(QStringLiteral("[B] line 10")) < lines.indexOf(QStringLiteral("[B] line 11")));
     }
 
+    // The login manager's word first; without it, a Wayland socket means Wayland.
+    void sessionTypeFromTheEnvironment()
+    {
+        using enum DisplaySessionType;
+        const struct {
+            const char *sessionType, *waylandDisplay;
+            DisplaySessionType expected;
+        } cases[] = {
+            { "wayland", "wayland-0", wayland },
+            { "Wayland", "", wayland }, // WAYLAND_DISPLAY unset by the user: still no X11 screen to read
+            { "x11", "wayland-0", x11 }, // a nested compositor inside an X11 session
+            { "", "", x11 },
+            { "", "wayland-1", wayland },
+            { "tty", "wayland-1", wayland },
+            { "unspecified", " ", x11 },
+        };
+        for (const auto& c : cases)
+            QVERIFY2(DisplaySession::detect(QString::fromLatin1(c.sessionType), QString::fromLatin1(c.waylandDisplay))
+                    == c.expected,
+                c.sessionType);
+    }
+
     void uuidsParseOnlyTheBareForm()
     {
         const QString canonical = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
@@ -237,7 +260,7 @@ private slots:
             const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
             QVERIFY(QFile::setPermissions(path, holds == 'x' ? readWrite | QFile::ExeOwner : readWrite));
         }
-        QCOMPARE(HelperScreenCapture(appFolder).toolProgram(), expectInstalled ? installed : besideTheApp);
+        QCOMPARE(HelperScreenCapture(nullptr, appFolder).toolProgram(), expectInstalled ? installed : besideTheApp);
     }
 
 private:

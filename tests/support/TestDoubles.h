@@ -7,10 +7,12 @@
 #include "platform/PlatformServices.h"
 #include "platform/ScreenCapture.h"
 #include "platform/ScreenCaptureAccess.h"
+#include "platform/ScreenshotPortal.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaults.h"
 
 #include <QMimeData>
+#include <QPointer>
 
 #include <optional>
 #include <utility>
@@ -81,13 +83,36 @@ private:
 };
 
 // A capture tool that does not exist, so captures fail at once, unless a test
-// names a stand-in; a composited desktop unless a test says otherwise.
+// names a stand-in; a composited X11 desktop unless a test says otherwise.
 class StandInScreenCapture final : public ScreenCapture {
 public:
     [[nodiscard]] QString toolProgram() const override { return program; }
     [[nodiscard]] bool desktopIsComposited() const override { return composited; }
+    [[nodiscard]] ScreenshotPortal* screenshotPortal() const override { return portal; }
     QString program = QStringLiteral("/nonexistent/scrapwick-screencapture");
     bool composited = true;
+    ScreenshotPortal* portal = nullptr; // set: a Wayland session
+};
+
+// A screenshot portal the test answers; a request whose context has gone is
+// never answered, as with the real one.
+class ScriptedScreenshotPortal final : public ScreenshotPortal {
+public:
+    void takeScreenshot(QObject& context, Completion completion) override
+    {
+        ++requests;
+        m_pending.append({ &context, std::move(completion) });
+    }
+    void answer(const DesktopScreenshot& shot)
+    {
+        for (auto& [context, completion] : std::exchange(m_pending, {}))
+            if (context)
+                completion(shot);
+    }
+    int requests = 0;
+
+private:
+    QList<std::pair<QPointer<QObject>, Completion>> m_pending;
 };
 
 // Every platform service as a double, wired into one PlatformServices. By
