@@ -1,5 +1,4 @@
 #include "platform/AtomicFile.h"
-#include "platform/CommandNames.h"
 #include "platform/DisplaySession.h"
 #include "platform/HelperScreenCapture.h"
 #include "platform/InstallLayout.h"
@@ -70,18 +69,6 @@ private slots:
         center.post(n);
         center.post(QStringLiteral("m"));
         QCOMPARE(calls, (QStringList { "b!", "a!", "remover", "b", "late", "a again", "m", "b", "late" }));
-    }
-
-    void isOpenAcceptsOnlyARealBool()
-    {
-        const QString key = CommandNames::isOpenKey;
-        QList<int> answers; // -1: ignored
-        for (const QVariantMap& info : QList<QVariantMap> {
-                 { { key, true } }, { { key, false } }, {}, { { key, 1 } }, { { key, QStringLiteral("true") } } }) {
-            const std::optional<bool> open = NotificationCenter::isOpen(info);
-            answers << (open ? int(*open) : -1);
-        }
-        QCOMPARE(answers, (QList<int> { 1, 0, -1, -1, -1 }));
     }
 
     void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThreadAndAllBeforeItGoes()
