@@ -149,7 +149,7 @@ int measureInWaylandSession(int runs, QSize size)
         std::fprintf(stderr, "%s\n", qPrintable(missing));
         return 1;
     }
-    WaylandSession session({ .outputs = { size } });
+    WaylandSession session({ size });
     if (!session.start() || !session.showPicture(0, desktopLikeImage(size))) {
         std::fprintf(stderr, "%s\n", qPrintable(session.lastError()));
         return 1;

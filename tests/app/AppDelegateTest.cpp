@@ -66,35 +66,28 @@ private Q_SLOTS:
         QCOMPARE(find(menu, "Quit Scrapwick")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     }
 
-    void settingsShowAndWriteTheirDefault_data()
-    {
-        QTest::addColumn<bool>("login"); // "Launch at Login", else "Shape Recognition"
-        QTest::addColumn<bool>("stored");
-        QTest::addColumn<bool>("loginItemWorks");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("shape recognition on") << false << false << true << true;
-        QTest::newRow("launch at login off") << true << true << true << false;
-        // The check mark and the preference keep telling the truth.
-        QTest::newRow("login item refuses") << true << false << false << false;
-    }
-
     void settingsShowAndWriteTheirDefault()
     {
-        QFETCH(bool, login);
-        QFETCH(bool, stored);
-        QFETCH(bool, loginItemWorks);
-        QFETCH(bool, expected);
-        const QString key = login ? "launchAtLogin" : "shapeRecognition.enabled";
-        m->platform.defaults.setValue(key, stored);
-        m->platform.loginItem.works = loginItemWorks;
-        launch();
-        QAction* item = find(find(statusMenu(), "Settings")->menu(), login ? "Launch at Login" : "Shape Recognition");
-        QCOMPARE(item->isChecked(), stored);
-        item->trigger();
-        QCOMPARE(item->isChecked(), expected);
-        QCOMPARE(m->platform.defaults.value(key), QVariant(expected));
-        // Only "Launch at Login" asks the login item, for the state the user chose.
-        QCOMPARE(m->platform.loginItem.calls, login ? QList<bool> { !stored } : QList<bool> {});
+        // "Launch at Login" (else "Shape Recognition"), stored, the login item works, checked after a click. When
+        // the login item refuses, the check mark and the preference keep telling the truth.
+        const std::tuple<bool, bool, bool, bool> rows[]
+            = { { false, false, true, true }, { true, true, true, false }, { true, false, false, false } };
+        for (const auto& [login, stored, works, expected] : rows) {
+            m.reset();
+            m = std::make_unique<Fixture>();
+            const QString key = login ? "launchAtLogin" : "shapeRecognition.enabled";
+            m->platform.defaults.setValue(key, stored);
+            m->platform.loginItem.works = works;
+            launch();
+            QAction* item
+                = find(find(statusMenu(), "Settings")->menu(), login ? "Launch at Login" : "Shape Recognition");
+            QCOMPARE(item->isChecked(), stored);
+            item->trigger();
+            QCOMPARE(item->isChecked(), expected);
+            QCOMPARE(m->platform.defaults.value(key), QVariant(expected));
+            // Only "Launch at Login" asks the login item, for the state the user chose.
+            QCOMPARE(m->platform.loginItem.calls, login ? QList<bool> { !stored } : QList<bool> {});
+        }
     }
 
     void cropModeStartsOnceOrAsksForAccess_data()
@@ -209,7 +202,6 @@ private Q_SLOTS:
     void aLongImportShowsItsProgressOnTheTray()
     {
         QCOMPARE(AppDelegate::statusToolTip(3, 5), QStringLiteral("Scrapwick"));
-        QCOMPARE(AppDelegate::statusToolTip(2, 12), QString("Scrapwick \u2014 importing 3 of 12\u2026"));
 
         launch();
         QStringList paths;
@@ -237,7 +229,6 @@ private Q_SLOTS:
             Env chosen;
             Env sessionType = {};
         } cases[] = {
-            { "nothing at all", none, none, none, true, false, noDisplay, none },
             { "x11 silent", x, none, none, false, true, "cannot connect to the X server on display \":7\"", none },
             { "xcb chosen, answers", x, none, xcb, true, true, nullptr, none },
             { "xcb chosen, no display", none, wayland, xcb, true, false, noDisplay, none },

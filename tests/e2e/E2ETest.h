@@ -2,11 +2,13 @@
 
 // What the end-to-end tests share beyond the session itself.
 #include "X11Session.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <QtTest>
 
 // In initTestCase: the whole test is skipped on a machine without Xvfb.
@@ -14,11 +16,17 @@
     if (!X11Session::xvfbAvailable())                                                                                  \
     QSKIP("Xvfb is not installed; scripts/install-deps installs it")
 
-// A file's bytes; empty when it cannot be read.
-inline QByteArray readFile(const QString& path)
+// Waits up to 10 s for `condition`, else fails with what the session's
+// programs said.
+#define WAIT_FOR(session, condition)                                                                                   \
+    QVERIFY2(QTest::qWaitFor([&] { return bool(condition); }, 10000), qPrintable((session).diagnostics()))
+
+// A picture of one colour saved as `name` in `dir`; its path.
+inline QString pictureFile(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(dir.filePath(name)) ? dir.filePath(name) : QString();
 }
 
 // The file names of the stored cut-outs.
@@ -27,13 +35,20 @@ inline QStringList storedCutouts(const X11Session& session)
     return QDir(session.scrapwickFolder() + "/cutouts").entryList({ "*.png" }, QDir::Files);
 }
 
-// The sizes of the stored cut-outs, newest first, as the gallery index lists them.
+// The stored cut-outs' pictures and sizes, newest first, as the gallery index lists them.
+inline QList<QImage> storedCutoutImages(const X11Session& session)
+{
+    QList<QImage> images;
+    for (const QJsonValue entry :
+        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
+        images.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png"));
+    return images;
+}
 inline QList<QSize> storedCutoutSizes(const X11Session& session)
 {
     QList<QSize> sizes;
-    for (const QJsonValue entry :
-        QJsonDocument::fromJson(readFile(session.scrapwickFolder() + "/gallery-index.json")).array())
-        sizes.append(QImage(session.scrapwickFolder() + "/cutouts/" + entry["id"].toString() + ".png").size());
+    for (const QImage& image : storedCutoutImages(session))
+        sizes.append(image.size());
     return sizes;
 }
 
@@ -49,20 +64,6 @@ inline QList<QPoint> roughRectangle(const QRect& box)
     return points << box.topLeft() + QPoint(2, 2);
 }
 
-// "Shape Recognition" switched on, as the menu stores it, before the app starts.
-inline bool switchShapeRecognitionOn(const X11Session& session)
-{
-    QFile settings(session.configHome() + "/Scrapwick/Scrapwick.conf");
-    return QDir().mkpath(session.configHome() + "/Scrapwick") && settings.open(QIODevice::WriteOnly)
-        && settings.write("[General]\nshapeRecognition.enabled=true\n") > 0;
-}
-
-// The crop overlay while it is up (it covers the 1920 x 1080 screen), else 0.
-inline XWindow cropOverlay(const X11Session& session)
-{
-    return session.appWindow([](QRect r) { return r == QRect(0, 0, 1920, 1080); });
-}
-
 // Screen positions from `from` to `to` in eight steps, for a drag.
 inline QList<QPoint> dragLine(QPoint from, QPoint to)
 {
@@ -72,7 +73,35 @@ inline QList<QPoint> dragLine(QPoint from, QPoint to)
     return points;
 }
 
-// Waits up to 10 s for `condition`, else fails with what the session's
-// programs said.
-#define WAIT_FOR(session, condition)                                                                                   \
-    QVERIFY2(X11Session::waitUntil([&] { return bool(condition); }, 10000), qPrintable((session).diagnostics()))
+// "Shape Recognition" switched on, as the menu stores it, before the app starts.
+inline void switchShapeRecognitionOn(const X11Session& session)
+{
+    QSettings(session.configHome() + "/Scrapwick/Scrapwick.conf", QSettings::IniFormat)
+        .setValue("shapeRecognition.enabled", true);
+}
+
+// The crop overlay while it is up (it covers the 1920 x 1080 screen), else 0.
+inline XWindow cropOverlay(const X11Session& session)
+{
+    return session.appWindow([](QRect r) { return r == QRect(0, 0, 1920, 1080); });
+}
+
+// A click, the pointer moved away after, so that no hover look stays.
+inline bool press(const X11Session& session, XWindow window, QPoint point)
+{
+    return session.click(window, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
+}
+
+// The window of tests/e2e/TestWindow.cpp on the session, and its centre on the
+// screen once it shows (null when it does not).
+inline std::pair<std::unique_ptr<QProcess>, QPoint> showTestWindow(
+    const X11Session& session, const QStringList& arguments)
+{
+    auto window = startProcess(TEST_WINDOW, arguments, session.environment());
+    const QStringList found
+        = session
+              .run("xdotool", { "search", "--sync", "--onlyvisible", "--pid", QString::number(window->processId()) },
+                  10000)
+              .output.split('\n', Qt::SkipEmptyParts);
+    return { std::move(window), found.isEmpty() ? QPoint() : session.screenGeometry(found.last().toUInt()).center() };
+}

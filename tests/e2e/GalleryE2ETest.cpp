@@ -5,26 +5,14 @@
 #include "E2ETest.h"
 #include "GallerySeed.h"
 
-#include <cstdlib>
-
 namespace {
 
-constexpr QPoint firstCell { 130, 200 };
-constexpr QPoint collagesTab { 121, 41 };
-constexpr QPoint selectToggle { 560, 73 };
-constexpr QPoint upArrow { 569, 112 };
-constexpr QPoint downArrow { 569, 442 };
+constexpr QPoint firstCell { 130, 200 }, collagesTab { 121, 41 }, selectToggle { 560, 73 }, upArrow { 569, 112 },
+    downArrow { 569, 442 };
 // In a menu opened on the first cell (top-left at 189, 259): its rows.
-constexpr QPoint copyRow { 220, 279 };
-constexpr QPoint deleteRow { 220, 339 };
-constexpr QPoint selectionDeleteRow { 220, 318 };
+constexpr QPoint copyRow { 220, 279 }, deleteRow { 220, 339 }, selectionDeleteRow { 220, 318 };
 // The confirmation's "Delete" button.
 constexpr QPoint confirmDelete { 345, 264 };
-
-QByteArray idOf(const SeedItem& item)
-{
-    return item.id.toString(QUuid::WithoutBraces).toUpper().toUtf8();
-}
 
 } // namespace
 
@@ -42,16 +30,12 @@ private Q_SLOTS:
             qPrintable(session.lastError()));
         WAIT_FOR(session, session.appHasTrayIcon());
         const XWindow panel = session.waitForAppWindow(Panel::size);
-        QVERIFY2(panel, qPrintable(session.diagnostics()));
         QCOMPARE(session.appOutputLines(), QStringList()); // nothing to say unasked
         // 20 points in from the top-right corner of the work area, here the whole
         // screen: the tray reserves no strip of it.
         const QRect panelFrame(1920 - 20 - 78, 20, 78, 87);
         QCOMPARE(session.screenGeometry(panel), panelFrame);
-        // Presses on the panel move the pointer away after, so no hover look stays.
-        const auto press = [&](QPoint point) {
-            return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
-        };
+        const auto press = [&](QPoint point) { return ::press(session, panel, point); };
         const auto face = [&](QPoint point) { return session.grayAt(panel, point); };
         // Minimised: a bar with the same top edge; a click anywhere on it restores.
         QVERIFY(press(Panel::minimize));
@@ -70,30 +54,31 @@ private Q_SLOTS:
 
         QVERIFY(press(Panel::gallery));
         const XWindow gallery = session.waitForAppWindow({ 601, 472 });
-        QVERIFY2(gallery, qPrintable(session.diagnostics()));
         WAIT_FOR(session, face(Panel::galleryFace) < 40 && face(Panel::moodBoardFace) > 215);
         // Centred on the 1920 x 1080 screen: (1920 - 600.6) / 2 and (1080 - 471.9) / 2, rounded.
-        const QRect opened = session.screenGeometry(gallery);
-        QCOMPARE(opened, QRect(660, 304, 601, 472));
+        const QRect opened(660, 304, 601, 472);
+        QCOMPARE(session.screenGeometry(gallery), opened);
         const QString id = QString::number(gallery);
         QCOMPARE(session.xdotool({ "getwindowname", id }).output.trimmed(), QStringLiteral("Idea Gallery"));
         QVERIFY(session.run("xprop", { "-id", id, "_NET_FRAME_EXTENTS" }).output.contains("= 0, 0, 0, 0"));
 
         // Waits until the window's pixel at `point` shows `colour`.
         const auto shows = [&](QPoint point, QColor colour) {
-            return X11Session::waitUntil([&] { return session.windowImage(gallery).pixelColor(point) == colour; });
+            return QTest::qWaitFor([&] { return session.windowImage(gallery).pixelColor(point) == colour; });
         };
         // Opens the first cell's menu and presses `row` once it shows.
         const auto pressMenuRow = [&](QPoint row) {
             return session.click(gallery, firstCell, 3) && shows(row + QPoint(60, 0), Qt::white)
                 && session.click(gallery, row);
         };
-        const auto confirm
-            = [&] { return shows(confirmDelete + QPoint(30, 0), Qt::white) && session.click(gallery, confirmDelete); };
+        const auto pressMenuRowAndConfirm = [&](QPoint row) {
+            return pressMenuRow(row) && shows(confirmDelete + QPoint(30, 0), Qt::white)
+                && session.click(gallery, confirmDelete);
+        };
         // Whether the i-th cut-out's file or index entry is still there.
         const auto kept = [&](int i) {
-            return QFile::exists(session.scrapwickFolder() + "/cutouts/" + idOf(items[i]) + ".png")
-                || readFile(session.scrapwickFolder() + "/gallery-index.json").contains(idOf(items[i]));
+            return QFile::exists(pngIn(session.scrapwickFolder() + "/cutouts", items[i].id))
+                || readFile(session.scrapwickFolder() + "/gallery-index.json").contains(upperId(items[i].id).toUtf8());
         };
 
         // Cut-outs newest first, three to a row.
@@ -109,23 +94,16 @@ private Q_SLOTS:
         WAIT_FOR(session, session.clipboardImage().pixelColor(10, 10) == items[0].colour);
 
         // Dragged onto a text field, a cut-out drops as its id and its section.
-        QProcess target;
-        target.setProcessEnvironment(session.environment());
-        target.start(DROP_TARGET_WINDOW, {});
-        const QStringList found
-            = session.run("xdotool", { "search", "--sync", "--onlyvisible", "--name", "Drop Target" }, 10000)
-                  .output.split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(!found.isEmpty(), qPrintable(session.diagnostics()));
-        const QPoint field = session.screenGeometry(found.last().toUInt()).center();
+        const auto [target, field] = showTestWindow(session, { "--target" });
         QVERIFY(session.drag(dragLine(opened.topLeft() + firstCell, field)));
         QByteArray dropped;
-        WAIT_FOR(
-            session, dropped.append(target.readAllStandardOutput()).contains("text: " + idOf(items[0]) + ":cutouts"));
-        target.kill();
-        target.waitForFinished();
+        WAIT_FOR(session,
+            dropped.append(target->readAllStandardOutput())
+                .contains(("text: " + upperId(items[0].id) + ":cutouts").toUtf8()));
+        endProcess(*target);
 
         // Delete asks first, then the picture and its index entry go.
-        QVERIFY(pressMenuRow(deleteRow) && confirm());
+        QVERIFY(pressMenuRowAndConfirm(deleteRow));
         WAIT_FOR(session, !kept(0));
         QVERIFY(shows(firstCell, items[1].colour));
 
@@ -133,7 +111,7 @@ private Q_SLOTS:
         // top-left selects its three; the selection's menu deletes them.
         QVERIFY(session.click(gallery, selectToggle));
         QVERIFY(session.drag(dragLine(opened.topLeft() + QPoint(540, 250), opened.topLeft() + QPoint(30, 120))));
-        QVERIFY(pressMenuRow(selectionDeleteRow) && confirm());
+        QVERIFY(pressMenuRowAndConfirm(selectionDeleteRow));
         WAIT_FOR(session, !kept(1) && !kept(2) && !kept(3));
         QVERIFY(kept(4) && shows(firstCell, items[4].colour));
 

@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QImage>
 
@@ -12,12 +11,11 @@ namespace GallerySeed {
 
 QList<SeedItem> sample()
 {
-    const QList<QColor> cutoutColours { QColor(220, 30, 30), QColor(30, 160, 40), QColor(30, 60, 220),
-        QColor(230, 200, 20), QColor(200, 40, 200), QColor(20, 200, 200), QColor(240, 130, 20) };
     const QDateTime newest = QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9));
     QList<SeedItem> items;
-    for (int i = 0; i < cutoutColours.size(); ++i)
-        items.append({ QUuid::createUuid(), cutoutColours[i], QSize(200, 200), false, newest.addSecs(-60 * i) });
+    for (const QRgb colour : { 0xdc1e1e, 0x1ea028, 0x1e3cdc, 0xe6c814, 0xc828c8, 0x14c8c8, 0xf08214 })
+        items.append(
+            { QUuid::createUuid(), QColor(colour), QSize(200, 200), false, newest.addSecs(-60 * items.size()) });
     items.append({ QUuid::createUuid(), QColor(90, 60, 30), QSize(300, 200), true, newest.addSecs(-30) });
     items.append({ QUuid::createUuid(), QColor(120, 120, 120), QSize(300, 200), true, newest.addSecs(-90) });
     return items;
@@ -26,31 +24,25 @@ QList<SeedItem> sample()
 bool write(const QString& scrapwickFolder, const QList<SeedItem>& items)
 {
     QDir root(scrapwickFolder);
-    if (!root.mkpath(QStringLiteral("cutouts")) || !root.mkpath(QStringLiteral("collages")))
+    if (!root.mkpath("cutouts") || !root.mkpath("collages"))
         return false;
-    QHash<QString, QByteArray> encoded;
-    QList<IndexEntry> cutouts;
-    QList<IndexEntry> collages;
+    QHash<QString, QByteArray> encoded; // by colour and size
+    QList<IndexEntry> cutouts, collages;
     for (const SeedItem& item : items) {
-        const QString key = item.colour.name() + QString::number(item.size.width()) + QLatin1Char('x')
-            + QString::number(item.size.height());
+        const QString key = QString("%1 %2x%3").arg(item.colour.name()).arg(item.size.width()).arg(item.size.height());
         if (!encoded.contains(key)) {
             QImage image(item.size, QImage::Format_ARGB32);
             image.fill(item.colour);
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
+            QBuffer buffer(&encoded[key]);
             image.save(&buffer, "PNG");
-            encoded.insert(key, bytes);
         }
-        const QString id = item.id.toString(QUuid::WithoutBraces).toUpper();
-        const QString section = item.collage ? QStringLiteral("collages") : QStringLiteral("cutouts");
-        QFile file(root.filePath(section + QLatin1Char('/') + id + QStringLiteral(".png")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(encoded.value(key)) < 0)
+        const QString section = item.collage ? "collages" : "cutouts";
+        QFile file(root.filePath(section + '/' + item.id.toString(QUuid::WithoutBraces).toUpper() + ".png"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(encoded[key]) < 0)
             return false;
         (item.collage ? collages : cutouts).append({ item.id, item.createdAt, section });
     }
-    QFile index(root.filePath(QStringLiteral("gallery-index.json")));
+    QFile index(root.filePath("gallery-index.json"));
     return index.open(QIODevice::WriteOnly) && index.write(GalleryIndex::encode(cutouts + collages)) > 0;
 }
 

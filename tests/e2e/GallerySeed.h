@@ -2,9 +2,7 @@
 
 #include <QColor>
 #include <QDateTime>
-#include <QList>
 #include <QSize>
-#include <QString>
 #include <QUuid>
 
 // A gallery written straight into a "Scrapwick" data folder before the app

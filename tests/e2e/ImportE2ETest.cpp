@@ -1,10 +1,6 @@
 #include "CanvasSeed.h"
 #include "E2ETest.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 namespace {
 
 // The centres of the board's layers as "canvas.json" has them, back to front,
@@ -12,17 +8,9 @@ namespace {
 QList<QPoint> layerCentres(const X11Session& session)
 {
     QList<QPoint> centres;
-    for (const SeedLayer& layer : CanvasSeed::read(session.scrapwickFolder()))
+    for (const LayerEntry& layer : CanvasSeed::read(session.scrapwickFolder()))
         centres.append(layer.position.toPoint());
     return centres;
-}
-
-QString pictureFile(const QTemporaryDir& dir, const char* name, QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    const QString path = dir.filePath(name);
-    return image.save(path) ? path : QString();
 }
 
 } // namespace
@@ -31,107 +19,89 @@ class ImportE2ETest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Without a tray at first, the panel's right click opens the menu; the
-    // icon docks once a tray appears.
-    void mixedPickStoresThePicturesAndNamesTheFailure()
+    void initTestCase() { REQUIRE_XVFB(); }
+
+    // Pictures come in every way on one desktop: picked in the dialog of the
+    // panel's menu, dragged from a stand-in file manager onto the gallery and
+    // the board, dragged from the gallery onto the board, pasted on the board.
+    void picturesComeInEveryWay()
     {
-        REQUIRE_XVFB();
         QTemporaryDir files;
-        QImage wide(60, 20, QImage::Format_RGB32);
-        wide.fill(Qt::red);
-        QVERIFY(wide.save(files.filePath("photo.png")));
-        QVERIFY(wide.transformed(QTransform().rotate(90)).save(files.filePath("photo.jpg")));
         QFile notes(files.filePath("notes.png"));
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("a shopping list, not a picture\n") > 0);
         notes.close();
+        QStringList picked; // typed into the dialog's file name field, as a user may, in this order
+        for (const auto& [name, size] :
+            { std::pair("photo.png", QSize(60, 20)), std::pair("photo.jpg", QSize(20, 60)) })
+            picked.append('"' + pictureFile(files, name, size, Qt::red) + '"');
+        picked.append('"' + notes.fileName() + '"');
+        const QString wide = pictureFile(files, "wide.png", { 80, 60 }, Qt::red);
+        const QString tall = pictureFile(files, "tall.png", { 60, 80 }, Qt::blue);
+        const QString square = pictureFile(files, "square.png", { 50, 50 }, Qt::green);
 
+        // Without a tray at first, the panel's right click opens the menu; the
+        // icon docks once a tray appears.
         X11Session session({ .windowManager = true });
         QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-        QVERIFY(session.openMenu(session.waitForAppWindow(Panel::size), Panel::titleRow));
+        const XWindow panel = session.waitForAppWindow(Panel::size);
+        QVERIFY(session.openMenu(panel, Panel::titleRow));
         QVERIFY(session.xdotool({ "key", "Down", "Down", "Return" }).succeeded()); // "Import to Idea Gallery..."
         WAIT_FOR(session,
             session.xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed() == "Import to Idea Gallery");
-
-        // Typed into the dialog's file name field, as a user may, in this order.
-        QStringList names;
-        for (const char* name : { "photo.png", "photo.jpg", "notes.png" })
-            names.append('"' + files.filePath(name) + '"');
-        QVERIFY(session.xdotool({ "type", "--delay", "5", names.join(' ') }).succeeded()
+        QVERIFY(session.xdotool({ "type", "--delay", "5", picked.join(' ') }).succeeded()
             && session.xdotool({ "key", "Return" }).succeeded());
-
         // The last picture chosen is the newest; one line names the failure.
         WAIT_FOR(session, storedCutoutSizes(session).size() == 2);
         QCOMPARE(storedCutoutSizes(session), (QList<QSize> { { 20, 60 }, { 60, 20 } }));
         WAIT_FOR(session, !session.appOutputLines().isEmpty());
         QCOMPARE(session.appOutputLines(), QStringList { "[Import] Failed to import 1 file(s): notes.png" });
-
         QVERIFY2(session.startTrayHost(), qPrintable(session.lastError()));
         WAIT_FOR(session, session.appHasTrayIcon());
-    }
 
-    // Two pictures and an address dragged from a stand-in file manager onto the
-    // gallery, then onto the board, where one Ctrl+Z takes both layers away;
-    // a picture on the clipboard pasted onto the board.
-    void dropsAndPasteBringPicturesIn()
-    {
-        REQUIRE_XVFB();
-        QTemporaryDir files;
-        const QString wide = pictureFile(files, "wide.png", { 80, 60 }, Qt::red);
-        const QString tall = pictureFile(files, "tall.png", { 60, 80 }, Qt::blue);
-        const QString square = pictureFile(files, "square.png", { 50, 50 }, Qt::green);
-        QVERIFY(!wide.isEmpty() && !tall.isEmpty() && !square.isEmpty());
-
-        X11Session session({ .windowManager = true });
-        QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
-        const XWindow panel = session.waitForAppWindow(Panel::size);
-        QVERIFY2(panel, qPrintable(session.diagnostics()));
-        QProcess source;
-        source.setProcessEnvironment(session.environment());
-        source.start(DRAG_SOURCE_WINDOW, { wide, tall, "https://example.com/c.png" });
-        const QStringList found
-            = session.run("xdotool", { "search", "--sync", "--onlyvisible", "--name", "Drag Source" }, 10000)
-                  .output.split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(!found.isEmpty(), qPrintable(session.diagnostics()));
-        const QPoint from = session.screenGeometry(found.last().toUInt()).center();
-        const auto press = [&](QPoint point) {
-            return session.click(panel, point) && session.xdotool({ "mousemove", "0", "540" }).succeeded();
-        };
-
-        // Onto the gallery: two cut-outs, the last given first; the address is named as skipped.
-        QVERIFY(press(Panel::gallery));
+        // Two pictures and an address onto the gallery: two cut-outs, the last
+        // given first; the address is named as skipped.
+        const auto [source, from] = showTestWindow(session, { wide, tall, "https://example.com/c.png" });
+        QVERIFY(press(session, panel, Panel::gallery));
         const XWindow gallery = session.waitForAppWindow({ 601, 472 });
-        QVERIFY2(gallery, qPrintable(session.diagnostics()));
         QVERIFY(session.drag(dragLine(from, session.screenGeometry(gallery).topLeft() + QPoint(300, 250))));
-        WAIT_FOR(session, storedCutoutSizes(session) == (QList<QSize> { { 60, 80 }, { 80, 60 } }));
+        WAIT_FOR(session, storedCutoutSizes(session).mid(0, 2) == (QList<QSize> { { 60, 80 }, { 80, 60 } }));
         WAIT_FOR(
             session, session.appOutputLines().contains("[Import] Skipped 1 remote file(s): https://example.com/c.png"));
-        QVERIFY(press(Panel::gallery));
-        WAIT_FOR(session, !session.isViewable(gallery));
 
-        // Onto the board: two more cut-outs and two layers, the first at the
-        // drop point, the next 20 points right and down; one Ctrl+Z undoes both.
-        QVERIFY(press(Panel::moodBoard));
+        // The gallery's first cut-out onto the board's centre, exactly (541, 296)
+        // + (183.38, 72.38) + (297.62, 178.62) on the screen: a layer just there.
+        QVERIFY(press(session, panel, Panel::moodBoard));
         const XWindow board = session.waitForAppWindow(MoodBoard::size);
-        QVERIFY2(board, qPrintable(session.diagnostics()));
-        const QPoint centre = (QPointF(MoodBoard::contentSize.width(), MoodBoard::contentSize.height()) / 2).toPoint();
-        const QPoint dropped = MoodBoard::pointOf(centre);
-        QVERIFY(session.drag(dragLine(from, session.screenGeometry(board).topLeft() + dropped)));
-        WAIT_FOR(session, layerCentres(session).size() == 2 && storedCutoutSizes(session).size() == 4);
-        const QPoint at = layerCentres(session)[0];
-        QVERIFY2((at - centre).manhattanLength() <= 1, qPrintable(QString("%1,%2").arg(at.x()).arg(at.y())));
-        QCOMPARE(layerCentres(session)[1], at + QPoint(20, 20));
+        // The board opens over the gallery; move that aside to the left.
+        QVERIFY(session.xdotool({ "windowmove", QString::number(gallery), "0", "300" }).succeeded());
+        WAIT_FOR(session, session.screenGeometry(gallery).topLeft() == QPoint(0, 300));
+        const QPointF centre(MoodBoard::contentSize.width() / 2, MoodBoard::contentSize.height() / 2);
+        const QPoint dropped = session.screenGeometry(board).topLeft() + MoodBoard::pointOf(centre);
+        QVERIFY(session.drag(dragLine(QPoint(0, 300) + QPoint(130, 200), dropped)));
+        WAIT_FOR(session, CanvasSeed::read(session.scrapwickFolder()).size() == 1);
+        const QPointF at = CanvasSeed::read(session.scrapwickFolder())[0].position;
+        QVERIFY2((at - centre).manhattanLength() < 1e-6, qPrintable(QString("%1,%2").arg(at.x()).arg(at.y())));
+        WAIT_FOR(session, session.windowImage(board).pixelColor(MoodBoard::pointOf(centre)) == QColor(Qt::blue));
+
+        // The two files onto the board: two more cut-outs and two layers, the
+        // first at the drop point, the next 20 points right and down; one
+        // Ctrl+Z undoes both.
+        QVERIFY(session.drag(dragLine(from, dropped)));
+        WAIT_FOR(session, layerCentres(session).size() == 3 && storedCutoutSizes(session).size() == 6);
+        QVERIFY2((layerCentres(session)[1] - centre).manhattanLength() <= 1, "at the drop point");
+        QCOMPARE(layerCentres(session)[2], layerCentres(session)[1] + QPoint(20, 20));
         QVERIFY(session.click(board, MoodBoard::pointOf({ 20, 20 }))); // empty canvas: the board has the keys
         QVERIFY(session.xdotool({ "key", "ctrl+z" }).succeeded());
-        WAIT_FOR(session, layerCentres(session).isEmpty());
+        WAIT_FOR(session, layerCentres(session).size() == 1);
 
         // Ctrl+V with a picture on the clipboard: a cut-out, and a layer in the middle of the view.
         QVERIFY(session.run("sh", { "-c", "xclip -selection clipboard -t image/png -i \"$0\" >/dev/null 2>&1", square })
                     .succeeded());
         QVERIFY(session.xdotool({ "key", "ctrl+v" }).succeeded());
-        WAIT_FOR(session, layerCentres(session) == QList<QPoint> { centre } && storedCutoutSizes(session).size() == 5);
+        WAIT_FOR(session, layerCentres(session).size() == 2 && storedCutoutSizes(session).size() == 7);
+        QCOMPARE(layerCentres(session)[1], centre.toPoint());
         QCOMPARE(storedCutoutSizes(session).first(), QSize(50, 50));
-        source.kill();
-        source.waitForFinished();
+        endProcess(*source);
     }
 };
 

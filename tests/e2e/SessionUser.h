@@ -9,7 +9,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -17,25 +16,18 @@ class QProcess;
 
 class SessionUser {
 public:
-    // The user to run as, made if need be; nothing, with `error` set, when
-    // it cannot be had.
-    [[nodiscard]] static std::optional<SessionUser> obtain(QString& error);
+    // The user to run as, made if need be; nothing when it cannot be had.
+    [[nodiscard]] static std::optional<SessionUser> obtain();
 
-    [[nodiscard]] bool isSelf() const { return m_self; }
     // `process` will run as this user, with no other groups.
     void applyTo(QProcess& process) const;
     // `path` becomes this user's, with `mode` (e.g. 0700); the test keeps its
     // way in as root.
     [[nodiscard]] bool own(const QString& path, mode_t mode) const;
-    // Runs `work` in this process with this user's identity (effective ids),
-    // for a connection the peer must see as this user's; false when the
-    // identity could not be taken.
-    [[nodiscard]] bool actAs(const std::function<void()>& work) const;
 
 private:
-    SessionUser(uid_t uid, gid_t gid, bool self);
+    SessionUser(uid_t uid, gid_t gid);
 
     uid_t m_uid;
     gid_t m_gid;
-    bool m_self;
 };

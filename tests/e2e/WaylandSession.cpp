@@ -2,32 +2,33 @@
 
 #include <QDBusInterface>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
+#include <QTest>
 
-#include <xcb/xcb.h>
-
+#include <numeric>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int readyTimeoutMs = 15000;
 const QString portalDaemon = "/usr/libexec/xdg-desktop-portal";
 const QString wlrPortal = "/usr/libexec/xdg-desktop-portal-wlr";
 const QString wlrPortalFile = "/usr/share/xdg-desktop-portal/portals/wlr.portal";
+// For files the test writes and the session's user reads.
+constexpr QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size()
-        && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        && file.setPermissions(readable);
 }
 
 } // namespace
 
-WaylandSession::WaylandSession(WaylandSessionOptions options)
-    : m_options(std::move(options))
+WaylandSession::WaylandSession(QList<QSize> outputs)
+    : m_outputs(std::move(outputs))
 {
 }
 
@@ -35,12 +36,11 @@ WaylandSession::~WaylandSession()
 {
     for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process)
         endProcess(**process);
-    m_bus.reset();
 }
 
 QString WaylandSession::unavailableReason()
 {
-    for (const char* program : { "sway", "swaymsg", "swaybg", "grim", "Xwayland", "dbus-daemon", "pipewire" })
+    for (const char* program : { "sway", "swaybg", "grim", "Xwayland", "xhost", "dbus-daemon", "pipewire" })
         if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
             return QString("%1 is not installed; scripts/install-deps installs it").arg(program);
     for (const QString& file : { portalDaemon, wlrPortal, wlrPortalFile })
@@ -59,116 +59,78 @@ bool WaylandSession::fail(const QString& message)
 
 bool WaylandSession::start()
 {
-    QString error;
-    m_user = SessionUser::obtain(error);
+    m_user = SessionUser::obtain();
     if (!m_user)
-        return fail(error);
-    bool made = m_folder.isValid() && ::chmod(QFile::encodeName(m_folder.path()).constData(), 0755) == 0;
+        return fail("cannot make the session's user with useradd");
+    bool made = m_folder.isValid() && m_user->own(m_folder.path(), 0755);
     for (const char* folder : { "runtime", "home", "portals" })
-        made = made && QDir(m_folder.path()).mkpath(folder) && (*folder == 'p' || m_user->own(filePath(folder), 0700));
+        made = made && QDir(m_folder.path()).mkpath(folder) && m_user->own(filePath(folder), 0700);
     if (!made)
         return fail("cannot make the session's folders in " + m_folder.path());
     // XWayland's socket goes into /tmp/.X11-unix. Made by sway's user it would
     // shut out every other user's X server; it belongs to all, with the sticky bit.
-    if (geteuid() == 0 && !QFile::exists("/tmp/.X11-unix")) {
-        if (::mkdir("/tmp/.X11-unix", 01777) != 0 || ::chmod("/tmp/.X11-unix", 01777) != 0)
-            return fail("cannot make /tmp/.X11-unix");
-    }
-    return startSway() && (!m_options.screenshotPortal || startPortal());
+    if (geteuid() == 0 && !QFile::exists("/tmp/.X11-unix")
+        && (::mkdir("/tmp/.X11-unix", 01777) != 0 || ::chmod("/tmp/.X11-unix", 01777) != 0))
+        return fail("cannot make /tmp/.X11-unix");
+    return startSway() && startPortal();
 }
 
 QProcessEnvironment WaylandSession::environment() const
 {
     // Nothing of the test machine's own desktop leaks in.
+    const std::pair<const char*, QString> variables[] = { { "PATH", qEnvironmentVariable("PATH", "/usr/bin:/bin") },
+        { "LANG", "C.UTF-8" }, { "HOME", filePath("home") }, { "XDG_RUNTIME_DIR", filePath("runtime") },
+        { "XDG_CONFIG_HOME", filePath("home/config") }, { "XDG_CACHE_HOME", filePath("home/cache") },
+        { "XDG_SESSION_TYPE", "wayland" }, { "XDG_CURRENT_DESKTOP", "sway" }, { "WAYLAND_DISPLAY", m_waylandDisplay },
+        { "DISPLAY", m_xDisplay }, { "DBUS_SESSION_BUS_ADDRESS", m_bus ? m_bus->address() : QString() } };
     QProcessEnvironment environment;
-    environment.insert("PATH", qEnvironmentVariable("PATH", "/usr/bin:/bin"));
-    environment.insert("LANG", "C.UTF-8");
-    environment.insert("HOME", filePath("home"));
-    environment.insert("XDG_RUNTIME_DIR", filePath("runtime"));
-    environment.insert("XDG_CONFIG_HOME", filePath("home/config"));
-    environment.insert("XDG_CACHE_HOME", filePath("home/cache"));
-    environment.insert("XDG_SESSION_TYPE", "wayland");
-    environment.insert("XDG_CURRENT_DESKTOP", "sway");
-    const std::pair<const char*, QString> known[] = { { "WAYLAND_DISPLAY", m_waylandDisplay },
-        { "DISPLAY", m_xDisplay }, { "SWAYSOCK", m_swaySocket }, { "DBUS_SESSION_BUS_ADDRESS", m_busAddress } };
-    for (const auto& [name, value] : known)
+    for (const auto& [name, value] : variables)
         if (!value.isEmpty())
             environment.insert(QString::fromLatin1(name), value);
     return environment;
 }
 
-QProcess& WaylandSession::launch(
-    const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+bool WaylandSession::launch(const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment, const std::function<bool()>& ready)
 {
-    auto& process = *m_processes.emplace_back(std::make_unique<QProcess>());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(filePath("home"));
-    m_user->applyTo(process);
-    process.start(program, arguments);
-    return process;
+    const QProcess& process
+        = *m_processes.emplace_back(startProcess(program, arguments, environment, &*m_user, filePath("home")));
+    return waitWhileRunning(process, ready, 15000) || fail(program + " did not start");
 }
 
 bool WaylandSession::startSway()
 {
-    // Once sway runs, a program it starts writes down where to find it.
+    // Once sway runs, a program it starts lets the test's user into XWayland
+    // (which takes local clients of its own user only), then writes down where
+    // to find it all.
     const QString ready = filePath("home/ready");
-    QByteArray configuration = "xwayland force\n"
-                               "default_border none\n"
-                               "default_floating_border none\n"
-                               "focus_follows_mouse no\n";
-    for (int i = 0; i < m_options.outputs.size(); ++i) {
-        const QRect geometry = outputGeometry(i);
+    QString configuration = "xwayland force\n"
+                            "default_border none\n"
+                            "default_floating_border none\n"
+                            "focus_follows_mouse no\n";
+    for (int i = 0; i < m_outputs.size(); ++i)
         configuration += QString("output HEADLESS-%1 resolution %2x%3 position %4 0\n")
                              .arg(i + 1)
-                             .arg(geometry.width())
-                             .arg(geometry.height())
-                             .arg(geometry.x())
-                             .toUtf8();
-    }
-    configuration += "exec printf '%s\\n%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" \"$SWAYSOCK\" > " + ready.toUtf8()
-        + ".part && mv " + ready.toUtf8() + ".part " + ready.toUtf8() + "\n";
-    if (!writeFile(filePath("sway.conf"), configuration))
-        return fail("cannot write sway's configuration");
-
+                             .arg(m_outputs[i].width())
+                             .arg(m_outputs[i].height())
+                             .arg(outputGeometry(i).x());
+    configuration += QString("exec xhost +si:localuser:%1 && printf '%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" "
+                             "> %2.part && mv %2.part %2\n")
+                         .arg(QString::fromLocal8Bit(getpwuid(geteuid())->pw_name), ready);
     QProcessEnvironment environment = this->environment();
     environment.insert("WLR_BACKENDS", "headless");
-    environment.insert("WLR_HEADLESS_OUTPUTS", QString::number(m_options.outputs.size()));
+    environment.insert("WLR_HEADLESS_OUTPUTS", QString::number(m_outputs.size()));
     environment.insert("WLR_LIBINPUT_NO_DEVICES", "1");
     environment.insert("WLR_RENDERER", "pixman");
-    if (!waitForFile(ready, launch("sway", { "-c", filePath("sway.conf") }, environment)))
-        return false;
+    if (!writeFile(filePath("sway.conf"), configuration.toUtf8())
+        || !launch("sway", { "-c", filePath("sway.conf") }, environment, [&] { return QFile::exists(ready); }))
+        return fail("sway did not start");
     QFile file(ready);
     const QStringList names
         = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
-    if (names.size() < 3 || names[0].isEmpty() || names[1].isEmpty())
-        return fail("sway gave no Wayland or X11 display");
-    m_waylandDisplay = names[0];
-    m_xDisplay = names[1];
-    m_swaySocket = names[2];
-    return letTheTestIn();
-}
-
-bool WaylandSession::letTheTestIn()
-{
-    // XWayland takes local clients of its own user only. Its user lets the
-    // test's user in, so the test can look at windows and send XTEST input.
-    if (m_user->isSelf())
-        return true;
-    bool granted = false;
-    const bool acted = m_user->actAs([&] {
-        xcb_connection_t* connection = xcb_connect(m_xDisplay.toLocal8Bit().constData(), nullptr);
-        if (!xcb_connection_has_error(connection)) {
-            static const char user[] = "localuser\0root"; // a server-interpreted address: type, NUL, value
-            auto* error = xcb_request_check(connection,
-                xcb_change_hosts_checked(connection, XCB_HOST_MODE_INSERT, XCB_FAMILY_SERVER_INTERPRETED,
-                    sizeof user - 1, reinterpret_cast<const uint8_t*>(user)));
-            granted = !error;
-            std::free(error);
-        }
-        xcb_disconnect(connection);
-    });
-    return (acted && granted) || fail("cannot let the test's user into XWayland on " + m_xDisplay);
+    m_waylandDisplay = names.value(0);
+    m_xDisplay = names.value(1);
+    return (!m_waylandDisplay.isEmpty() && !m_xDisplay.isEmpty()) || fail("sway gave no Wayland or X11 display");
 }
 
 bool WaylandSession::startPortal()
@@ -177,21 +139,9 @@ bool WaylandSession::startPortal()
         daemon.setProcessEnvironment(environment());
         m_user->applyTo(daemon);
     });
-    m_busAddress = m_bus->address();
-    if (m_busAddress.isEmpty())
+    if (m_bus->address().isEmpty())
         return fail(m_bus->error());
-
-    // The wlroots backend needs PipeWire (for screen casts) before it starts.
-    if (!waitForFile(filePath("runtime/pipewire-0"), launch("pipewire", {}, environment())))
-        return false;
-
-    QProcessEnvironment standInEnvironment = environment();
-    standInEnvironment.insert("QT_QPA_PLATFORM", "offscreen");
-    if (!waitForBusName("org.freedesktop.impl.portal.desktop.wlr", launch(wlrPortal, {}, environment()))
-        || !waitForBusName("org.freedesktop.impl.portal.desktop.scrapwicktest",
-            launch(QStringLiteral(PORTAL_ACCESS_STAND_IN), {}, standInEnvironment)))
-        return false;
-
+    const auto onBus = [this](const QString& name) { return [this, name] { return m_bus->has(name); }; };
     // The portal picks its backends by the desktop's name (XDG_CURRENT_DESKTOP).
     const QByteArray standInPortal = "[portal]\n"
                                      "DBusName=org.freedesktop.impl.portal.desktop.scrapwicktest\n"
@@ -200,107 +150,72 @@ bool WaylandSession::startPortal()
     if (!QFile::copy(wlrPortalFile, filePath("portals/wlr.portal"))
         || !writeFile(filePath("portals/scrapwicktest.portal"), standInPortal))
         return fail("cannot write the portal files");
-    QProcessEnvironment portalEnvironment = environment();
-    portalEnvironment.insert("XDG_DESKTOP_PORTAL_DIR", filePath("portals"));
-    m_portal = &launch(portalDaemon, {}, portalEnvironment);
-    if (!waitForBusName("org.freedesktop.portal.Desktop", *m_portal))
+    QProcessEnvironment standIn = environment(), portal = environment();
+    standIn.insert("QT_QPA_PLATFORM", "offscreen");
+    portal.insert("XDG_DESKTOP_PORTAL_DIR", filePath("portals"));
+    // The wlroots backend needs PipeWire (for screen casts) before it starts.
+    if (!launch("pipewire", {}, environment(), [&] { return QFile::exists(filePath("runtime/pipewire-0")); })
+        || !launch(wlrPortal, {}, environment(), onBus("org.freedesktop.impl.portal.desktop.wlr"))
+        || !launch(PORTAL_ACCESS_STAND_IN, {}, standIn, onBus("org.freedesktop.impl.portal.desktop.scrapwicktest"))
+        || !launch(portalDaemon, {}, portal, onBus("org.freedesktop.portal.Desktop")))
         return false;
+    m_portal = m_processes.back().get();
     QDBusInterface screenshot("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
         "org.freedesktop.portal.Screenshot", m_bus->connection());
     return screenshot.isValid() || fail("xdg-desktop-portal offers no Screenshot interface");
 }
 
-bool WaylandSession::waitForFile(const QString& path, const QProcess& process)
-{
-    return (X11Session::waitUntil(
-                [&] { return QFile::exists(path) || process.state() == QProcess::NotRunning; }, readyTimeoutMs)
-               && QFile::exists(path))
-        || fail(process.program() + " did not start");
-}
-
-bool WaylandSession::waitForBusName(const QString& name, const QProcess& process)
-{
-    const bool ready = m_bus->waitFor(name, &process, readyTimeoutMs);
-    if (!ready && process.state() == QProcess::NotRunning)
-        return fail(process.program() + " did not run: " + process.errorString());
-    return ready || fail(process.program() + " did not take " + name + " in time");
-}
-
 QString WaylandSession::diagnostics() const
 {
-    QString text = QString("wayland %1, X11 %2, bus %3\n").arg(m_waylandDisplay, m_xDisplay, m_busAddress);
+    QString text = QString("wayland %1, X11 %2\n").arg(m_waylandDisplay, m_xDisplay);
     for (const auto& process : m_processes)
-        text += QString("[%1] %2\n").arg(process->program(), QString::fromLocal8Bit(process->readAll()).right(4000));
+        text += QString("[%1] %2\n").arg(process->program(), outputOf(*process).right(4000));
     return text;
 }
 
 std::unique_ptr<X11Session> WaylandSession::desktop() const
 {
-    return std::make_unique<X11Session>(
-        X11SessionOptions { .existingDisplay = m_xDisplay, .appUser = &*m_user, .appEnvironment = appEnvironment() });
-}
-
-QProcessEnvironment WaylandSession::appEnvironment() const
-{
+    // Left empty, the app picks its platform itself, as it does on a desktop;
+    // its data and settings stay in the folders its X11Session makes.
     QProcessEnvironment environment = this->environment();
-    // Left empty, the app picks its platform itself, as it does on a desktop.
     environment.insert("QT_QPA_PLATFORM", QString());
-    environment.remove("SWAYSOCK");
-    // The app's data and settings stay in the folders its X11Session made.
     environment.remove("XDG_CONFIG_HOME");
-    return environment;
+    return std::make_unique<X11Session>(
+        X11SessionOptions { .existingDisplay = m_xDisplay, .appUser = &*m_user, .appEnvironment = environment });
 }
 
 QRect WaylandSession::outputGeometry(int output) const
 {
-    int x = 0;
-    for (int i = 0; i < output; ++i)
-        x += m_options.outputs[i].width();
-    return { QPoint(x, 0), m_options.outputs.value(output) };
+    const int x = std::accumulate(
+        m_outputs.begin(), m_outputs.begin() + output, 0, [](int x, QSize size) { return x + size.width(); });
+    return { QPoint(x, 0), m_outputs.value(output) };
 }
 
 CommandResult WaylandSession::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
-    QProcess process;
-    process.setProcessEnvironment(environment());
-    process.setWorkingDirectory(filePath("home"));
-    m_user->applyTo(process);
-    process.start(program, arguments);
-    return finishCommand(process, timeoutMs);
+    return finishCommand(*startProcess(program, arguments, environment(), &*m_user, filePath("home")), timeoutMs);
 }
 
 bool WaylandSession::showPicture(int output, const QImage& picture)
 {
     const QString file = filePath(QString("picture-%1.png").arg(output + 1));
-    if (!picture.save(file, "PNG") || ::chmod(QFile::encodeName(file).constData(), 0644) != 0)
-        return fail("cannot write " + file);
-    const QProcess& process
-        = launch("swaybg", { "-o", QString("HEADLESS-%1").arg(output + 1), "-i", file, "-m", "center" }, environment());
+    const QString layout = filePath("home/layout.png");
     const QRect area(outputGeometry(output).topLeft(), picture.size());
-    const QImage expected = picture.convertToFormat(QImage::Format_RGB32);
-    return X11Session::waitUntil(
-               [&] {
-                   const QImage shown = screenshot();
-                   return process.state() == QProcess::NotRunning
-                       || (!shown.isNull() && shown.copy(area).convertToFormat(QImage::Format_RGB32) == expected);
-               },
-               readyTimeoutMs)
-        && process.state() == QProcess::Running
+    const auto shown = [&] {
+        QFile::remove(layout);
+        return run("grim", { layout }).succeeded()
+            && QImage(layout).copy(area).convertToFormat(QImage::Format_RGB32)
+            == picture.convertToFormat(QImage::Format_RGB32);
+    };
+    return (picture.save(file) && QFile::setPermissions(file, readable)
+               && launch("swaybg", { "-o", QString("HEADLESS-%1").arg(output + 1), "-i", file, "-m", "center" },
+                   environment(), shown))
         || fail(QString("swaybg did not show the picture on output %1").arg(output + 1));
-}
-
-QImage WaylandSession::screenshot() const
-{
-    const QString file = filePath("home/layout.png");
-    QFile::remove(file);
-    return run("grim", { file }).succeeded() ? QImage(file) : QImage();
 }
 
 bool WaylandSession::stopScreenshotPortal()
 {
-    if (!m_portal)
-        return fail("no portal runs");
     endProcess(*m_portal);
-    return X11Session::waitUntil([&] { return !m_bus->has("org.freedesktop.portal.Desktop"); })
+    return QTest::qWaitFor([&] { return !m_bus->has("org.freedesktop.portal.Desktop"); })
         || fail("xdg-desktop-portal still holds its name");
 }

@@ -8,14 +8,14 @@
 // own with mode 0700:
 //   - sway on the headless backend with the pixman renderer and no input
 //     devices, one output per entry of `outputs`, side by side from (0, 0)
-//     ("HEADLESS-1", "HEADLESS-2", ...), and XWayland started at once;
-//   - with `screenshotPortal`: a private D-Bus session bus, PipeWire,
-//     xdg-desktop-portal-wlr (its Screenshot runs grim), a stand-in for the
-//     Access dialog that grants as a user pressing "Allow" would (the one
-//     part that is not the real desktop's; xdg-desktop-portal 1.16 offers
-//     Screenshot only when some backend implements Access), and
-//     xdg-desktop-portal itself, told through XDG_DESKTOP_PORTAL_DIR to use
-//     those two backends.
+//     ("HEADLESS-1", "HEADLESS-2", ...), and XWayland started at once, which
+//     lets the test's user in (xhost), to look at windows and send XTEST input;
+//   - a private D-Bus session bus, PipeWire, xdg-desktop-portal-wlr (its
+//     Screenshot runs grim), a stand-in for the Access dialog that grants as
+//     a user pressing "Allow" would (the one part that is not the real
+//     desktop's; xdg-desktop-portal 1.16 offers Screenshot only when some
+//     backend implements Access), and xdg-desktop-portal itself, told through
+//     XDG_DESKTOP_PORTAL_DIR to use those two backends.
 // Each is waited for until it answers (its bus name, its socket). Start one
 // session per test program; it takes a few seconds.
 //
@@ -23,7 +23,7 @@
 // attached to XWayland's display (windows, XTEST pointer input, which drives
 // X11 clients though the compositor has no input device), whose launchApp()
 // and runApp() run the app as the session's user in the Wayland session, on
-// its bus. A fresh desktop() per test case gives the app empty folders.
+// its bus, with empty folders of its own.
 //
 //     WaylandSession session; // in initTestCase
 //     QVERIFY2(session.start(), qPrintable(session.lastError()));
@@ -34,30 +34,12 @@
 #include "SessionUser.h"
 #include "X11Session.h"
 
-#include <QImage>
-#include <QList>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QRect>
-#include <QSize>
-#include <QString>
-#include <QTemporaryDir>
-
-#include <memory>
 #include <optional>
-#include <vector>
-
-struct WaylandSessionOptions {
-    QList<QSize> outputs { { 1024, 768 }, { 1280, 768 } };
-    bool screenshotPortal = true;
-};
 
 class WaylandSession {
 public:
-    explicit WaylandSession(WaylandSessionOptions options = {});
+    explicit WaylandSession(QList<QSize> outputs = { { 1024, 768 }, { 1280, 768 } });
     ~WaylandSession();
-    WaylandSession(const WaylandSession&) = delete;
-    WaylandSession& operator=(const WaylandSession&) = delete;
 
     // What this machine lacks to run the session (for QSKIP); empty when nothing.
     [[nodiscard]] static QString unavailableReason();
@@ -68,19 +50,13 @@ public:
     [[nodiscard]] QString diagnostics() const;
 
     [[nodiscard]] std::unique_ptr<X11Session> desktop() const;
-    // For the app: the Wayland session, its bus and runtime folder; the Qt
-    // platform left to the app's own choice.
-    [[nodiscard]] QProcessEnvironment appEnvironment() const;
-
     [[nodiscard]] QRect outputGeometry(int output) const;
-    // Runs a program in the session as its user (swaymsg, grim) and waits for it.
+    // Runs a program in the session as its user (grim) and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     // Shows `picture` at the top left of `output` as a native Wayland client
     // (swaybg), which no X11 client can see, and waits until the compositor
     // shows it.
     [[nodiscard]] bool showPicture(int output, const QImage& picture);
-    // The whole layout as the compositor shows it (grim); null on failure.
-    [[nodiscard]] QImage screenshot() const;
     // Ends xdg-desktop-portal, as on a desktop that has none; waits until its
     // bus name is gone.
     [[nodiscard]] bool stopScreenshotPortal();
@@ -88,22 +64,18 @@ public:
 private:
     bool fail(const QString& message);
     [[nodiscard]] QProcessEnvironment environment() const;
-    // Starts `program` as the session's user with `environment`; kept until the end.
-    QProcess& launch(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment);
-    // Waits until `process` has made the file or socket `path`.
-    bool waitForFile(const QString& path, const QProcess& process);
-    // Waits until `process` has put `name` on the session bus.
-    bool waitForBusName(const QString& name, const QProcess& process);
+    // Starts `program` as the session's user, kept until the end, and waits until `ready` holds.
+    bool launch(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+        const std::function<bool()>& ready);
     bool startSway();
-    bool letTheTestIn();
     bool startPortal();
     [[nodiscard]] QString filePath(const QString& name) const { return m_folder.filePath(name); }
 
-    WaylandSessionOptions m_options;
+    QList<QSize> m_outputs;
     std::optional<SessionUser> m_user;
     QTemporaryDir m_folder;
     QString m_lastError;
-    QString m_waylandDisplay, m_xDisplay, m_swaySocket, m_busAddress;
+    QString m_waylandDisplay, m_xDisplay;
     std::unique_ptr<PrivateBus> m_bus;
     // In starting order, ended in reverse.
     std::vector<std::unique_ptr<QProcess>> m_processes;

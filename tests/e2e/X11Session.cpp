@@ -1,59 +1,67 @@
 #include "X11Session.h"
-#include "PrivateBus.h"
 #include "SessionUser.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QStandardPaths>
-#include <QThread>
+#include <QTest>
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-constexpr int readyTimeoutMs = 10000;
-
 template <typename Reply> std::unique_ptr<Reply, decltype(&std::free)> owned(Reply* reply)
 {
     return { reply, &std::free };
 }
-
 } // namespace
+
+std::unique_ptr<QProcess> startProcess(const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment, const SessionUser* user, const QString& folder)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(folder);
+    if (user)
+        user->applyTo(*process);
+    process->start(program, arguments);
+    return process;
+}
+
+bool waitWhileRunning(const QProcess& process, const std::function<bool()>& ready, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return ready() || process.state() == QProcess::NotRunning; }, timeoutMs) && ready();
+}
 
 void endProcess(QProcess& process)
 {
     if (process.state() == QProcess::NotRunning)
         return;
     process.terminate();
-    if (!process.waitForFinished(2000)) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
+    if (!process.waitForFinished(2000))
+        process.kill(), process.waitForFinished(2000);
 }
 
 CommandResult finishCommand(QProcess& process, int timeoutMs)
 {
     process.closeWriteChannel();
-    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
-    if (process.state() != QProcess::NotRunning)
-        endProcess(process);
+    // (Qt's wait answers false for a process it has already seen end.)
+    const bool finished = (process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs))
+        && process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
+    endProcess(process);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
     return { finished, process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
         finished ? errors : process.errorString() + ' ' + errors };
 }
 
+QString outputOf(QProcess& process)
+{
+    return QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
 // Xvfb serves one screen, number 0, so its root is the first.
 struct X11Session::Connection {
     explicit Connection(const QString& display)
-        : c(xcb_connect(display.toLocal8Bit().constData(), nullptr))
+        : c(xcb_connect(qPrintable(display), nullptr))
         , root(xcb_connection_has_error(c) ? 0 : xcb_setup_roots_iterator(xcb_get_setup(c)).data->root)
         , netWmPid(atom("_NET_WM_PID"))
     {
@@ -67,36 +75,31 @@ struct X11Session::Connection {
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
-    [[nodiscard]] bool ownsSelection(const QByteArray& prefix) const
+    // The windows' parents, children and the process ids they carry in
+    // _NET_WM_PID (0: none), asked all at once.
+    struct Family {
+        xcb_window_t parent = 0;
+        QList<XWindow> children;
+        qint64 pid = 0;
+    };
+    [[nodiscard]] QList<Family> families(const QList<XWindow>& windows) const
     {
-        const xcb_atom_t selection = atom(prefix + '0');
-        auto reply = owned(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
-        return reply && reply->owner != XCB_NONE;
-    }
-
-    [[nodiscard]] xcb_window_t parent(xcb_window_t window) const
-    {
-        auto reply = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-        return reply ? reply->parent : 0;
-    }
-
-    [[nodiscard]] QList<XWindow> children(xcb_window_t window) const
-    {
-        auto reply = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-        if (!reply)
-            return {};
-        const xcb_window_t* first = xcb_query_tree_children(reply.get());
-        return QList<XWindow>(first, first + xcb_query_tree_children_length(reply.get()));
-    }
-
-    // The process id a window carries in _NET_WM_PID, or 0.
-    [[nodiscard]] qint64 pid(xcb_window_t window) const
-    {
-        auto reply = owned(
-            xcb_get_property_reply(c, xcb_get_property(c, 0, window, netWmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
-        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
-            return 0;
-        return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+        QList<std::pair<xcb_query_tree_cookie_t, xcb_get_property_cookie_t>> cookies;
+        for (const XWindow window : windows)
+            cookies.append(
+                { xcb_query_tree(c, window), xcb_get_property(c, 0, window, netWmPid, XCB_ATOM_CARDINAL, 0, 1) });
+        QList<Family> found;
+        for (const auto& [treeCookie, pidCookie] : cookies) {
+            auto tree = owned(xcb_query_tree_reply(c, treeCookie, nullptr));
+            auto pid = owned(xcb_get_property_reply(c, pidCookie, nullptr));
+            const xcb_window_t* first = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+            found.append({ tree ? tree->parent : 0,
+                QList<XWindow>(first, first + (tree ? xcb_query_tree_children_length(tree.get()) : 0)),
+                pid && xcb_get_property_value_length(pid.get()) == 4
+                    ? *static_cast<const quint32*>(xcb_get_property_value(pid.get()))
+                    : 0 });
+        }
+        return found;
     }
 
     xcb_connection_t* c;
@@ -105,7 +108,7 @@ struct X11Session::Connection {
 };
 
 X11Session::X11Session(X11SessionOptions options)
-    : m_options(options)
+    : m_options(std::move(options))
 {
 }
 
@@ -118,38 +121,52 @@ X11Session::~X11Session()
     m_connection.reset();
     if (m_xserver)
         endProcess(*m_xserver);
-    m_bus.reset();
-}
-
-bool X11Session::xvfbAvailable()
-{
-    return !QStandardPaths::findExecutable("Xvfb").isEmpty();
-}
-
-QString X11Session::scrapwickPath()
-{
-    return QStringLiteral(SCRAPWICK_BINARY);
 }
 
 bool X11Session::fail(const QString& message)
 {
-    m_lastError = message;
+    m_lastError = message + '\n' + diagnostics();
     return false;
 }
 
 bool X11Session::start()
 {
-    if (!m_options.existingDisplay.isEmpty()) {
-        m_display = m_options.existingDisplay;
-        m_connection = std::make_unique<Connection>(m_display);
-        return !xcb_connection_has_error(m_connection->c) || fail("cannot connect to the X server on " + m_display);
-    }
-    if (!startBus() || !startXServer())
-        return false;
+    // The app's folders; its user must reach them, while the test reads them as root.
+    const SessionUser* user = m_options.appUser;
+    bool made = !user || user->own(m_home.path(), 0755);
+    for (const QString& folder : { m_home.filePath("data"), configHome(), runtimeDir() })
+        made = made && QDir().mkpath(folder)
+            && (user ? user->own(folder, 0700)
+                     : QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    if (!made)
+        return fail("cannot make the app's folders in " + m_home.path());
+    if (!m_options.existingDisplay.isEmpty())
+        return connect(m_options.existingDisplay);
+    m_bus = std::make_unique<PrivateBus>(m_home.filePath("bus"));
+    if (busAddress().isEmpty())
+        return fail(m_bus->error());
+    // Xvfb picks a free display itself and writes its number to standard output.
+    const QSize size = m_options.screenSize;
+    m_xserver = startProcess("Xvfb",
+        { "-displayfd", "1", "-screen", "0",
+            QString("%1x%2x%3").arg(size.width()).arg(size.height()).arg(m_options.depth), "-nolisten", "tcp",
+            "-noreset" },
+        QProcessEnvironment::systemEnvironment());
+    if (!waitWhileRunning(
+            *m_xserver, [&] { return m_xserver->canReadLine(); }, 10000))
+        return fail("Xvfb reported no display: " + m_xserver->errorString());
     // Each helper is ready once it owns its selection on the screen.
-    return (!m_options.windowManager || startHelper("openbox --sm-disable", "WM_S"))
+    return connect(':' + QString::fromLatin1(m_xserver->readLine().trimmed()))
+        && (!m_options.windowManager || startHelper("openbox --sm-disable", "WM_S"))
         && (!m_options.compositor || startHelper("picom --backend xrender", "_NET_WM_CM_S"))
         && (!m_options.trayHost || startTrayHost());
+}
+
+bool X11Session::connect(const QString& display)
+{
+    m_display = display;
+    m_connection = std::make_unique<Connection>(m_display);
+    return !xcb_connection_has_error(m_connection->c) || fail("cannot connect to the X server on " + m_display);
 }
 
 bool X11Session::startTrayHost()
@@ -158,55 +175,18 @@ bool X11Session::startTrayHost()
         "trayer --edge top --align right --widthtype request --height 24 --transparent false", "_NET_SYSTEM_TRAY_S");
 }
 
-bool X11Session::startBus()
-{
-    m_bus = std::make_unique<PrivateBus>(m_home.filePath("bus"));
-    m_busAddress = m_bus->address();
-    return !m_busAddress.isEmpty() || fail(m_bus->error());
-}
-
-qint64 X11Session::busNameOwner(const QString& name) const
-{
-    const QDBusConnection bus = m_bus ? m_bus->connection() : QDBusConnection(QString());
-    const QDBusReply<uint> pid = bus.isConnected() ? bus.interface()->servicePid(name) : QDBusReply<uint>();
-    return pid.isValid() ? pid.value() : 0;
-}
-
-bool X11Session::startXServer()
-{
-    // Xvfb picks a free display itself and writes its number to standard output.
-    const QSize size = m_options.screenSize;
-    const QString screen = QString("%1x%2x%3").arg(size.width()).arg(size.height()).arg(m_options.depth);
-    m_xserver = std::make_unique<QProcess>();
-    m_xserver->start("Xvfb", { "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset" });
-    (void)waitUntil(
-        [&] { return m_xserver->canReadLine() || m_xserver->state() == QProcess::NotRunning; }, readyTimeoutMs);
-    const QByteArray number = m_xserver->readLine().trimmed();
-    if (number.isEmpty())
-        return fail("Xvfb reported no display: " + m_xserver->errorString() + ' '
-            + QString::fromLocal8Bit(m_xserver->readAllStandardError()));
-    m_display = ':' + QString::fromLatin1(number);
-    m_connection = std::make_unique<Connection>(m_display);
-    if (xcb_connection_has_error(m_connection->c))
-        return fail("cannot connect to Xvfb on " + m_display);
-    return true;
-}
-
 bool X11Session::startHelper(const QString& command, const QByteArray& selection)
 {
     QStringList arguments = command.split(' ');
     const QString program = arguments.takeFirst();
-    auto& process = *m_helpers.emplace_back(std::make_unique<QProcess>());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProcessEnvironment(environment());
-    process.start(program, arguments);
-    const bool ready
-        = waitUntil([&] { return process.state() == QProcess::NotRunning || m_connection->ownsSelection(selection); },
-            readyTimeoutMs);
-    if (process.state() == QProcess::NotRunning)
-        return fail(
-            program + " did not run: " + process.errorString() + ' ' + QString::fromLocal8Bit(process.readAll()));
-    return ready || fail(program + " did not become ready in time");
+    const QProcess& helper = *m_helpers.emplace_back(startProcess(program, arguments, environment()));
+    const xcb_atom_t atom = m_connection->atom(selection + '0');
+    xcb_connection_t* c = m_connection->c;
+    const auto ready = [&] {
+        auto reply = owned(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom), nullptr));
+        return reply && reply->owner != XCB_NONE;
+    };
+    return waitWhileRunning(helper, ready, 10000) || fail(program + " did not become ready: " + helper.errorString());
 }
 
 QProcessEnvironment X11Session::environment() const
@@ -221,69 +201,30 @@ QProcessEnvironment X11Session::environment() const
     // Off any session bus of the machine: a desktop's StatusNotifier host
     // would take the tray icon away from the session's own tray, and a
     // Scrapwick the developer runs would take the test's requests.
-    environment.insert(
-        "DBUS_SESSION_BUS_ADDRESS", m_busAddress.isEmpty() ? "unix:path=" + m_home.filePath("no-bus") : m_busAddress);
-    return environment;
-}
-
-QProcessEnvironment X11Session::appEnvironment() const
-{
-    QProcessEnvironment environment = this->environment();
-    environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
-    environment.insert("XDG_CONFIG_HOME", configHome());
-    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
-    environment.insert(m_options.appEnvironment);
+    const QString bus = busAddress();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.isEmpty() ? "unix:path=" + m_home.filePath("no-bus") : bus);
     return environment;
 }
 
 bool X11Session::launchApp(
     const QProcessEnvironment& extraEnvironment, const QString& program, const QStringList& arguments)
 {
-    if (m_display.isEmpty())
-        return fail("the session was not started");
-    if (!makeAppFolders())
-        return fail("cannot create the app's folders in " + m_home.path());
     if (m_app)
         endApp();
-    m_app = std::make_unique<QProcess>();
-    m_appOutput.clear();
-    m_appErrors.clear();
-    QProcessEnvironment environment = appEnvironment();
-    environment.insert(extraEnvironment);
-    m_app->setProcessEnvironment(environment);
-    if (m_options.appUser)
-        m_options.appUser->applyTo(*m_app);
-    m_app->start(program, arguments);
+    m_app = startApp(arguments, extraEnvironment, {}, program);
     return m_app->waitForStarted(5000) || fail("scrapwick did not start: " + m_app->errorString());
 }
 
-bool X11Session::makeAppFolders() const
+std::unique_ptr<QProcess> X11Session::startApp(const QStringList& arguments,
+    const QProcessEnvironment& extraEnvironment, const QString& workingDirectory, const QString& program) const
 {
-    for (const QString& folder : { m_home.filePath("data"), configHome(), runtimeDir() })
-        if (!QDir().mkpath(folder))
-            return false;
-    if (const SessionUser* user = m_options.appUser)
-        // The app's user must reach its folders; the test reads them as root.
-        return user->own(m_home.path(), 0755) && user->own(m_home.filePath("data"), 0700)
-            && user->own(configHome(), 0700) && user->own(runtimeDir(), 0700);
-    return QFile::setPermissions(
-        runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
-
-std::unique_ptr<QProcess> X11Session::startApp(
-    const QStringList& arguments, const QProcessEnvironment& extraEnvironment, const QString& workingDirectory) const
-{
-    // Also for a start that ends up running on its own.
-    (void)makeAppFolders();
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment environment = appEnvironment();
+    QProcessEnvironment environment = this->environment();
+    environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
+    environment.insert("XDG_CONFIG_HOME", configHome());
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir());
+    environment.insert(m_options.appEnvironment);
     environment.insert(extraEnvironment);
-    process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(workingDirectory);
-    if (m_options.appUser)
-        m_options.appUser->applyTo(*process);
-    process->start(scrapwickPath(), arguments);
-    return process;
+    return startProcess(program, arguments, environment, m_options.appUser, workingDirectory);
 }
 
 CommandResult X11Session::runApp(
@@ -295,18 +236,13 @@ CommandResult X11Session::runApp(
     return result;
 }
 
-QStringList X11Session::appOutputLines()
+QStringList X11Session::appLines(QProcess::ProcessChannel channel) const
 {
-    if (m_app)
-        m_appOutput.append(m_app->readAllStandardOutput());
-    return QString::fromUtf8(m_appOutput).split('\n', Qt::SkipEmptyParts);
-}
-
-QStringList X11Session::appErrorLines()
-{
-    if (m_app)
-        m_appErrors.append(m_app->readAllStandardError());
-    return QString::fromLocal8Bit(m_appErrors).split('\n', Qt::SkipEmptyParts);
+    if (!m_app)
+        return {};
+    // Peeked, not read: the app's output stays in its process's buffer.
+    m_app->setReadChannel(channel);
+    return QString::fromUtf8(m_app->peek(m_app->bytesAvailable())).split('\n', Qt::SkipEmptyParts);
 }
 
 void X11Session::endApp()
@@ -315,18 +251,17 @@ void X11Session::endApp()
     // What the app wrote to standard error goes to the test's own output: a
     // report it printed (a sanitizer's, in the sanitizer build) thus reaches
     // ctest, which fails the test on one.
-    m_appErrors.append(m_app->readAllStandardError());
-    std::fwrite(m_appErrors.constData(), 1, size_t(m_appErrors.size()), stderr);
-    m_appErrors.clear();
+    const QByteArray errors = m_app->readAllStandardError();
+    std::fwrite(errors.constData(), 1, size_t(errors.size()), stderr);
 }
 
 QString X11Session::diagnostics()
 {
     QString text = QString("display %1\n").arg(m_display);
     if (m_xserver)
-        text += "[Xvfb] " + QString::fromLocal8Bit(m_xserver->readAllStandardError()) + '\n';
+        text += "[Xvfb] " + outputOf(*m_xserver) + '\n';
     for (const auto& helper : m_helpers)
-        text += QString("[%1] %2\n").arg(helper->program(), QString::fromLocal8Bit(helper->readAll()));
+        text += QString("[%1] %2\n").arg(helper->program(), outputOf(*helper));
     if (m_app)
         text += QString("[scrapwick stdout] %1\n[scrapwick stderr] %2")
                     .arg(appOutputLines().join('\n'), appErrorLines().join('\n'));
@@ -335,15 +270,7 @@ QString X11Session::diagnostics()
 
 CommandResult X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
-    QProcess process;
-    process.setProcessEnvironment(environment());
-    process.start(program, arguments);
-    return finishCommand(process, timeoutMs);
-}
-
-CommandResult X11Session::xdotool(const QStringList& arguments) const
-{
-    return run("xdotool", arguments);
+    return finishCommand(*startProcess(program, arguments, environment()), timeoutMs);
 }
 
 bool X11Session::click(XWindow window, QPoint inWindow, int button) const
@@ -355,12 +282,12 @@ bool X11Session::click(XWindow window, QPoint inWindow, int button) const
                .succeeded();
 }
 
-bool X11Session::drag(const QList<QPoint>& points) const
+bool X11Session::drag(const QList<QPoint>& points, bool release) const
 {
     QString steps = QString("mousemove %1 %2 mousedown 1").arg(points[0].x()).arg(points[0].y());
     for (const QPoint p : points.mid(1))
         steps += QString(" sleep 0.02 mousemove %1 %2").arg(p.x()).arg(p.y());
-    return xdotool((steps + " sleep 0.1 mouseup 1").split(' ')).succeeded();
+    return xdotool((steps + (release ? " sleep 0.1 mouseup 1" : "")).split(' ')).succeeded();
 }
 
 QImage X11Session::clipboardImage() const
@@ -369,28 +296,20 @@ QImage X11Session::clipboardImage() const
     return QImage::fromData(QByteArray::fromBase64(png.output.toLatin1()), "PNG");
 }
 
-bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs)
+QList<XWindow> X11Session::appWindows() const
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (true) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 25);
-        if (condition())
-            return true;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(25);
-    }
-}
-
-QList<XWindow> X11Session::windowsOfProcess(qint64 pid) const
-{
+    const qint64 pid = m_app && m_connection ? m_app->processId() : 0;
     QList<XWindow> found;
-    QList<XWindow> pending = m_connection ? m_connection->children(m_connection->root) : QList<XWindow>();
-    while (!pending.isEmpty()) {
-        const XWindow window = pending.takeLast();
-        if (m_connection->pid(window) == pid)
-            found.append(window);
-        pending.append(m_connection->children(window));
+    // A level of the tree at a time, in one round trip.
+    for (QList<XWindow> level { pid ? m_connection->root : 0 }; pid && !level.isEmpty();) {
+        const QList<Connection::Family> families = m_connection->families(level);
+        QList<XWindow> next;
+        for (int i = 0; i < level.size(); ++i) {
+            if (families[i].pid == pid)
+                found.append(level[i]);
+            next += families[i].children;
+        }
+        level = next;
     }
     return found;
 }
@@ -436,16 +355,17 @@ int X11Session::grayAt(XWindow window, QPoint point) const
 
 XWindow X11Session::appWindow(const std::function<bool(QRect)>& matches) const
 {
-    for (const XWindow window : windowsOfProcess(appPid()))
+    for (const XWindow window : appWindows())
         if (isViewable(window) && matches(screenGeometry(window)))
             return window;
     return 0;
 }
 
-XWindow X11Session::waitForAppWindow(QSize size) const
+XWindow X11Session::waitForAppWindow(QSize size)
 {
     XWindow found = 0;
-    (void)waitUntil([&] { return (found = appWindow([&](QRect frame) { return frame.size() == size; })) != 0; }, 10000);
+    if (!QTest::qWaitFor([&] { return (found = appWindow([&](QRect frame) { return frame.size() == size; })); }, 10000))
+        qWarning("no window of %d x %d showed: %s", size.width(), size.height(), qPrintable(diagnostics()));
     return found;
 }
 
@@ -453,13 +373,11 @@ bool X11Session::appHasTrayIcon() const
 {
     const auto tray = std::find_if(m_helpers.begin(), m_helpers.end(),
         [](const auto& helper) { return helper->program() == QLatin1String("trayer"); });
-    if (tray == m_helpers.end() || appPid() == 0)
-        return false;
     // An embedded icon is reparented into the tray host's panel.
-    const xcb_window_t root = m_connection->root;
-    for (const XWindow window : windowsOfProcess(appPid()))
-        for (XWindow up = m_connection->parent(window); up != 0 && up != root; up = m_connection->parent(up))
-            if (m_connection->pid(up) == (*tray)->processId())
+    for (const XWindow window : tray == m_helpers.end() ? QList<XWindow>() : appWindows())
+        for (XWindow up = m_connection->families({ window })[0].parent; up && up != m_connection->root;
+             up = m_connection->families({ up })[0].parent)
+            if (m_connection->families({ up })[0].pid == (*tray)->processId())
                 return true;
     return false;
 }
@@ -467,11 +385,11 @@ bool X11Session::appHasTrayIcon() const
 bool X11Session::openMenu(XWindow window, QPoint inWindow) const
 {
     const auto viewable = [&] {
-        const QList<XWindow> windows = windowsOfProcess(appPid());
+        const QList<XWindow> windows = appWindows();
         return std::count_if(windows.begin(), windows.end(), [&](XWindow w) { return isViewable(w); });
     };
     const auto before = viewable();
-    return click(window, inWindow, 3) && waitUntil([&] { return viewable() > before; }, 10000);
+    return click(window, inWindow, 3) && QTest::qWaitFor([&] { return viewable() > before; }, 10000);
 }
 
 bool X11Session::setBackground(const QRect& area, const QByteArray& pixels) const
@@ -480,11 +398,10 @@ bool X11Session::setBackground(const QRect& area, const QByteArray& pixels) cons
     const xcb_window_t root = m_connection->root;
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     const xcb_gcontext_t gc = xcb_generate_id(c);
-    const auto [width, height]
-        = std::pair(uint16_t(m_options.screenSize.width()), uint16_t(m_options.screenSize.height()));
-    xcb_create_pixmap(c, uint8_t(m_options.depth), pixmap, root, width, height);
+    const xcb_rectangle_t whole { 0, 0, uint16_t(m_options.screenSize.width()),
+        uint16_t(m_options.screenSize.height()) };
+    xcb_create_pixmap(c, uint8_t(m_options.depth), pixmap, root, whole.width, whole.height);
     xcb_create_gc(c, gc, pixmap, 0, nullptr);
-    const xcb_rectangle_t whole { 0, 0, width, height };
     xcb_poly_fill_rectangle(c, pixmap, gc, 1, &whole);
     const int rowBytes = int(pixels.size()) / std::max(area.height(), 1);
     for (int y = 0; y < area.height(); y += 32) { // requests well under the size limit

@@ -12,41 +12,35 @@
 // launchApp() runs scrapwick with DISPLAY set to the session, QT_QPA_PLATFORM=xcb,
 // an X11 session type, no WAYLAND_DISPLAY, the session's own bus and private, empty XDG_DATA_HOME,
 // XDG_CONFIG_HOME and XDG_RUNTIME_DIR folders, so the user's own gallery,
-// settings and running Scrapwick are never touched; runApp() starts another
-// copy the same way. The destructor ends the app, the helpers, the bus and the
-// X server, and removes the folders. Everything here is for the test's main
-// thread.
+// settings and running Scrapwick are never touched; startApp() and runApp()
+// start other copies the same way. The destructor ends the app, the helpers,
+// the bus and the X server, and removes the folders. Everything here is for
+// the test's main thread.
 //
 //     X11Session session({ .windowManager = true, .trayHost = true });
 //     QVERIFY2(session.start() && session.launchApp(), qPrintable(session.lastError()));
 //     WAIT_FOR(session, session.appHasTrayIcon()); // E2ETest.h
 
+#include "PrivateBus.h"
+
 #include <QImage>
-#include <QList>
-#include <QPointF>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QRect>
-#include <QSize>
-#include <QSizeF>
-#include <QString>
-#include <QStringList>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
 
-class PrivateBus;
 class SessionUser;
 
 struct X11SessionOptions {
     // An X server that runs already (a Wayland session's XWayland): start()
     // only connects to it, and starts no bus, no Xvfb and no helper.
-    QString existingDisplay;
+    QString existingDisplay {};
     // Who the app runs as (its folders are handed to that user); null: the test's user.
     const SessionUser* appUser = nullptr;
     // What the app gets on top of the session's variables (a Wayland session's).
-    QProcessEnvironment appEnvironment;
+    QProcessEnvironment appEnvironment {};
     QSize screenSize { 1920, 1080 };
     int depth = 24;
     bool windowManager = false; // openbox
@@ -63,10 +57,17 @@ struct CommandResult {
     [[nodiscard]] bool succeeded() const { return finished && exitCode == 0; }
 };
 
+// Starts `program` with `environment` in `folder`, as `user` when one is given.
+[[nodiscard]] std::unique_ptr<QProcess> startProcess(const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment, const SessionUser* user = nullptr, const QString& folder = {});
+// Waits until `ready` holds; false when `process` ends first or `timeoutMs` passes.
+[[nodiscard]] bool waitWhileRunning(const QProcess& process, const std::function<bool()>& ready, int timeoutMs);
 // Waits for a started process; kills it when it takes longer than `timeoutMs`.
 [[nodiscard]] CommandResult finishCommand(QProcess& process, int timeoutMs);
 // Asks `process` to end, then kills it if it has not within two seconds.
 void endProcess(QProcess& process);
+// Everything a process has written so far, both channels, for failure messages.
+[[nodiscard]] QString outputOf(QProcess& process);
 
 using XWindow = quint32;
 
@@ -88,9 +89,7 @@ constexpr QPointF contentOrigin { 173 + 10.38, 62 + 10.38 };
 constexpr QSizeF contentSize { 836 - 220 - 2 * 10.38, 487 - 109 - 2 * 10.38 };
 constexpr QPoint close { 838 - 24, 15 };
 // Centres of the toolbar cells and the buttons of the left column (card + 1).
-constexpr QPoint copy { 64, 84 }, layerOrder { 106, 84 }, rotate { 64, 126 }, remove { 106, 126 }, undo { 64, 168 },
-    redo { 106, 168 };
-constexpr QPoint clear { 56, 369 }, save { 113, 369 };
+constexpr QPoint layerOrder { 106, 84 }, rotate { 64, 126 }, undo { 64, 168 }, clear { 56, 369 }, save { 113, 369 };
 // The save menu's rows under the save button, the rotate menu's over the toolbar.
 constexpr QPoint download { 113, 395 }, saveToCollages { 113, 415 };
 constexpr QPoint rotateRight { 82, 121 }, flipHorizontally { 82, 157 };
@@ -111,9 +110,9 @@ public:
     explicit X11Session(X11SessionOptions options = {});
     ~X11Session();
 
-    [[nodiscard]] static bool xvfbAvailable();
+    [[nodiscard]] static bool xvfbAvailable() { return !QStandardPaths::findExecutable("Xvfb").isEmpty(); }
     // The scrapwick binary of this build tree.
-    [[nodiscard]] static QString scrapwickPath();
+    [[nodiscard]] static QString scrapwickPath() { return QStringLiteral(SCRAPWICK_BINARY); }
 
     // Xvfb and the helpers asked for. On failure lastError() says what went wrong.
     [[nodiscard]] bool start();
@@ -127,26 +126,23 @@ public:
     // is neither a display nor a bus.
     [[nodiscard]] QProcessEnvironment environment() const;
     // The session bus's address, empty before start().
-    [[nodiscard]] QString busAddress() const { return m_busAddress; }
-    // The process that owns `name` on the session bus, 0 for none.
-    [[nodiscard]] qint64 busNameOwner(const QString& name) const;
+    [[nodiscard]] QString busAddress() const { return m_bus ? m_bus->address() : QString(); }
 
     // `extraEnvironment` entries override the defaults; `program` is another
     // copy of scrapwick, for tests that put a stand-in helper beside it.
-    [[nodiscard]] bool launchApp(const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
+    [[nodiscard]] bool launchApp(const QProcessEnvironment& extraEnvironment = {},
         const QString& program = scrapwickPath(), const QStringList& arguments = {});
     [[nodiscard]] QProcess* app() const { return m_app.get(); }
     // Everything the app has written to standard output or error so far.
-    [[nodiscard]] QStringList appOutputLines();
-    [[nodiscard]] QStringList appErrorLines();
+    [[nodiscard]] QStringList appOutputLines() const { return appLines(QProcess::StandardOutput); }
+    [[nodiscard]] QStringList appErrorLines() const { return appLines(QProcess::StandardError); }
     // Another start of scrapwick with the app's environment, running or (runApp)
     // waited for; the process is killed when the returned object goes.
     [[nodiscard]] std::unique_ptr<QProcess> startApp(const QStringList& arguments,
-        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
-        const QString& workingDirectory = QString()) const;
-    [[nodiscard]] CommandResult runApp(const QStringList& arguments,
-        const QProcessEnvironment& extraEnvironment = QProcessEnvironment(),
-        const QString& workingDirectory = QString()) const;
+        const QProcessEnvironment& extraEnvironment = {}, const QString& workingDirectory = {},
+        const QString& program = scrapwickPath()) const;
+    [[nodiscard]] CommandResult runApp(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {},
+        const QString& workingDirectory = {}) const;
 
     [[nodiscard]] QString configHome() const { return m_home.filePath(QStringLiteral("config")); }
     [[nodiscard]] QString runtimeDir() const { return m_home.filePath(QStringLiteral("runtime")); }
@@ -154,11 +150,12 @@ public:
 
     // Runs a program on the session's display and waits for it.
     [[nodiscard]] CommandResult run(const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
-    [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const;
-    // Real input: a click at a position in a window, a press at the first of
-    // `points` (on the screen) moved through the rest and released at the last.
+    [[nodiscard]] CommandResult xdotool(const QStringList& arguments) const { return run("xdotool", arguments); }
+    // Real input: a click at a position in a window; a press at the first of
+    // `points` (on the screen) moved through the rest and, unless told not to,
+    // released at the last.
     [[nodiscard]] bool click(XWindow window, QPoint inWindow, int button = 1) const;
-    [[nodiscard]] bool drag(const QList<QPoint>& points) const;
+    [[nodiscard]] bool drag(const QList<QPoint>& points, bool release = true) const;
     // The PNG image on the clipboard; null when there is none.
     [[nodiscard]] QImage clipboardImage() const;
     // Makes `pixels` (rows of server pixel words, least significant byte first,
@@ -166,10 +163,6 @@ public:
     // black elsewhere, as wallpaper setters do: the X server, or the compositor
     // through _XROOTPMAP_ID, redraws it at once wherever it is uncovered.
     [[nodiscard]] bool setBackground(const QRect& area, const QByteArray& pixels) const;
-
-    // Polls `condition`, letting Qt deliver events (so process output keeps
-    // arriving), until it holds or `timeoutMs` has passed.
-    [[nodiscard]] static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
     // --- Windows, asked of the X server directly (0: none) ---
     [[nodiscard]] bool isViewable(XWindow window) const;
@@ -180,8 +173,9 @@ public:
     [[nodiscard]] int grayAt(XWindow window, QPoint point) const;
     // The app's first viewable window whose screen rectangle `matches`.
     [[nodiscard]] XWindow appWindow(const std::function<bool(QRect)>& matches) const;
-    // The app's first viewable window of `size`, waited for up to 10 s.
-    [[nodiscard]] XWindow waitForAppWindow(QSize size) const;
+    // The app's first viewable window of `size`, waited for up to 10 s; when
+    // none shows, 0, and the session's diagnostics go to the test's log.
+    [[nodiscard]] XWindow waitForAppWindow(QSize size);
     [[nodiscard]] bool appHasTrayIcon() const;
     // Right-clicks `inWindow` and waits until one more of the app's windows is
     // viewable (a menu).
@@ -189,28 +183,22 @@ public:
 
 private:
     struct Connection;
-    bool startBus();
-    bool startXServer();
-    [[nodiscard]] QProcessEnvironment appEnvironment() const;
-    [[nodiscard]] bool makeAppFolders() const;
+    bool connect(const QString& display);
     // Runs "PROGRAM ARGUMENTS…" and waits until it owns `selection` of screen 0.
     bool startHelper(const QString& command, const QByteArray& selection);
     bool fail(const QString& message);
-    [[nodiscard]] qint64 appPid() const { return m_app ? m_app->processId() : 0; }
+    [[nodiscard]] QStringList appLines(QProcess::ProcessChannel channel) const;
     // Ends the app and passes what it wrote to standard error on to the test's.
     void endApp();
-    [[nodiscard]] QList<XWindow> windowsOfProcess(qint64 pid) const; // by _NET_WM_PID, at any depth
+    [[nodiscard]] QList<XWindow> appWindows() const; // by _NET_WM_PID, at any depth
 
     X11SessionOptions m_options;
     QTemporaryDir m_home;
     QString m_display;
     QString m_lastError;
-    QString m_busAddress;
     std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<QProcess> m_xserver;
     std::vector<std::unique_ptr<QProcess>> m_helpers;
     std::unique_ptr<QProcess> m_app;
-    QByteArray m_appOutput;
-    QByteArray m_appErrors;
     std::unique_ptr<Connection> m_connection;
 };

@@ -19,33 +19,26 @@
 
 #include <QtTest>
 
+#include <map>
+
 using namespace MoodBoardSideLayout;
 
 namespace {
 
 // A clock for the toasts: work runs when the test moves time past it.
 struct FakeClock {
-    struct Due {
-        double at;
-        std::function<void()> work;
-    };
     double now = 0;
-    QList<Due> pending;
+    std::multimap<double, std::function<void()>> pending; // by when it is due
     ToastPresenter::Scheduler scheduler()
     {
         return [this](std::chrono::milliseconds delay, std::function<void()> work) {
-            pending.append({ now + delay.count() / 1000.0, std::move(work) });
+            pending.emplace(now + delay.count() / 1000.0, std::move(work));
         };
     }
     void advanceTo(double time)
     {
-        now = time;
-        for (qsizetype i = 0; i < pending.size();) {
-            if (pending[i].at <= now + 1e-9)
-                pending.takeAt(i).work();
-            else
-                ++i;
-        }
+        for (now = time; !pending.empty() && pending.begin()->first <= now + 1e-9;)
+            pending.extract(pending.begin()).mapped()();
     }
 };
 
@@ -75,11 +68,6 @@ void addHundredByFifty(Stores& stores, QPointF centre)
 {
     QVERIFY(!stores.canvas.addLayer(QUuid::createUuid(), solidPng(10, 10, Qt::blue), centre, false));
     stores.canvas.commitTransform(stores.canvas.layers().last().id, centre, 100, 50);
-}
-
-QImage pngImage(const QByteArray& bytes)
-{
-    return QImage::fromData(bytes, "PNG");
 }
 
 } // namespace
@@ -244,8 +232,6 @@ private Q_SLOTS:
 
     void suggestedFileNames()
     {
-        const QDateTime epoch(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC);
-        QCOMPARE(CanvasExport::suggestedFileName(epoch), QString("Scrapwick_Canvas_0.png"));
         const QDateTime late(QDate(2026, 12, 6), QTime(20, 54, 38, 999), Qt::UTC);
         QCOMPARE(CanvasExport::suggestedFileName(late), QString("Scrapwick_Canvas_1796590478.png"));
         QCOMPARE(
@@ -260,30 +246,19 @@ private Q_SLOTS:
         Log::ScopedCapture log;
         addHundredByFifty(stores, { 300, 200 });
 
-        const qint64 before = QDateTime::currentSecsSinceEpoch();
         stores.exporter.download();
         QVERIFY(QTest::qWaitFor([&] { return stores.platform.filePanels.hasPendingSave(); }));
-        const SavePanelRequest& request = stores.platform.filePanels.lastSaveRequest;
-        const QString name = request.suggestedFileName;
-        QVERIFY2(name.startsWith("Scrapwick_Canvas_") && name.endsWith(".png"), qPrintable(name));
-        QVERIFY(name.mid(17).chopped(4).toLongLong() >= before);
-        QCOMPARE(request.mimeTypeFilters, QStringList { "image/png" });
-
-        const QString path = folder.filePath("board.png");
-        stores.platform.filePanels.answerSave(path);
-        QCOMPARE(log.lines(), QStringList { "[Export] saved to " + path });
-        const QImage image(path);
+        QCOMPARE(stores.platform.filePanels.lastSaveRequest.mimeTypeFilters, QStringList { "image/png" });
+        stores.platform.filePanels.answerSave(folder.filePath("board.png"));
+        const QImage image(folder.filePath("board.png"));
+        // Where the layer lands in those bounds: CanvasRenderingTest.
         QCOMPARE(image.size(), QSize(348, 198));
-        QCOMPARE(image.pixelColor(10, 10).alpha(), 0); // in the margin
-        QCOMPARE(image.pixelColor(27, 27), QColor(Qt::blue)); // near the layer's corners, 24 px in
-        QCOMPARE(image.pixelColor(320, 170), QColor(Qt::blue));
-        QCOMPARE(image.pixelColor(330, 100).alpha(), 0);
 
         // A write that fails says where and why; a cancelled panel writes nothing.
         stores.exporter.download();
         QVERIFY(QTest::qWaitFor([&] { return stores.platform.filePanels.hasPendingSave(); }));
         stores.platform.filePanels.answerSave(folder.filePath("missing/board.png"));
-        QCOMPARE(log.lines().size(), 2);
+        QCOMPARE(log.lines().size(), 2); // after "saved to", checked end to end
         QVERIFY2(
             log.lines().last().startsWith("[Export] Failed to save " + folder.filePath("missing/board.png") + ": "),
             qPrintable(log.lines().last()));
@@ -309,7 +284,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return !stores.toasts.isEmpty(); }));
         QCOMPARE(stores.toasts, QStringList { "Saved to Collages!" });
         QCOMPARE(stores.collagesAtToast, QList<qsizetype> { 2 });
-        QCOMPARE(pngImage(*stores.gallery.collages().first().imageData).size(), QSize(348, 198));
+        QCOMPARE(QImage::fromData(*stores.gallery.collages().first().imageData).size(), QSize(348, 198));
         QCOMPARE(log.lines().size(), 2);
     }
 };

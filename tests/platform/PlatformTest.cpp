@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
-#include "platform/CommandNames.h"
 #include "platform/DisplaySession.h"
+#include "platform/HelperScreenCapture.h"
+#include "platform/InstallLayout.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
@@ -68,18 +69,6 @@ private slots:
         center.post(n);
         center.post(QStringLiteral("m"));
         QCOMPARE(calls, (QStringList { "b!", "a!", "remover", "b", "late", "a again", "m", "b", "late" }));
-    }
-
-    void isOpenAcceptsOnlyARealBool()
-    {
-        const QString key = CommandNames::isOpenKey;
-        QList<int> answers; // -1: ignored
-        for (const QVariantMap& info : QList<QVariantMap> {
-                 { { key, true } }, { { key, false } }, {}, { { key, 1 } }, { { key, QStringLiteral("true") } } }) {
-            const std::optional<bool> open = NotificationCenter::isOpen(info);
-            answers << (open ? int(*open) : -1);
-        }
-        QCOMPARE(answers, (QList<int> { 1, 0, -1, -1, -1 }));
     }
 
     void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThreadAndAllBeforeItGoes()
@@ -229,6 +218,41 @@ private slots:
         QVERIFY(!AtomicFile::write(path, "{}") && record.makeWayForWrite());
         QCOMPARE(readFile(path), QByteArray("{}"));
         QCOMPARE(log.lines().size(), 1);
+    }
+
+    void captureHelperIsFoundInTheInstalledTreeFirstThenBesideTheApp_data()
+    {
+        // What the installed place and the app's own folder hold: "." nothing,
+        // "x" an executable helper, "-" a file that is not executable.
+        QTest::addColumn<QString>("places");
+        QTest::addColumn<bool>("expectInstalled");
+        QTest::newRow("installed tree") << "x." << true;
+        QTest::newRow("build tree") << ".x" << false;
+        QTest::newRow("both: the installed one wins") << "xx" << true;
+        QTest::newRow("installed copy not executable") << "-x" << false;
+        QTest::newRow("nothing runnable: the installed place is named") << ".-" << true;
+        QTest::newRow("nothing at all") << ".." << true;
+    }
+
+    void captureHelperIsFoundInTheInstalledTreeFirstThenBesideTheApp()
+    {
+        QFETCH(QString, places);
+        QFETCH(bool, expectInstalled);
+        const QTemporaryDir prefix;
+        const QString appFolder = prefix.filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(appFolder));
+        const QString installed = QDir::cleanPath(appFolder + '/'
+            + QLatin1String(InstallLayout::helperFolderFromAppFolder) + QStringLiteral("/scrapwick-screencapture"));
+        const QString besideTheApp = appFolder + QStringLiteral("/scrapwick-screencapture");
+        QVERIFY(installed.startsWith(prefix.path() + '/') && installed != besideTheApp);
+        for (const auto& [path, holds] : { std::pair { installed, places[0] }, { besideTheApp, places[1] } }) {
+            if (holds == '.')
+                continue;
+            QVERIFY(writeFile(path, "#!/bin/sh\n"));
+            const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
+            QVERIFY(QFile::setPermissions(path, holds == 'x' ? readWrite | QFile::ExeOwner : readWrite));
+        }
+        QCOMPARE(HelperScreenCapture(nullptr, appFolder).toolProgram(), expectInstalled ? installed : besideTheApp);
     }
 
 private:

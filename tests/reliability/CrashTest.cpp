@@ -17,10 +17,9 @@
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
-
 #include <QDirIterator>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <random>
 #include <thread>
@@ -52,8 +51,8 @@ struct Journal {
 QStringList temporaryFiles(const QString& root)
 {
     QStringList found;
-    for (QDirIterator file(root, { QStringLiteral("*.png.??????"), QStringLiteral("*.json.??????") },
-             QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    for (QDirIterator file(
+             root, { "*.png.??????", "*.json.??????" }, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
          file.hasNext();)
         found.append(file.next());
     return found;
@@ -66,7 +65,7 @@ bool runWorkload(const QString& root, quint64 seed, int changes, qint64 killAfte
 {
     QProcess workload;
     workload.start(QCoreApplication::applicationFilePath(),
-        { QStringLiteral("--workload"), root, QString::number(seed), QString::number(changes) });
+        { "--workload", root, QString::number(seed), QString::number(changes) });
     if (!workload.waitForStarted())
         qFatal("the workload did not start");
     const auto take = [&] {
@@ -75,18 +74,13 @@ bool runWorkload(const QString& root, quint64 seed, int changes, qint64 killAfte
             line.startsWith('[') ? void(std::printf("%s\n", line.constData())) : journal.take(line); // logged
         }
     };
-    for (bool killing = false; workload.state() == QProcess::Running; take()) {
-        if (!killing && journal.done >= killAfter) {
-            std::this_thread::sleep_for(delay);
-            workload.kill();
-            killing = true;
-        }
-        workload.waitForReadyRead(100);
-    }
+    for (bool killed = false; workload.state() == QProcess::Running; take(), workload.waitForReadyRead(100))
+        if (!killed && journal.done >= killAfter)
+            std::this_thread::sleep_for(delay), workload.kill(), killed = true;
     workload.waitForFinished();
     take();
     if (workload.exitStatus() == QProcess::NormalExit && workload.exitCode() != 0)
-        problems.append(QStringLiteral("the workload failed"));
+        problems.append("the workload failed");
     return workload.exitStatus() == QProcess::CrashExit;
 }
 
@@ -99,31 +93,31 @@ bool runWorkload(const QString& root, quint64 seed, int changes, qint64 killAfte
 void checkLeftovers(const QString& root, Journal& journal, QStringList& problems)
 {
     const auto checkPicture = [&](const QString& folder, const QUuid& id, const QUuid& itemId) {
-        const QString path = pngIn(root + QLatin1Char('/') + folder, id);
+        const QString path = pngIn(root + '/' + folder, id);
         if (QByteArray::number(qHash(readFile(path), 0)) != journal.hashes.value(itemId))
-            problems.append(path + QStringLiteral(" is missing or does not hold what was stored"));
+            problems.append(path + " is missing or does not hold what was stored");
     };
-    const QString indexPath = root + QStringLiteral("/gallery-index.json");
-    const QString canvasPath = root + QStringLiteral("/canvas.json");
+    const QString indexPath = root + "/gallery-index.json";
+    const QString canvasPath = root + "/canvas.json";
     const auto entries = QFile::exists(indexPath) ? GalleryIndex::decode(readFile(indexPath)) : QList<IndexEntry>();
     const auto canvas
         = QFile::exists(canvasPath) ? CanvasPersistState::decode(readFile(canvasPath)) : CanvasPersistState();
     if (!entries || !canvas)
-        return problems.append(QStringLiteral("a record does not parse"));
+        return problems.append("a record does not parse");
     if (journal.recordsWritten && !(QFile::exists(indexPath) && QFile::exists(canvasPath)))
-        problems.append(QStringLiteral("a record written earlier is gone"));
+        problems.append("a record written earlier is gone");
     QSet<QUuid> listed;
     for (const IndexEntry& entry : *entries)
         listed.insert(entry.id), checkPicture(entry.section, entry.id, entry.id);
     for (auto item = journal.addedIn.cbegin(); item != journal.addedIn.cend(); ++item) {
         const qint64 gone = journal.goneIn.value(item.key(), -1);
         if (item.value() <= journal.done && gone < 0 && !listed.contains(item.key()))
-            problems.append(QStringLiteral("item %1, written, is not listed").arg(Uuids::canonicalText(item.key())));
+            problems.append("item " + Uuids::canonicalText(item.key()) + ", written, is not listed");
         if (gone >= 0 && gone <= journal.done && listed.contains(item.key()))
-            problems.append(QStringLiteral("item %1, deleted, is listed").arg(Uuids::canonicalText(item.key())));
+            problems.append("item " + Uuids::canonicalText(item.key()) + ", deleted, is listed");
     }
     for (const LayerEntry& layer : canvas->layers)
-        checkPicture(QStringLiteral("canvas-layers"), layer.id, layer.clipItemId); // a layer keeps its item's bytes
+        checkPicture("canvas-layers", layer.id, layer.clipItemId); // a layer keeps its item's bytes
 
     const QUuid id = QUuid::createUuid();
     const QByteArray png = solidPng(7, 5, Qt::darkCyan);
@@ -133,16 +127,16 @@ void checkLeftovers(const QString& root, Journal& journal, QStringList& problems
         CanvasStore board(gallery, root);
         if (gallery.cutouts().size() + gallery.collages().size() != listed.size()
             || board.layers().size() != canvas->layers.size())
-            problems.append(QStringLiteral("the stores did not read every item and layer back"));
+            problems.append("the stores did not read every item and layer back");
         gallery.addCutout({ id, png, QDateTime::currentDateTimeUtc() });
         (void)board.addLayer(id, png, {}, false);
     } // the stores finish their writes as they go
     if (!log.lines().isEmpty())
-        problems.append(QStringLiteral("the restarted stores logged: ") + log.lines().join(QStringLiteral(" | ")));
+        problems.append("the restarted stores logged: " + log.lines().join(" | "));
     problems += temporaryFiles(root);
     if (!readFile(indexPath).contains(Uuids::canonicalText(id).toLatin1())
         || !readFile(canvasPath).contains(Uuids::canonicalText(id).toLatin1()))
-        problems.append(QStringLiteral("the change after the restart was not written"));
+        problems.append("the change after the restart was not written");
     journal = Journal { journal.hashes, { { id, 0 } }, {}, 0, true };
     journal.hashes.insert(id, QByteArray::number(qHash(png, 0)));
     for (const QUuid& item : std::as_const(listed))
@@ -155,24 +149,23 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.value(1) == QStringLiteral("--workload") && arguments.size() == 5)
+    if (arguments.value(1) == "--workload" && arguments.size() == 5)
         return runStoreWorkload(arguments[2], arguments[3].toULongLong(), arguments[4].toInt());
     const auto option = [&](const char* name, const QString& fallback) {
         const qsizetype at = arguments.indexOf(QLatin1String(name));
         return at > 0 ? arguments.value(at + 1) : fallback;
     };
-    const int rounds = option("--rounds", QStringLiteral("50")).toInt();
-    const int changes = std::max(1, option("--changes", QStringLiteral("1000")).toInt());
+    const int rounds = option("--rounds", "50").toInt();
+    const int changes = std::max(1, option("--changes", "1000").toInt());
     const quint64 seed = option("--seed", QString::number(std::random_device()())).toULongLong();
     // tmpfs when there is one: a kill leaves the page cache as it is, so what a
     // round leaves is the same on any filesystem, and the rounds run several times faster.
-    const QString folder = option(
-        "--folder", QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath());
+    const QString folder = option("--folder", QFileInfo("/dev/shm").isWritable() ? "/dev/shm" : QDir::tempPath());
     std::printf("crash test: seed %llu, %d rounds of up to %d changes in %s\n", static_cast<unsigned long long>(seed),
         rounds, changes, qPrintable(folder));
 
-    QTemporaryDir dir(folder + QStringLiteral("/scrapwick-crash-XXXXXX"));
-    const QString root = dir.filePath(QStringLiteral("Scrapwick"));
+    QTemporaryDir dir(folder + "/scrapwick-crash-XXXXXX");
+    const QString root = dir.filePath("Scrapwick");
     std::mt19937_64 random(seed);
     Journal journal;
     const auto start = std::chrono::steady_clock::now();
@@ -189,7 +182,7 @@ int main(int argc, char** argv)
         if (!problems.isEmpty()) {
             ++failed;
             std::printf("round %d of seed %llu:\n  %s\n", round, static_cast<unsigned long long>(seed),
-                qPrintable(problems.join(QStringLiteral("\n  "))));
+                qPrintable(problems.join("\n  ")));
         }
     }
     std::printf("%d rounds, %d killed, %lld changes written before the kills, %d temporary files left by them, %d "

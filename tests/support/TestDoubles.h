@@ -48,38 +48,28 @@ struct FixedCaptureAccess final : ScreenCaptureAccess {
 };
 
 // File panels a test answers with answerOpen / answerSave (nothing: cancelled),
-// for flows with several panels in a row.
-class ScriptedFilePanels final : public FilePanels {
-public:
+// for flows with several panels in a row. Answering a panel that is not open
+// throws, which fails the test.
+struct ScriptedFilePanels final : FilePanels {
     void runOpenPanel(const OpenPanelRequest& request, OpenCompletion completion) override
     {
         lastOpenRequest = request;
-        m_openCompletion = std::move(completion);
+        pendingOpen = std::move(completion);
     }
     void runSavePanel(const SavePanelRequest& request, SaveCompletion completion) override
     {
         lastSaveRequest = request;
-        m_saveCompletion = std::move(completion);
+        pendingSave = std::move(completion);
     }
-    [[nodiscard]] bool hasPendingOpen() const { return static_cast<bool>(m_openCompletion); }
-    [[nodiscard]] bool hasPendingSave() const { return static_cast<bool>(m_saveCompletion); }
-    void answerOpen(std::optional<QStringList> paths)
-    {
-        if (auto completion = std::exchange(m_openCompletion, nullptr))
-            completion(std::move(paths));
-    }
-    void answerSave(std::optional<QString> path)
-    {
-        if (auto completion = std::exchange(m_saveCompletion, nullptr))
-            completion(std::move(path));
-    }
+    [[nodiscard]] bool hasPendingOpen() const { return bool(pendingOpen); }
+    [[nodiscard]] bool hasPendingSave() const { return bool(pendingSave); }
+    void answerOpen(std::optional<QStringList> paths) { std::exchange(pendingOpen, nullptr)(std::move(paths)); }
+    void answerSave(std::optional<QString> path) { std::exchange(pendingSave, nullptr)(std::move(path)); }
 
     OpenPanelRequest lastOpenRequest;
     SavePanelRequest lastSaveRequest;
-
-private:
-    OpenCompletion m_openCompletion;
-    SaveCompletion m_saveCompletion;
+    OpenCompletion pendingOpen;
+    SaveCompletion pendingSave;
 };
 
 // A capture tool that does not exist, so captures fail at once, unless a test

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTest>
 #include <QTextStream>
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 bool save(const X11Session& session, XWindow gallery, const QString& path)
 {
     // Let the app finish painting thumbnails and the last click.
-    (void)X11Session::waitUntil([] { return false; }, 600);
+    QTest::qWait(600);
     const QImage image = session.windowImage(gallery);
     if (image.isNull() || !image.save(path)) {
         QTextStream(stderr) << "could not take " << path << "\n";

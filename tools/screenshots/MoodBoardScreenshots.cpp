@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTest>
 #include <QTextStream>
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 bool take(X11Session& session, XWindow board, const QString& path)
 {
     bool ok = session.xdotool({ "mousemove", "0", "0" }).succeeded();
-    (void)X11Session::waitUntil([] { return false; }, 600);
+    QTest::qWait(600);
     const QImage image = session.windowImage(board);
     if (!ok || image.isNull() || !image.save(path)) {
         QTextStream(stderr) << "could not take " << path << "\n";

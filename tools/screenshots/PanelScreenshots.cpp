@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTest>
 #include <QTextStream>
 
 namespace {
@@ -19,7 +20,7 @@ bool click(const X11Session& session, XWindow panel, QPoint pointInPanel)
 bool save(const X11Session& session, XWindow panel, const QString& path)
 {
     // Let the app finish repainting after the last click.
-    (void)X11Session::waitUntil([] { return false; }, 400);
+    QTest::qWait(400);
     const bool saved = session.windowImage(panel).save(path);
     if (saved)
         QTextStream(stdout) << "wrote " << path << "\n";
