@@ -62,11 +62,6 @@ private slots:
         QCOMPARE(recorder.names, (QStringList { CommandNames::enterCropMode, CommandNames::exitCropMode }));
     }
 
-    void initialFrameIsTwentyPointsInFromTheTopRightOfAnyScreen()
-    {
-        QCOMPARE(FloatingPanel::initialFrame(QRect(2020, 30, 1280, 770)), QRect(3202, 50, 78, 87));
-    }
-
     // The panel stays on its screen while any screen holds its centre; when
     // none does, it goes back to its first place on the primary screen.
     void thePanelComesBackToThePrimaryScreenOnlyWhenNoScreenShowsIt()
