@@ -147,40 +147,35 @@ private slots:
         QVERIFY(QFileInfo(rootPath("moodboards")).isDir());
     }
 
-    void anUnreadableIndexStartsEmptyAndIsKeptAside_data()
-    {
-        QTest::addColumn<QByteArray>("json");
-        const QString id = QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321");
-        const QByteArray good = entryJson(id, "1.5", "cutouts");
-        const auto withGood = [&](const QByteArray& bad) { return "[" + good + "," + bad + "]"; };
-        QTest::newRow("not json") << QByteArray("[{\"id\": ");
-        QTest::newRow("empty file") << QByteArray();
-        QTest::newRow("entry not an object") << withGood("42");
-        QTest::newRow("missing section") << withGood("{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": 1}");
-        QTest::newRow("createdAt as text") << withGood(entryJson(id, "\"1.5\"", "cutouts"));
-        QTest::newRow("createdAt beyond any date") << withGood(entryJson(id, "1e300", "cutouts"));
-        QTest::newRow("id a path") << withGood(entryJson(QStringLiteral("../../x"), "1", "cutouts"));
-        // Well-formed, but too large to be read whole at start.
-        QTest::newRow("over the size cap") << "[" + good + QByteArray(RecordFile::maxBytes, ' ') + "]";
-    }
-
     void anUnreadableIndexStartsEmptyAndIsKeptAside()
     {
-        QFETCH(QByteArray, json);
-        writeFile(rootPath("gallery-index.json"), json);
-        Log::ScopedCapture log;
-        auto store = makeStore();
-        QVERIFY(store->cutouts().isEmpty() && store->collages().isEmpty());
-        QCOMPARE(readFile(rootPath("gallery-index.json")), json);
+        const QString id = QStringLiteral("FEDCBA98-7654-4321-8FED-CBA987654321");
+        const QByteArray good = entryJson(id, "1.5", "cutouts");
+        const QByteArray indexes[] = { "[{\"id\": ", "", "[" + good + ",42]", // not JSON, empty, not an object
+            "[" + good + ",{\"id\": \"" + id.toUtf8() + "\", \"createdAt\": 1}]", // no section
+            "[" + good + "," + entryJson(id, "\"1.5\"", "cutouts") + "]", // createdAt as text
+            "[" + good + "," + entryJson(id, "1e300", "cutouts") + "]", // createdAt beyond any date
+            "[" + good + "," + entryJson(QStringLiteral("../../x"), "1", "cutouts") + "]", // an id that is a path
+            // Well-formed, but too large to be read whole at start.
+            "[" + good + QByteArray(RecordFile::maxBytes, ' ') + "]" };
+        for (const QByteArray& json : indexes) {
+            init();
+            writeFile(rootPath("gallery-index.json"), json);
+            Log::ScopedCapture log;
+            auto store = makeStore();
+            QVERIFY2(store->cutouts().isEmpty() && store->collages().isEmpty(), json.left(80).constData());
+            QCOMPARE(readFile(rootPath("gallery-index.json")), json);
 
-        const QUuid id = QUuid::createUuid();
-        store->addCutout({ id, std::nullopt, someDate });
-        store->waitForPendingWrites();
-        const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
-        const QString keptPath = QDir(m_root).filePath(kept.value(0));
-        QVERIFY(kept.size() == 1 && readFile(keptPath) == json);
-        QCOMPARE(log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
-        QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(id, "cutouts") });
+            const QUuid added = QUuid::createUuid();
+            store->addCutout({ added, std::nullopt, someDate });
+            store->waitForPendingWrites();
+            const QStringList kept = QDir(m_root).entryList({ QStringLiteral("gallery-index.json.unreadable-*") });
+            const QString keptPath = QDir(m_root).filePath(kept.value(0));
+            QVERIFY(kept.size() == 1 && readFile(keptPath) == json);
+            QCOMPARE(
+                log.lines(), QStringList { QStringLiteral("[GalleryStore] Kept unreadable index as ") + keptPath });
+            QCOMPARE(indexOnDisk(store->indexPath()), Index { entry(added, "cutouts") });
+        }
     }
 
     void thumbnailMissIsDecodedOffThreadHitIsImmediateFailureIsRetried()
