@@ -1,6 +1,5 @@
 // The gallery window's geometry, worked out by hand from its design numbers:
 // a window opens at 600.6 x 471.9 (card 598.6 x 469.9, viewport 357.9).
-#include "gallery_ui/DownloadNames.h"
 #include "gallery_ui/GalleryGridLayout.h"
 #include "gallery_ui/GalleryMenuGeometry.h"
 #include "gallery_ui/GalleryScrollbarGeometry.h"
@@ -159,17 +158,6 @@ private Q_SLOTS:
         QCOMPARE(MarqueeSelection::rect({ 10, 20 }, { 60, 5 }), QRectF(10, 5, 50, 15));
         QVERIFY(MarqueeSelection::isMarquee({ 0, 0 }, { 3, 4 }));
         QVERIFY(!MarqueeSelection::isMarquee({ 0, 0 }, { 3, 3.9 }));
-    }
-
-    void downloadNamesGiveSameSecondItemsSuffixes()
-    {
-        const QDateTime t(QDate(2026, 3, 5), QTime(14, 7, 9));
-        QCOMPARE(DownloadNames::fileName(t), QStringLiteral("scrapwick_20260305_140709.png"));
-        const QStringList names = DownloadNames::batchFileNames(
-            { t.addMSecs(900), t, t.addSecs(1), t.addMSecs(300), QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)) });
-        QCOMPARE(names,
-            (QStringList { "scrapwick_20260305_140709.png", "scrapwick_20260305_140709_2.png",
-                "scrapwick_20260305_140710.png", "scrapwick_20260305_140709_3.png", "scrapwick_20251231_235959.png" }));
     }
 };
 
