@@ -7,7 +7,6 @@
 #include "platform/NotificationCenter.h"
 #include "platform/RecordFile.h"
 #include "platform/SerialQueue.h"
-#include "platform/Uuids.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "support/TestFiles.h"
 
@@ -152,16 +151,6 @@ private slots:
             QVERIFY2(DisplaySession::detect(QString::fromLatin1(c.sessionType), QString::fromLatin1(c.waylandDisplay))
                     == c.expected,
                 c.sessionType);
-    }
-
-    void uuidsParseOnlyTheBareForm()
-    {
-        const QString canonical = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
-        for (const QString& text : { canonical, canonical.toLower() })
-            QCOMPARE(Uuids::canonicalText(Uuids::parseStrict(text).value_or(QUuid())), canonical);
-        for (const QString& text : { "{" + canonical + "}", QStringLiteral("../../../../../../../../../etc/passw"),
-                 canonical.chopped(1) + "G", QString(canonical).remove('-'), QString() })
-            QVERIFY2(!Uuids::parseStrict(text), qPrintable(text));
     }
 
     void atomicWriteReplacesWholeFileOrReportsAFailure()
