@@ -216,20 +216,6 @@ private slots:
         QVERIFY(folders[0] != folders[1]);
     }
 
-    // A screen frozen when crop mode started (Wayland) is cut from directly:
-    // no helper runs (here there is none), and its pixels are the cut-out's.
-    void aFrozenScreenIsCutWithoutTheHelper()
-    {
-        pipeline(m_rig->platform.screenCapture.program)
-            .hideAndCapture(nullptr, polygon({ { 350, 20 }, { 400, 20 }, { 400, 70 }, { 350, 70 } }),
-                { 2.0, 300, QRect(), patternScreen() });
-        QVERIFY(waitForExit());
-        QCOMPARE(m_rig->store.cutouts().size(), 1);
-        QImage copied = m_rig->platform.pasteboard.images.first();
-        copied.setDevicePixelRatio(1);
-        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), patternScreen().copy(700, 460, 100, 100));
-    }
-
     void failuresStoreNothingAndEndCropMode()
     {
         const QString copying = QStringLiteral("cp '%1' \"$3\"");
