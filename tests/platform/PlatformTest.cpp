@@ -135,22 +135,13 @@ private slots:
     void sessionTypeFromTheEnvironment()
     {
         using enum DisplaySessionType;
-        const struct {
-            const char *sessionType, *waylandDisplay;
-            DisplaySessionType expected;
-        } cases[] = {
-            { "wayland", "wayland-0", wayland },
-            { "Wayland", "", wayland }, // WAYLAND_DISPLAY unset by the user: still no X11 screen to read
-            { "x11", "wayland-0", x11 }, // a nested compositor inside an X11 session
-            { "", "", x11 },
-            { "", "wayland-1", wayland },
-            { "tty", "wayland-1", wayland },
-            { "unspecified", " ", x11 },
-        };
-        for (const auto& c : cases)
-            QVERIFY2(DisplaySession::detect(QString::fromLatin1(c.sessionType), QString::fromLatin1(c.waylandDisplay))
-                    == c.expected,
-                c.sessionType);
+        // WAYLAND_DISPLAY unset by the user is still no X11 screen to read; "x11" with a
+        // socket is a nested compositor inside an X11 session.
+        const std::tuple<const char*, const char*, DisplaySessionType> cases[] = { { "wayland", "wayland-0", wayland },
+            { "Wayland", "", wayland }, { "x11", "wayland-0", x11 }, { "", "", x11 }, { "", "wayland-1", wayland },
+            { "tty", "wayland-1", wayland }, { "unspecified", " ", x11 } };
+        for (const auto& [type, socket, expected] : cases)
+            QVERIFY2(DisplaySession::detect(type, socket) == expected, type);
     }
 
     void atomicWriteReplacesWholeFileOrReportsAFailure()
@@ -204,39 +195,31 @@ private slots:
         QCOMPARE(log.lines().size(), 1);
     }
 
-    void captureHelperIsFoundInTheInstalledTreeFirstThenBesideTheApp_data()
-    {
-        // What the installed place and the app's own folder hold: "." nothing,
-        // "x" an executable helper, "-" a file that is not executable.
-        QTest::addColumn<QString>("places");
-        QTest::addColumn<bool>("expectInstalled");
-        QTest::newRow("installed tree") << "x." << true;
-        QTest::newRow("build tree") << ".x" << false;
-        QTest::newRow("both: the installed one wins") << "xx" << true;
-        QTest::newRow("installed copy not executable") << "-x" << false;
-        QTest::newRow("nothing runnable: the installed place is named") << ".-" << true;
-        QTest::newRow("nothing at all") << ".." << true;
-    }
-
     void captureHelperIsFoundInTheInstalledTreeFirstThenBesideTheApp()
     {
-        QFETCH(QString, places);
-        QFETCH(bool, expectInstalled);
-        const QTemporaryDir prefix;
-        const QString appFolder = prefix.filePath(QStringLiteral("bin"));
-        QVERIFY(QDir().mkpath(appFolder));
-        const QString installed = QDir::cleanPath(appFolder + '/'
-            + QLatin1String(InstallLayout::helperFolderFromAppFolder) + QStringLiteral("/scrapwick-screencapture"));
-        const QString besideTheApp = appFolder + QStringLiteral("/scrapwick-screencapture");
-        QVERIFY(installed.startsWith(prefix.path() + '/') && installed != besideTheApp);
-        for (const auto& [path, holds] : { std::pair { installed, places[0] }, { besideTheApp, places[1] } }) {
-            if (holds == '.')
-                continue;
-            QVERIFY(writeFile(path, "#!/bin/sh\n"));
-            const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
-            QVERIFY(QFile::setPermissions(path, holds == 'x' ? readWrite | QFile::ExeOwner : readWrite));
+        // What the installed place and the app's own folder hold ("." nothing, "x" an executable
+        // helper, "-" a file that is not executable), and whether the installed one is named:
+        // it wins when both run, and is named when nothing runs.
+        const std::pair<const char*, bool> cases[]
+            = { { "x.", true }, { ".x", false }, { "xx", true }, { "-x", false }, { ".-", true }, { "..", true } };
+        for (const auto& [places, expectInstalled] : cases) {
+            const QTemporaryDir prefix;
+            const QString appFolder = prefix.filePath(QStringLiteral("bin"));
+            QVERIFY(QDir().mkpath(appFolder));
+            const QString installed = QDir::cleanPath(appFolder + '/'
+                + QLatin1String(InstallLayout::helperFolderFromAppFolder) + QStringLiteral("/scrapwick-screencapture"));
+            const QString besideTheApp = appFolder + QStringLiteral("/scrapwick-screencapture");
+            QVERIFY(installed.startsWith(prefix.path() + '/') && installed != besideTheApp);
+            for (const auto& [path, holds] : { std::pair { installed, places[0] }, { besideTheApp, places[1] } }) {
+                const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
+                QVERIFY(holds == '.'
+                    || (writeFile(path, "#!/bin/sh\n")
+                        && QFile::setPermissions(path, holds == 'x' ? readWrite | QFile::ExeOwner : readWrite)));
+            }
+            QVERIFY2(
+                HelperScreenCapture(nullptr, appFolder).toolProgram() == (expectInstalled ? installed : besideTheApp),
+                places);
         }
-        QCOMPARE(HelperScreenCapture(nullptr, appFolder).toolProgram(), expectInstalled ? installed : besideTheApp);
     }
 
 private:
