@@ -1,21 +1,14 @@
 // The board's left column, pop-ups, toasts and export: layout and list
-// arithmetic worked out by hand, the controls' states on the real view over a
-// real store, toast timing on a fake clock, and exports through the real
-// pipeline with the save panel answered by the test.
+// arithmetic worked out by hand, toast timing on a fake clock, and exports
+// through the real pipeline with the save panel answered by the test.
 #include "canvas/CanvasStore.h"
 #include "gallery/GalleryStore.h"
 #include "moodboard_ui/CanvasExport.h"
-#include "moodboard_ui/LayerPanel.h"
 #include "moodboard_ui/MoodBoardSideLayout.h"
-#include "moodboard_ui/MoodBoardToolbar.h"
-#include "moodboard_ui/MoodBoardView.h"
-#include "moodboard_ui/MoodBoardViewState.h"
 #include "moodboard_ui/ToastPresenter.h"
 #include "platform/Log.h"
 #include "support/TestDoubles.h"
 #include "support/TestFiles.h"
-#include "ui/FlashButton.h"
-#include "ui/Theme.h"
 
 #include <QtTest>
 
@@ -152,61 +145,6 @@ private Q_SLOTS:
         QCOMPARE(layerRowAt({ 30, 42 }, 13, 4), 1);
         QCOMPARE(layerRowAt({ 30, 42 + 4 * 13 }, 0, 4), -1);
         QCOMPARE(layerRowAt({ 70, 42 }, 0, 4), -1); // on the scrollbar
-    }
-
-    // Each control's state on the real board as the store changes under it:
-    // nothing on the board, layers but no selection, a selection with the
-    // panel and the rotate menu open. Disabled controls do nothing.
-    void controlStatesFollowTheStore()
-    {
-        Stores stores;
-        Theme theme;
-        MoodBoardViewState state(stores.canvas);
-        MoodBoardView view(
-            theme, state, stores.canvas, stores.gallery, stores.platform.services(), [] {}, [] {});
-        view.resize(838, 489);
-        view.show();
-        const auto states = [&] {
-            QString text;
-            for (int item = 0; item < toolbarItemCount; ++item) {
-                const FlashButton& button = view.toolbar().button(ToolbarItem(item));
-                text += button.isActive() ? 'A' : button.isEnabled() ? 'E' : '-';
-            }
-            return text + ' ' + (view.layerPanel().stackingButton(0).isEnabled() ? 'E' : '-');
-        };
-        const auto click = [&](ToolbarItem item) {
-            FlashButton& button = view.toolbar().button(item);
-            QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
-        };
-
-        // copy, order, rotate, delete, undo, redo; then the stacking buttons.
-        QCOMPARE(states(), QString("------ -"));
-        click(ToolbarItem::layerOrder);
-        QVERIFY(!stores.canvas.showLayerPanel());
-
-        QVariantList items;
-        for (int i = 0; i < 12; ++i)
-            items.append(
-                QVariantMap { { "imageData", solidPng(40, 20) }, { "clipItemId", upperId(QUuid::createUuid()) } });
-        QCOMPARE(stores.canvas.addLayersFromPayload({ { "items", items } }).added, 12);
-        QCOMPARE(states(), QString("-E--E- -"));
-
-        stores.canvas.setSelectedLayerId(stores.canvas.layers().first().id);
-        stores.canvas.rotateSelectedLayer(90);
-        stores.canvas.undo(); // which also clears the selection
-        stores.canvas.setSelectedLayerId(stores.canvas.layers().first().id);
-        QCOMPARE(states(), QString("EEEEEE E"));
-        click(ToolbarItem::layerOrder);
-        click(ToolbarItem::rotate);
-        QVERIFY(stores.canvas.showLayerPanel() && view.isRotateMenuOpen());
-        QCOMPARE(states(), QString("EAAEEE E"));
-
-        // The panel opens scrolled to the top (twelve rows scroll 68.5).
-        view.layerPanel().setScrollOffset(30);
-        QCOMPARE(view.layerPanel().scrollOffset(), 30.0);
-        stores.canvas.setShowLayerPanel(false);
-        click(ToolbarItem::layerOrder);
-        QCOMPARE(view.layerPanel().scrollOffset(), 0.0);
     }
 
     void toastsClearOnTheFirstOnesTime()
