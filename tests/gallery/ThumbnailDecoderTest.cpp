@@ -110,22 +110,6 @@ private slots:
             }
         }
     }
-
-    void shrinkingIsAlphaAwareAndKeepsThePartialLastBlock()
-    {
-        // Opaque white next to transparent black, one pixel each: a plain average
-        // of the straight colours would show a grey fringe. 1003 is not a multiple
-        // of the shrink factor (2): the right-most column comes from a partial block.
-        QImage image(1003, 400, QImage::Format_ARGB32);
-        for (int y = 0; y < 400; ++y)
-            for (int x = 0; x < 1003; ++x)
-                image.setPixel(x, y, x == 1002 ? qRgb(0, 0, 255) : (x + y) % 2 ? qRgb(255, 255, 255) : 0);
-        const auto thumbnail = ThumbnailDecoder::thumbnail(pngOf(image), 360);
-        QCOMPARE(thumbnail.value_or(QImage()).size(), QSize(360, 144));
-        QVERIFY(near(straightAt(*thumbnail, 0.5, 0.5), QColor(255, 255, 255, 128), 3));
-        const QColor right = QColor::fromRgba(qUnpremultiply(thumbnail->pixel(359, 70)));
-        QVERIFY2(right.red() < 235 && right.blue() == 255, qPrintable(right.name()));
-    }
 };
 
 QTEST_GUILESS_MAIN(ThumbnailDecoderTest)
