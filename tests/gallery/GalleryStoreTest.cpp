@@ -178,33 +178,6 @@ private slots:
         }
     }
 
-    void thumbnailMissIsDecodedOffThreadHitIsImmediateFailureIsRetried()
-    {
-        auto store = makeStore();
-        const QUuid id = QUuid::createUuid();
-        store->addCollage({ id, std::nullopt, someDate });
-        int calls = 0;
-        std::optional<QImage> result;
-        const auto record = [&](std::optional<QImage> thumbnail) {
-            QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
-            ++calls;
-            result = std::move(thumbnail);
-        };
-        store->loadThumbnail(id, record); // no bytes anywhere: a failure, not cached
-        QCOMPARE(calls, 0); // a miss is answered later, never from inside the call
-        QTRY_COMPARE(calls, 1);
-        QVERIFY(!result.has_value());
-        writeFile(pngIn(store->collagesFolder(), id), solidPng(800, 600));
-        store->loadThumbnail(id, record);
-        QTRY_COMPARE(calls, 2);
-        QCOMPARE(result.value_or(QImage()).size(), QSize(360, 270));
-        // Served from the cache: synchronously, even with the bytes gone.
-        QVERIFY(QFile::remove(pngIn(store->collagesFolder(), id)));
-        result.reset();
-        store->loadThumbnail(id, record);
-        QCOMPARE(result.value_or(QImage()).size(), QSize(360, 270));
-    }
-
     void withoutADataFolderNothingIsWrittenAndThumbnailsComeFromMemory()
     {
         // Started in a folder that holds an old "moodboards" folder: nothing there may change.
