@@ -3,7 +3,6 @@
 #include "platform/HelperScreenCapture.h"
 #include "platform/InstallLayout.h"
 #include "platform/Log.h"
-#include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RecordFile.h"
 #include "platform/SerialQueue.h"
@@ -102,19 +101,6 @@ private slots:
         QVERIFY(std::is_sorted(order.begin(), order.end()));
     }
 
-    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
-    {
-        // A timer cannot be started on such a thread: the delayed work must still run.
-        QObject context;
-        QList<int> order;
-        std::thread worker([&] {
-            MainQueue::after(30ms, &context, [&] { order << 2; });
-            MainQueue::async(&context, [&] { order << 1; });
-        });
-        worker.join();
-        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
-    }
-
     void logCaptureRecordsLinesFromEveryThreadWhole()
     {
         Log::ScopedCapture capture;
@@ -142,17 +128,6 @@ private slots:
             { "tty", "wayland-1", wayland }, { "unspecified", " ", x11 } };
         for (const auto& [type, socket, expected] : cases)
             QVERIFY2(DisplaySession::detect(type, socket) == expected, type);
-    }
-
-    void atomicWriteReplacesWholeFileOrReportsAFailure()
-    {
-        QTemporaryDir dir; // holding nothing else
-        const QString path = dir.filePath(QStringLiteral("index.json"));
-        QVERIFY(!AtomicFile::write(path, QByteArray(10000, 'a')) && !AtomicFile::write(path, "short"));
-        QCOMPARE(readFile(path), QByteArray("short"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("index.json") });
-        const auto error = AtomicFile::write(dir.filePath(QStringLiteral("no/such/folder/file.png")), "x");
-        QVERIFY(error.has_value() && !error->isEmpty());
     }
 
     void autostartEntryIsWrittenAndRemoved()
