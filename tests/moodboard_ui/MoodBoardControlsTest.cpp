@@ -1,39 +1,20 @@
 // The board's left column, pop-ups, toasts and export: layout and list
-// arithmetic worked out by hand, toast timing on a fake clock, and exports
-// through the real pipeline with the save panel answered by the test.
+// arithmetic worked out by hand, and exports through the real pipeline with
+// the save panel answered by the test.
 #include "canvas/CanvasStore.h"
 #include "gallery/GalleryStore.h"
 #include "moodboard_ui/CanvasExport.h"
 #include "moodboard_ui/MoodBoardSideLayout.h"
-#include "moodboard_ui/ToastPresenter.h"
 #include "platform/Log.h"
 #include "support/TestDoubles.h"
 #include "support/TestFiles.h"
 
 #include <QtTest>
 
-#include <map>
 
 using namespace MoodBoardSideLayout;
 
 namespace {
-
-// A clock for the toasts: work runs when the test moves time past it.
-struct FakeClock {
-    double now = 0;
-    std::multimap<double, std::function<void()>> pending; // by when it is due
-    ToastPresenter::Scheduler scheduler()
-    {
-        return [this](std::chrono::milliseconds delay, std::function<void()> work) {
-            pending.emplace(now + delay.count() / 1000.0, std::move(work));
-        };
-    }
-    void advanceTo(double time)
-    {
-        for (now = time; !pending.empty() && pending.begin()->first <= now + 1e-9;)
-            pending.extract(pending.begin()).mapped()();
-    }
-};
 
 Layer layerAt(const QString& name, qint64 zIndex)
 {
@@ -145,27 +126,6 @@ private Q_SLOTS:
         QCOMPARE(layerRowAt({ 30, 42 }, 13, 4), 1);
         QCOMPARE(layerRowAt({ 30, 42 + 4 * 13 }, 0, 4), -1);
         QCOMPARE(layerRowAt({ 70, 42 }, 0, 4), -1); // on the scrollbar
-    }
-
-    void toastsClearOnTheFirstOnesTime()
-    {
-        FakeClock clock;
-        ToastPresenter toasts(clock.scheduler());
-        toasts.show("first");
-        clock.advanceTo(1.0);
-        toasts.show("second");
-        QCOMPARE(toasts.message(), std::optional<QString>("second"));
-        clock.advanceTo(1.39);
-        QCOMPARE(toasts.message(), std::optional<QString>("second"));
-        // The first toast's clearing, 1.4 s after it, takes the second away
-        // early; it fades out showing its text.
-        clock.advanceTo(1.4);
-        QCOMPARE(toasts.message(), std::nullopt);
-        QCOMPARE(toasts.shownText(), QString("second"));
-        clock.advanceTo(2.0);
-        toasts.show("third");
-        clock.advanceTo(2.4); // the second's clearing
-        QCOMPARE(toasts.message(), std::nullopt);
     }
 
     void suggestedFileNames()
