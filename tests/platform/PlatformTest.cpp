@@ -5,7 +5,6 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RecordFile.h"
-#include "platform/SerialQueue.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "support/TestFiles.h"
 
@@ -13,11 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
 #include <memory>
 #include <thread>
-
-using namespace std::chrono_literals;
 
 namespace {
 const QString n = QStringLiteral("n");
@@ -67,38 +63,6 @@ private slots:
         center.post(n);
         center.post(QStringLiteral("m"));
         QCOMPARE(calls, (QStringList { "b!", "a!", "remover", "b", "late", "a again", "m", "b", "late" }));
-    }
-
-    void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThreadAndAllBeforeItGoes()
-    {
-        const std::thread::id callingThread = std::this_thread::get_id();
-        QList<int> order;
-        std::atomic<int> running { 0 };
-        std::atomic<bool> wrong { false }; // overlapping, or on the calling thread
-        const auto job = [&](int i) {
-            return [&, i] {
-                wrong = wrong || running.fetch_add(1) != 0 || std::this_thread::get_id() == callingThread;
-                // Early jobs are slow so that parallel or out-of-order running shows.
-                std::this_thread::sleep_for(i < 5 ? 2000us : 100us);
-                order << i;
-                running.fetch_sub(1);
-            };
-        };
-        {
-            SerialQueue queue(QStringLiteral("t"));
-            queue.waitUntilIdle(); // nothing submitted yet: must not block
-            queue.submit([&] {
-                std::this_thread::sleep_for(30ms);
-                queue.submit(job(0)); // waited for too
-            });
-            queue.waitUntilIdle();
-            QCOMPARE(order, QList<int> { 0 });
-            for (int i = 1; i < 100; ++i)
-                queue.submit(job(i));
-        } // still queued: a user's pictures being written
-        QVERIFY(!wrong);
-        QCOMPARE(order.size(), 100);
-        QVERIFY(std::is_sorted(order.begin(), order.end()));
     }
 
     void logCaptureRecordsLinesFromEveryThreadWhole()
