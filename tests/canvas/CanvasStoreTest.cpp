@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -297,7 +296,7 @@ private slots:
 
     // ---- the canvas on disk
 
-    void roundTripThroughAPrettyPrintedRecord()
+    void roundTripThroughTheRecord()
     {
         canvas().setDropOrigin({ 0.1, 0.2 });
         for (int i = 0; i < 3; ++i)
@@ -315,11 +314,7 @@ private slots:
         canvas().deleteLayer(layers[3].id);
         canvas().waitForPendingWrites();
 
-        // One key per line, in their fixed order; images in files named by the layer ids.
-        const QStringList keys { "nextLayerNumber", "layers", "id", "clipItemId", "name", "positionX", "positionY",
-            "width", "height", "rotation", "flipHorizontal", "flipVertical", "zIndex" };
-        const QRegularExpression order("^\\{\n  \"" + keys.join("\": [^\n]*\n[\\s{]*\"") + "\": ");
-        QVERIFY(order.match(QString::fromUtf8(readFile(recordPath()))).hasMatch());
+        // Images in files named by the layer ids.
         QCOMPARE(QDir(canvas().canvasLayersFolder()).entryList(QDir::Files).size(), 3);
         QCOMPARE(readFile(layerFile(layers[2].id)), layers[2].imageData);
 
