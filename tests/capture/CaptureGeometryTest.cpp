@@ -158,21 +158,13 @@ private slots:
     void screenUnderThePointerAndItsPixelsInTheLayout()
     {
         const QList<ScreenArea> screens { { QRect(0, 0, 1024, 768), 1.0 }, { QRect(1024, 0, 640, 384), 2.0 } };
-        const struct {
-            QPoint pointer;
-            int primary, expected;
-        } choices[] = {
-            { { 0, 0 }, 0, 0 },
-            { { 1023, 767 }, 1, 0 },
-            { { 1024, 0 }, 0, 1 },
-            { { 1663, 383 }, 0, 1 },
-            // Below the second screen's points, or off every screen: the primary one.
-            { { 1300, 500 }, 0, 0 },
-            { { -5, 10 }, 1, 1 },
-        };
-        for (const auto& choice : choices)
-            QVERIFY2(ScreenLayout::screenAt(screens, choice.pointer, choice.primary) == choice.expected,
-                qPrintable(QStringLiteral("%1,%2").arg(choice.pointer.x()).arg(choice.pointer.y())));
+        // The pointer, the primary screen and the screen chosen; below the second screen's
+        // points, or off every screen (the last two), the primary one.
+        const std::tuple<QPoint, int, int> choices[] = { { { 0, 0 }, 0, 0 }, { { 1023, 767 }, 1, 0 },
+            { { 1024, 0 }, 0, 1 }, { { 1663, 383 }, 0, 1 }, { { 1300, 500 }, 0, 0 }, { { -5, 10 }, 1, 1 } };
+        for (const auto& [pointer, primary, expected] : choices)
+            QCOMPARE(QList<int>({ pointer.x(), pointer.y(), ScreenLayout::screenAt(screens, pointer, primary) }),
+                QList<int>({ pointer.x(), pointer.y(), expected }));
         QCOMPARE(ScreenLayout::nativeRect(screens[1]), QRect(1024, 0, 1280, 768));
 
         // The portal's picture of the whole layout, 2304 x 768 pixels; the same
