@@ -186,12 +186,8 @@ private Q_SLOTS:
             { "no display, nothing running", crop, noDisplay, {}, { gone }, { false, 1, noDisplay }, 0, 1 },
         };
         const auto describe = [](const StartDecision& decision, int claims, qsizetype forwards) {
-            return QString(": runHere %1, exit %2, \"%3\", %4 claims, %5 forwards")
-                .arg(decision.runHere)
-                .arg(decision.exitCode)
-                .arg(decision.message)
-                .arg(claims)
-                .arg(forwards);
+            return QString::asprintf(": runHere %d, exit %d, \"%s\", %d claims, %lld forwards", decision.runHere,
+                decision.exitCode, qUtf8Printable(decision.message), claims, qlonglong(forwards));
         };
         for (const auto& c : cases) {
             ScriptedBus bus;
