@@ -105,10 +105,9 @@ private Q_SLOTS:
         const std::pair<qsizetype, double> ranges[] = { { 0, 0 }, { 1, 0 }, { 3, 0 }, { 7, 3.5 }, { 12, 68.5 } };
         for (const auto& [count, range] : ranges)
             QCOMPARE(maxLayerScroll(count), range);
-        QCOMPARE(wheelScrolledOffset(0, -13, 12), 13.0);
-        QCOMPARE(wheelScrolledOffset(60, -13, 12), 68.5);
-        QCOMPARE(wheelScrolledOffset(5, 13, 12), 0.0);
-        QCOMPARE(wheelScrolledOffset(0, -13, 3), 0.0);
+        QCOMPARE((QList<double> { wheelScrolledOffset(0, -13, 12), wheelScrolledOffset(60, -13, 12),
+                     wheelScrolledOffset(5, 13, 12), wheelScrolledOffset(0, -13, 3) }),
+            (QList<double> { 13, 68.5, 0, 0 }));
 
         // The thumb's travel 91 - 8.07 - 10 = 72.93 spans the list, 39 to 120.
         QCOMPARE(layerThumbRect(0, 12).topLeft(), QPointF(63, 39));
@@ -118,13 +117,11 @@ private Q_SLOTS:
         QCOMPARE(thumbDraggedOffset(10, -100, 12), 0.0);
         QCOMPARE(thumbDraggedOffset(10, 30, 3), 0.0);
 
-        // Rows are hit within half a gap above and below them.
-        QCOMPARE(layerRowAt({ 30, 42 }, 0, 4), 0);
-        QCOMPARE(layerRowAt({ 30, 48 }, 0, 4), 0);
-        QCOMPARE(layerRowAt({ 30, 49 }, 0, 4), 1);
-        QCOMPARE(layerRowAt({ 30, 42 }, 13, 4), 1);
-        QCOMPARE(layerRowAt({ 30, 42 + 4 * 13 }, 0, 4), -1);
-        QCOMPARE(layerRowAt({ 70, 42 }, 0, 4), -1); // on the scrollbar
+        // Rows are hit within half a gap above and below them; the last is on the scrollbar.
+        QCOMPARE(
+            (QList<int> { layerRowAt({ 30, 42 }, 0, 4), layerRowAt({ 30, 48 }, 0, 4), layerRowAt({ 30, 49 }, 0, 4),
+                layerRowAt({ 30, 42 }, 13, 4), layerRowAt({ 30, 42 + 4 * 13 }, 0, 4), layerRowAt({ 70, 42 }, 0, 4) }),
+            (QList<int> { 0, 0, 1, 1, -1, -1 }));
     }
 
     void suggestedFileNames()

@@ -21,13 +21,15 @@ private slots:
         // Mood board card 759 wide: close centred at 736.
         const TitleBarStyle gallery = TitleBarStyle::ideaGallery();
         const TitleBarStyle moodBoard = TitleBarStyle::moodBoard();
-        QCOMPARE(WindowTitleBar::buttonAt(gallery, 598.6, { 14.1, 6.1 }), B::minimize);
-        QCOMPARE(WindowTitleBar::buttonAt(gallery, 598.6, { 13.9, 14 }), B::none);
-        QCOMPARE(WindowTitleBar::buttonAt(gallery, 598.6, { 582.5, 14 }), B::close);
-        QCOMPARE(WindowTitleBar::buttonAt(gallery, 598.6, { 582.7, 14 }), B::none);
-        QCOMPARE(WindowTitleBar::buttonAt(gallery, 598.6, { 299.3, 13 }), B::none);
-        QCOMPARE(WindowTitleBar::buttonAt(moodBoard, 759, { 728.1, 14 }), B::close);
-        QCOMPARE(WindowTitleBar::buttonAt(moodBoard, 759, { 727.9, 14 }), B::none);
+        const auto at = [](const TitleBarStyle& style, qreal width, QPointF point) {
+            return int(WindowTitleBar::buttonAt(style, width, point));
+        };
+        QCOMPARE(
+            (QList<int> { at(gallery, 598.6, { 14.1, 6.1 }), at(gallery, 598.6, { 13.9, 14 }),
+                at(gallery, 598.6, { 582.5, 14 }), at(gallery, 598.6, { 582.7, 14 }), at(gallery, 598.6, { 299.3, 13 }),
+                at(moodBoard, 759, { 728.1, 14 }), at(moodBoard, 759, { 727.9, 14 }) }),
+            (QList<int> { int(B::minimize), int(B::none), int(B::close), int(B::none), int(B::none), int(B::close),
+                int(B::none) }));
     }
 
 private:
