@@ -16,12 +16,13 @@ QString said(const CommandResult& result)
         + (result.errors.isEmpty() ? "" : "[stderr] " + result.errors);
 }
 
-QDBusMessage applicationCall(const QString& method, const QVariantList& arguments)
+// What the app answers a call of org.freedesktop.Application's `method` on `bus`.
+QDBusMessage::MessageType answer(QDBusConnection& bus, const QString& method, const QVariantList& arguments)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         busName, "/io/github/scrapwick/Scrapwick", "org.freedesktop.Application", method);
     call.setArguments(arguments);
-    return call;
+    return bus.call(call).type();
 }
 
 QProcessEnvironment variable(const QString& name, const QString& value)
@@ -105,13 +106,12 @@ private Q_SLOTS:
 
         // Anyone on the bus may call: odd calls are answered and logged, never fatal.
         const QVariantList junk { QVariant::fromValue(QDBusVariant(QVariantMap { { "x", 1 } })) };
-        QCOMPARE(
-            bus.call(applicationCall("ActivateAction", { "sparkle", QVariant(junk), QVariantMap { { "y", 2.5 } } }))
-                .type(),
-            QDBusMessage::ReplyMessage);
         const QStringList addresses { "https://example.com/a.png", "file://" + files.filePath("missing.png") };
-        QCOMPARE(bus.call(applicationCall("Open", { addresses, QVariantMap() })).type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(bus.call(applicationCall("Open", { 7, QVariantMap() })).type(), QDBusMessage::ErrorMessage);
+        QCOMPARE((QList<QDBusMessage::MessageType> {
+                     answer(bus, "ActivateAction", { "sparkle", QVariant(junk), QVariantMap { { "y", 2.5 } } }),
+                     answer(bus, "Open", { addresses, QVariantMap() }), answer(bus, "Open", { 7, QVariantMap() }) }),
+            (QList<QDBusMessage::MessageType> {
+                QDBusMessage::ReplyMessage, QDBusMessage::ReplyMessage, QDBusMessage::ErrorMessage }));
         WAIT_FOR(session, session.appOutputLines().filter("[Import]").size() == 2);
         QCOMPARE(session.appOutputLines().filter(QRegularExpression("^\\[")),
             (QStringList { "[Command] Ignored unknown action: sparkle",
