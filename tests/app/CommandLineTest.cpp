@@ -101,12 +101,6 @@ private Q_SLOTS:
         QVERIFY(made.parameter.isEmpty() && made.platformData.isEmpty());
     }
 
-    void versionNamesAMissingHelper()
-    {
-        QCOMPARE(CommandLine::versionLines("1.2.3", "/opt/bin/scrapwick-screencapture", false),
-            (QStringList { "Scrapwick 1.2.3", "Capture helper: not found (/opt/bin/scrapwick-screencapture)" }));
-    }
-
     // Calls come from anyone on the bus: every one becomes a command, with
     // what is not done said in one line each.
     void callsBecomeCommands()
