@@ -176,11 +176,7 @@ private Q_SLOTS:
             Env sessionType = {};
         } cases[] = {
             { "x11 silent", x, none, none, false, true, "cannot connect to the X server on display \":7\"", none },
-            { "xcb chosen, answers", x, none, xcb, true, true, nullptr, none },
             { "xcb chosen, no display", none, wayland, xcb, true, false, noDisplay, none },
-            // Qt would pick Wayland, where nothing can be kept on top and the capture
-            // helper sees black windows: XWayland is used instead.
-            { "wayland with xwayland", x, wayland, none, true, true, nullptr, xcb },
             { "wayland only", none, wayland, none, true, false, "this Wayland session offers none (DISPLAY is not set)",
                 none },
             { "wayland chosen", x, wayland, Env("wayland"), false, false, nullptr, none },
