@@ -14,16 +14,6 @@
 #include <limits>
 
 namespace {
-QVariantMap itemOf(const QVariant& bytes, const QVariant& clipItemId)
-{
-    return { { QStringLiteral("imageData"), bytes }, { QStringLiteral("clipItemId"), clipItemId } };
-}
-
-QVariantMap payloadOf(const QVariantList& items)
-{
-    return { { QStringLiteral("items"), items } };
-}
-
 // "name:zIndex@x,y" of each layer, in list order.
 QString describe(const QList<Layer>& layers)
 {
@@ -66,6 +56,8 @@ class CanvasStoreTest : public QObject {
     std::unique_ptr<GalleryStore> m_gallery;
     std::unique_ptr<CanvasStore> m_store;
 
+    static QVariantMap itemOf(QVariant bytes, QVariant id) { return { { "imageData", bytes }, { "clipItemId", id } }; }
+    static QVariantMap payloadOf(const QVariantList& items) { return { { "items", items } }; }
     QString root() const { return m_dir->path(); }
     QString recordPath() const { return root() + QStringLiteral("/canvas.json"); }
     QString layerFile(const QUuid& id) const { return pngIn(root() + QStringLiteral("/canvas-layers"), id); }

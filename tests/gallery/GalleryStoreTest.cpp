@@ -12,6 +12,7 @@
 namespace {
 
 using Index = QList<QPair<QString, QString>>;
+const auto entry = [](const QUuid& id, const char* section) { return QPair(upperId(id), QString(section)); };
 
 // The image files in a folder, as the ids they are named after.
 QSet<QUuid> idsIn(const QString& folder)
@@ -29,11 +30,6 @@ Index indexOnDisk(const QString& path)
     for (const QJsonValue& value : QJsonDocument::fromJson(readFile(path)).array())
         entries.append({ value[QStringLiteral("id")].toString(), value[QStringLiteral("section")].toString() });
     return entries;
-}
-
-QPair<QString, QString> entry(const QUuid& id, const char* section)
-{
-    return { upperId(id), QString::fromLatin1(section) };
 }
 
 QByteArray entryJson(const QString& id, const QByteArray& createdAt, const char* section)
