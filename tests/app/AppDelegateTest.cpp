@@ -19,18 +19,12 @@
 
 namespace {
 
-// Titles in menu order, "-" for a separator.
-QStringList titles(const QMenu* menu)
-{
-    QStringList result;
-    for (const QAction* action : menu->actions())
-        result.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    return result;
-}
-
+// The menu's item titled `title`, if any.
 QAction* find(const QMenu* menu, const QString& title)
 {
-    return menu->actions().value(titles(menu).indexOf(title));
+    const QList<QAction*> actions = menu->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction* a) { return a->text() == title; });
+    return found == actions.end() ? nullptr : *found;
 }
 
 // The top-level window of type `Window`, shown or not.
