@@ -36,8 +36,6 @@ public:
     [[nodiscard]] SnapKind snapKind() const { return m_snapKind; }
     [[nodiscard]] bool isSnapping() const { return m_animationTimer.isActive(); }
 
-    [[nodiscard]] const CaptureScreen& captureScreen() const { return m_screen; }
-
 Q_SIGNALS:
     // The final lasso has been handed to the capture (absent when none was left).
     void captureStarted(const std::optional<QPainterPath>& lasso);

@@ -29,7 +29,6 @@ public:
     // the overlay covers the card from its origin).
     void showMenu(const QList<Row>& rows, const QRectF& menuRect);
     [[nodiscard]] QRect menuGeometry() const { return m_menuRect; }
-    [[nodiscard]] QList<MenuItemRow*> rows() const { return m_rows; }
 
 private:
     const Theme& m_theme;

@@ -43,8 +43,6 @@ public:
     [[nodiscard]] const GalleryGridLayout& layout() const { return m_layout; }
     [[nodiscard]] GalleryGridView* grid() const { return m_grid; }
     [[nodiscard]] GalleryScrollbar* scrollbar() const { return m_scrollbar; }
-    [[nodiscard]] GalleryMenuOverlay* menu() const { return m_menu; }
-    [[nodiscard]] DeleteConfirmDialog* deleteDialog() const { return m_dialog; }
     [[nodiscard]] GalleryThumbnails& thumbnails() const { return *m_thumbnails; }
     [[nodiscard]] qreal maxOffset() const;
     // The card: the window less the 2-point strip at its right and bottom.

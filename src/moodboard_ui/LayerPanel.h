@@ -30,11 +30,9 @@ public:
     // `rows` top-most first. The scroll offset is kept within the new range.
     void setRows(const QList<Row>& rows, const std::optional<QUuid>& selected);
     void setStackingEnabled(bool enabled);
-    [[nodiscard]] double scrollOffset() const { return m_offset; }
     void setScrollOffset(double offset);
     // A wheel movement in points; positive scrolls towards the top of the list.
     void scrollBy(double delta);
-    [[nodiscard]] FlashButton& stackingButton(int index) const { return *m_stacking[std::size_t(index)]; }
 
 Q_SIGNALS:
     // 0 forward, 1 backward, 2 to the top, 3 to the bottom.

@@ -23,10 +23,6 @@ public:
     explicit MoodBoardToolbar(const Theme& theme, QWidget* parent = nullptr);
 
     void setStates(const std::array<ControlState, MoodBoardSideLayout::toolbarItemCount>& states);
-    [[nodiscard]] FlashButton& button(MoodBoardSideLayout::ToolbarItem item) const
-    {
-        return *m_buttons[std::size_t(item)];
-    }
 
 Q_SIGNALS:
     void triggered(MoodBoardSideLayout::ToolbarItem item);

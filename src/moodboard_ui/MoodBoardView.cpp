@@ -51,7 +51,7 @@ MoodBoardView::MoodBoardView(const Theme& theme, MoodBoardViewState& viewState, 
     , m_layerPanel(new LayerPanel(theme, this))
     , m_clearButton(new FlashButton(theme, QStringLiteral("icon-clear-a"), false, this))
     , m_saveButton(new FlashButton(theme, QStringLiteral("icon-save-a"), false, this))
-    , m_toasts(new ToastPresenter({}, this))
+    , m_toasts(new ToastPresenter(this))
     , m_toastView(new ToastView(theme, *m_toasts, this))
     , m_export(new CanvasExport(
           canvasStore, galleryStore, services.filePanels, [this](const QString& text) { m_toasts->show(text); }, this))

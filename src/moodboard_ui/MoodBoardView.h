@@ -40,8 +40,6 @@ public:
     ~MoodBoardView() override;
 
     [[nodiscard]] MoodBoardCanvasView& canvas() const { return *m_canvas; }
-    [[nodiscard]] MoodBoardToolbar& toolbar() const { return *m_toolbar; }
-    [[nodiscard]] LayerPanel& layerPanel() const { return *m_layerPanel; }
     [[nodiscard]] ToastPresenter& toasts() const { return *m_toasts; }
     [[nodiscard]] bool isRotateMenuOpen() const;
     [[nodiscard]] bool isSaveMenuOpen() const;

@@ -2,17 +2,9 @@
 
 #include "platform/MainQueue.h"
 
-#include <QPointer>
-
-ToastPresenter::ToastPresenter(Scheduler scheduler, QObject* parent)
+ToastPresenter::ToastPresenter(QObject* parent)
     : QObject(parent)
-    , m_scheduler(std::move(scheduler))
 {
-    if (!m_scheduler) {
-        m_scheduler = [this](std::chrono::milliseconds delay, std::function<void()> work) {
-            MainQueue::after(delay, this, std::move(work));
-        };
-    }
     m_fade.setEasingCurve(QEasingCurve::InOutQuad);
     connect(&m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_opacity = value.toReal();
@@ -25,12 +17,9 @@ void ToastPresenter::show(const QString& message)
     m_message = message;
     m_shownText = message;
     fadeTo(1, fadeIn);
-    const QPointer<ToastPresenter> self(this);
-    m_scheduler(shownFor, [self] {
-        if (!self)
-            return;
-        self->m_message.reset();
-        self->fadeTo(0, fadeOut);
+    MainQueue::after(shownFor, this, [this] {
+        m_message.reset();
+        fadeTo(0, fadeOut);
     });
 }
 

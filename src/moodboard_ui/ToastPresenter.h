@@ -5,7 +5,6 @@
 #include <QVariantAnimation>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 // The board's short messages ("Saved to Collages!"): a toast fades in over
@@ -20,11 +19,7 @@ public:
     static constexpr std::chrono::milliseconds shownFor { 1400 };
     static constexpr std::chrono::milliseconds fadeOut { 400 };
 
-    // Runs `work` after `delay` on the main thread; tests pass their own clock.
-    using Scheduler = std::function<void(std::chrono::milliseconds delay, std::function<void()> work)>;
-
-    // Without a scheduler, the main event loop's timers.
-    explicit ToastPresenter(Scheduler scheduler = {}, QObject* parent = nullptr);
+    explicit ToastPresenter(QObject* parent = nullptr);
 
     void show(const QString& message);
 
@@ -41,7 +36,6 @@ Q_SIGNALS:
 private:
     void fadeTo(qreal target, std::chrono::milliseconds duration);
 
-    Scheduler m_scheduler;
     std::optional<QString> m_message;
     QString m_shownText;
     qreal m_opacity = 0;

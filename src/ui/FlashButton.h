@@ -21,7 +21,6 @@ public:
 
     void setAssetName(const QString& assetName);
     void setActive(bool active);
-    [[nodiscard]] bool isActive() const { return m_active; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,7 +4,6 @@
 #include "platform/Log.h"
 #include "ui/PixelSnap.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QPaintDevice>
@@ -65,15 +64,6 @@ QFont Theme::font(FontRole role, qreal size) const
 QString Theme::assetPath(const QString& name)
 {
     return QStringLiteral(":/assets/") + name + QStringLiteral(".png");
-}
-
-QStringList Theme::assetNames()
-{
-    QStringList names;
-    const QStringList files = QDir(QStringLiteral(":/assets")).entryList({ QStringLiteral("*.png") }, QDir::Files);
-    for (const QString& file : files)
-        names.append(file.chopped(4));
-    return names;
 }
 
 bool Theme::hasImage(const QString& name) const

@@ -50,7 +50,6 @@ public:
     [[nodiscard]] QString fontFamily(FontRole role) const;
 
     [[nodiscard]] static QString assetPath(const QString& name);
-    [[nodiscard]] static QStringList assetNames();
     [[nodiscard]] bool hasImage(const QString& name) const;
     // The asset at a whole-number scale of at least `devicePixelRatio`, with
     // that ratio set on the image. Null when no asset has that name.

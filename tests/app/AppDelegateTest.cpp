@@ -2,7 +2,6 @@
 #include "TestDoubles.h"
 #include "app/DisplayProbe.h"
 #include "canvas/CanvasStore.h"
-#include "capture/CropOverlayView.h"
 #include "capture/CropOverlayWindow.h"
 #include "gallery/GalleryStore.h"
 #include "platform/CommandNames.h"
@@ -20,18 +19,12 @@
 
 namespace {
 
-// Titles in menu order, "-" for a separator.
-QStringList titles(const QMenu* menu)
-{
-    QStringList result;
-    for (const QAction* action : menu->actions())
-        result.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    return result;
-}
-
+// The menu's item titled `title`, if any.
 QAction* find(const QMenu* menu, const QString& title)
 {
-    return menu->actions().value(titles(menu).indexOf(title));
+    const QList<QAction*> actions = menu->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction* a) { return a->text() == title; });
+    return found == actions.end() ? nullptr : *found;
 }
 
 // The top-level window of type `Window`, shown or not.
@@ -52,20 +45,6 @@ private Q_SLOTS:
     void init() { m = std::make_unique<Fixture>(); }
     void cleanup() { m.reset(); }
 
-    void menuHasTheItemsInOrder()
-    {
-        launch();
-        const QMenu* menu = statusMenu();
-        QCOMPARE(titles(menu),
-            (QStringList { "About Scrapwick", "-", "Import to Idea Gallery...", "Settings", "-", "Check for Updates",
-                "Contact Support", "-", "Quit Scrapwick" }));
-        QCOMPARE(titles(find(menu, "About Scrapwick")->menu()),
-            (QStringList { "Version " EXPECTED_VERSION, "Scrapwick Official Website" }));
-        QCOMPARE(titles(find(menu, "Settings")->menu()), (QStringList { "Launch at Login", "Shape Recognition" }));
-        QCOMPARE(find(menu, "Import to Idea Gallery...")->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
-        QCOMPARE(find(menu, "Quit Scrapwick")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
-    }
-
     void settingsShowAndWriteTheirDefault()
     {
         // "Launch at Login" (else "Shape Recognition"), stored, the login item works, checked after a click. When
@@ -73,7 +52,6 @@ private Q_SLOTS:
         const std::tuple<bool, bool, bool, bool> rows[]
             = { { false, false, true, true }, { true, true, true, false }, { true, false, false, false } };
         for (const auto& [login, stored, works, expected] : rows) {
-            m.reset();
             m = std::make_unique<Fixture>();
             const QString key = login ? "launchAtLogin" : "shapeRecognition.enabled";
             m->platform.defaults.setValue(key, stored);
@@ -90,95 +68,61 @@ private Q_SLOTS:
         }
     }
 
-    void cropModeStartsOnceOrAsksForAccess_data()
+    void cropModeStartsOnce()
     {
-        QTest::addColumn<bool>("allowed");
-        QTest::addColumn<QStringList>("expectedLog"); // %1: the overlay's address
-        QTest::newRow("allowed") << true
-                                 << QStringList { "enterCropMode called", "enterCropMode called",
-                                        "already in crop mode, ignoring duplicate call",
-                                        "exitCropMode called, window: Optional(CropOverlayWindow(0x%1))",
-                                        "crop mode exited" };
-        // Without an overlay, exitCropMode still answers.
-        const QString asking = QStringLiteral("Scrapwick: requesting screen capture permission");
-        QTest::newRow("refused") << false
-                                 << QStringList { "enterCropMode called", asking, "enterCropMode called", asking,
-                                        "exitCropMode called, window: nil", "crop mode exited" };
-    }
-
-    void cropModeStartsOnceOrAsksForAccess()
-    {
-        QFETCH(bool, allowed);
-        QFETCH(QStringList, expectedLog);
-        m->platform.captureAccess.allowed = allowed;
         launch();
         m->app->applicationDidFinishLaunching(); // launching twice must not double the handlers
         NotificationRecorder recorder(m->platform.notifications, { CommandNames::cropDidComplete });
         Log::ScopedCapture log;
         m->platform.notifications.post(CommandNames::enterCropMode);
         CropOverlayWindow* overlay = topLevel<CropOverlayWindow>();
-        QCOMPARE(overlay && overlay->isVisible(), allowed);
+        QVERIFY(overlay && overlay->isVisible());
         m->platform.notifications.post(CommandNames::enterCropMode);
         QCOMPARE(topLevel<CropOverlayWindow>(), overlay);
-        QCOMPARE(m->platform.captureAccess.requests, allowed ? 0 : 2);
         QVERIFY(recorder.names.isEmpty());
-
         m->platform.notifications.post(CommandNames::exitCropMode);
-        QVERIFY(!overlay || !overlay->isVisible());
-        QCOMPARE(log.lines().join('\n'),
-            expectedLog.join('\n').replace("%1", QString::number(reinterpret_cast<quintptr>(overlay), 16)));
+        QVERIFY(!overlay->isVisible());
+        QCOMPARE(log.lines(),
+            (QStringList { "enterCropMode called", "enterCropMode called",
+                "already in crop mode, ignoring duplicate call",
+                QString("exitCropMode called, window: Optional(CropOverlayWindow(0x%1))").arg(quintptr(overlay), 0, 16),
+                "crop mode exited" }));
         QCOMPARE(recorder.names, QStringList { CommandNames::cropDidComplete });
     }
 
-    // On Wayland crop mode waits for the desktop's picture: the overlay comes
-    // with it, or crop mode ends with one line that says why.
-    void onWaylandTheOverlayWaitsForTheDesktopsPicture_data()
-    {
-        QTest::addColumn<QSize>("picture"); // empty: the portal fails; (1, 1): the screen's own size
-        QTest::addColumn<bool>("exitFirst"); // crop mode ended before the answer
-        QTest::addColumn<QString>("said"); // null: an overlay
-        const QString prefix = QStringLiteral("[Capture] screenshot portal unavailable: ");
-        QTest::newRow("picture") << QSize(1, 1) << false << QString();
-        QTest::newRow("refused") << QSize() << false << prefix + "the desktop refused the screenshot (response 1)";
-        QTest::newRow("picture of something else")
-            << QSize(10, 30) << false << prefix + "the desktop's picture (10 x 30) does not match the screens";
-        QTest::newRow("ended while waiting") << QSize(1, 1) << true << QString();
-    }
+    // On Wayland crop mode waits for the desktop's picture: without a usable
+    // one, or once crop mode has ended meanwhile, no overlay comes and crop
+    // mode ends once. (A picture that shows: WaylandCaptureE2ETest.)
     void onWaylandTheOverlayWaitsForTheDesktopsPicture()
     {
-        QFETCH(QSize, picture);
-        if (picture == QSize(1, 1))
-            picture = QGuiApplication::primaryScreen()->geometry().size();
-        QFETCH(bool, exitFirst);
-        QFETCH(QString, said);
-        ScriptedScreenshotPortal portal;
-        m->platform.screenCapture.portal = &portal;
-        launch();
-        NotificationRecorder recorder(m->platform.notifications, { CommandNames::cropDidComplete });
-        Log::ScopedCapture log;
-        m->platform.notifications.post(CommandNames::enterCropMode);
-        m->platform.notifications.post(CommandNames::enterCropMode);
-        QCOMPARE(portal.requests, 1);
-        QVERIFY(!topLevel<CropOverlayWindow>()); // not before the picture
-        if (exitFirst)
-            m->platform.notifications.post(CommandNames::exitCropMode);
-
-        QImage layout(picture.isEmpty() ? QSize(1, 1) : picture, QImage::Format_RGB32);
-        layout.fill(Qt::darkCyan);
-        portal.answer(picture.isEmpty() ? DesktopScreenshot { {}, "the desktop refused the screenshot (response 1)" }
-                                        : DesktopScreenshot { layout, {} });
-        const CropOverlayWindow* overlay = topLevel<CropOverlayWindow>();
-        QCOMPARE(overlay != nullptr, said.isNull() && !exitFirst);
-        if (overlay) {
-            QVERIFY(overlay->isVisible() && overlay->showsFrozenScreen());
-            QCOMPARE(overlay->overlayView().captureScreen().frozen, layout);
+        const QString prefix = QStringLiteral("[Capture] screenshot portal unavailable: ");
+        const QString refused = QStringLiteral("the desktop refused the screenshot (response 1)");
+        const std::tuple<QSize, bool, QString> cases[] = {
+            // picture (empty: refused), ended first, line logged
+            { QSize(), false, prefix + refused },
+            { QSize(10, 30), false, prefix + "the desktop's picture (10 x 30) does not match the screens" },
+            { QGuiApplication::primaryScreen()->geometry().size(), true, QString() },
+        };
+        for (const auto& [picture, exitFirst, said] : cases) {
+            m = std::make_unique<Fixture>();
+            ScriptedScreenshotPortal portal;
+            m->platform.screenCapture.portal = &portal;
+            launch();
+            NotificationRecorder recorder(m->platform.notifications, { CommandNames::cropDidComplete });
+            Log::ScopedCapture log;
+            m->platform.notifications.post(CommandNames::enterCropMode);
+            m->platform.notifications.post(CommandNames::enterCropMode);
+            QCOMPARE(portal.requests, 1);
+            if (exitFirst)
+                m->platform.notifications.post(CommandNames::exitCropMode);
+            QImage layout(picture.isEmpty() ? QSize(1, 1) : picture, QImage::Format_RGB32);
+            portal.answer(picture.isEmpty() ? DesktopScreenshot { {}, refused } : DesktopScreenshot { layout, {} });
+            QVERIFY(!topLevel<CropOverlayWindow>());
+            QCOMPARE(log.lines().mid(2, 1), QStringList { "already in crop mode, ignoring duplicate call" });
+            QCOMPARE(log.lines().filter("[Capture]"), said.isNull() ? QStringList() : QStringList { said });
+            QCOMPARE(recorder.names.size(), 1);
+            m->app.reset(); // before the portal it uses
         }
-        QCOMPARE(log.lines().mid(0, 3),
-            (QStringList {
-                "enterCropMode called", "enterCropMode called", "already in crop mode, ignoring duplicate call" }));
-        QCOMPARE(log.lines().filter("[Capture]"), said.isNull() ? QStringList() : QStringList { said });
-        // Crop mode ended (once) unless the overlay is up.
-        QCOMPARE(recorder.names.size(), overlay ? 0 : 1);
     }
 
     void importOffersEveryImageTypeInOneFilter()
@@ -190,10 +134,8 @@ private Q_SLOTS:
         // One filter shows every importable type at once, so a mixed pick is
         // possible, and it is the one selected. (The pick itself: ImportE2ETest.)
         const QString images = "Images (*.png *.jpg *.jpeg *.heic *.heif *.webp *.gif)";
-        QCOMPARE(
-            QStringList({ dialog->windowTitle(), dialog->labelText(QFileDialog::Accept), dialog->selectedNameFilter() })
-                + dialog->nameFilters(),
-            (QStringList { "Import to Idea Gallery", "Choose images to import", images, images, "All files (*)" }));
+        QCOMPARE(QStringList { dialog->selectedNameFilter() } + dialog->nameFilters(),
+            (QStringList { images, images, "All files (*)" }));
         dialog->reject();
     }
 
@@ -205,10 +147,8 @@ private Q_SLOTS:
 
         launch();
         QStringList paths;
-        for (int i = 0; i < 6; ++i) {
-            paths.append(m->data.filePath(QString::number(i) + ".png"));
-            QVERIFY(writeFile(paths.last(), solidPng(2, 2)));
-        }
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(writeFile(paths.emplaceBack(m->data.filePath(QString::number(i) + ".png")), solidPng(2, 2)));
         const QSystemTrayIcon* tray = m->app->findChild<QSystemTrayIcon*>();
         m->app->importFiles(paths);
         QCOMPARE(tray->toolTip(), QString("Scrapwick \u2014 importing 1 of 6\u2026"));
@@ -230,11 +170,7 @@ private Q_SLOTS:
             Env sessionType = {};
         } cases[] = {
             { "x11 silent", x, none, none, false, true, "cannot connect to the X server on display \":7\"", none },
-            { "xcb chosen, answers", x, none, xcb, true, true, nullptr, none },
             { "xcb chosen, no display", none, wayland, xcb, true, false, noDisplay, none },
-            // Qt would pick Wayland, where nothing can be kept on top and the capture
-            // helper sees black windows: XWayland is used instead.
-            { "wayland with xwayland", x, wayland, none, true, true, nullptr, xcb },
             { "wayland only", none, wayland, none, true, false, "this Wayland session offers none (DISPLAY is not set)",
                 none },
             { "wayland chosen", x, wayland, Env("wayland"), false, false, nullptr, none },

@@ -106,12 +106,6 @@ private Q_SLOTS:
         QVERIFY(made.parameter.isEmpty() && made.platformData.isEmpty());
     }
 
-    void versionNamesAMissingHelper()
-    {
-        QCOMPARE(CommandLine::versionLines("1.2.3", "/opt/bin/scrapwick-screencapture", false),
-            (QStringList { "Scrapwick 1.2.3", "Capture helper: not found (/opt/bin/scrapwick-screencapture)" }));
-    }
-
     // Calls come from anyone on the bus: every one becomes a command, with
     // what is not done said in one line each.
     void callsBecomeCommands()
@@ -194,12 +188,8 @@ private Q_SLOTS:
             { "no display, nothing running", crop, noDisplay, {}, { gone }, { false, 1, noDisplay }, 0, 1 },
         };
         const auto describe = [](const StartDecision& decision, int claims, qsizetype forwards) {
-            return QString(": runHere %1, exit %2, \"%3\", %4 claims, %5 forwards")
-                .arg(decision.runHere)
-                .arg(decision.exitCode)
-                .arg(decision.message)
-                .arg(claims)
-                .arg(forwards);
+            return QString::asprintf(": runHere %d, exit %d, \"%s\", %d claims, %lld forwards", decision.runHere,
+                decision.exitCode, qUtf8Printable(decision.message), claims, qlonglong(forwards));
         };
         for (const auto& c : cases) {
             ScriptedBus bus;

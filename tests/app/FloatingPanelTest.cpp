@@ -13,7 +13,6 @@ const QStringList commandNames { CommandNames::enterCropMode, CommandNames::exit
 
 // In the view: the field starts at (4, 16) and the crop frame is centred at (21, 18) in it.
 constexpr QPoint cropCentre { 25, 34 };
-constexpr QPoint minimizeImageCentre { 12, 8 };
 
 } // namespace
 
@@ -62,11 +61,6 @@ private slots:
         QCOMPARE(recorder.names, (QStringList { CommandNames::enterCropMode, CommandNames::exitCropMode }));
     }
 
-    void initialFrameIsTwentyPointsInFromTheTopRightOfAnyScreen()
-    {
-        QCOMPARE(FloatingPanel::initialFrame(QRect(2020, 30, 1280, 770)), QRect(3202, 50, 78, 87));
-    }
-
     // The panel stays on its screen while any screen holds its centre; when
     // none does, it goes back to its first place on the primary screen.
     void thePanelComesBackToThePrimaryScreenOnlyWhenNoScreenShowsIt()
@@ -88,21 +82,6 @@ private slots:
         };
         for (const auto& c : cases)
             QVERIFY2(FloatingPanel::rescuedFrame(c.frame, c.screens, primaryAvailable) == c.expected, c.name);
-    }
-
-    void aDragFromTheMinimiseImageMovesThePanelAndPostsNothing()
-    {
-        NotificationRecorder recorder(*m_center, commandNames);
-        m_view->move(200, 200);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-        const QPoint before = m_view->pos();
-        // 20 points right and down: a drag, not a tap, so the panel stays expanded.
-        QTest::mousePress(m_view.get(), Qt::LeftButton, {}, minimizeImageCentre);
-        QTest::mouseMove(m_view.get(), minimizeImageCentre + QPoint(20, 20));
-        QTest::mouseRelease(m_view.get(), Qt::LeftButton, {}, minimizeImageCentre + QPoint(20, 20));
-        QCOMPARE(m_view->pos(), before + QPoint(20, 20));
-        QVERIFY(!m_view->isMinimized() && recorder.names.isEmpty());
     }
 
 private:

@@ -33,20 +33,6 @@ class CanvasRenderingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void contentBounds()
-    {
-        const auto bounds = [](const QList<Layer>& layers) {
-            return CanvasRendering::contentBounds(layers).value_or(QRectF(1, 2, 3, 4));
-        };
-        // Half the diagonal of a 10 x 10 square is 5 * sqrt(2).
-        const double reach = 8 + 5 * M_SQRT2;
-        QCOMPARE(bounds({ layerAt({ 0, 0 }, 10, 10, 45) }), QRectF(-reach, -reach, 2 * reach, 2 * reach));
-        QCOMPARE(bounds({ layerAt({ 0, 0 }, 10, 10), layerAt({ 100, 50 }, 20, 20) }), QRectF(-13, -13, 131, 81));
-        // Nothing to bound: no layers, or a size that is not a number.
-        QCOMPARE(bounds({}), QRectF(1, 2, 3, 4));
-        QCOMPARE(bounds({ layerAt({ 0, 0 }, qQNaN(), 10) }), QRectF(1, 2, 3, 4));
-    }
-
     void pixelsLandWhereTheLayersSay()
     {
         const Layer wide = layerAt({ 200, 100 }, 100, 50);

@@ -155,12 +155,10 @@ private slots:
         // A copy of the app with a stand-in helper beside it that would take
         // 30 s and notes its process id.
         QTemporaryDir app;
-        const QString helperPid = app.filePath("helper.pid");
-        QFile helper(app.filePath("scrapwick-screencapture"));
-        QVERIFY(QFile::copy(X11Session::scrapwickPath(), app.filePath("scrapwick")) && helper.open(QIODevice::WriteOnly)
-            && helper.write(("#!/bin/sh\necho $$ > '" + helperPid + "'\nexec sleep 30\n").toUtf8()) > 0
-            && helper.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        helper.close();
+        const QString helperPid = app.filePath("helper.pid"), helper = app.filePath("scrapwick-screencapture");
+        QVERIFY(QFile::copy(X11Session::scrapwickPath(), app.filePath("scrapwick"))
+            && writeFile(helper, ("#!/bin/sh\necho $$ > '" + helperPid + "'\nexec sleep 30\n").toUtf8())
+            && QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         X11Session session({ .windowManager = true });
         QVERIFY2(session.start() && session.launchApp({}, app.filePath("scrapwick")), qPrintable(session.lastError()));

@@ -1,9 +1,9 @@
 #include "GallerySeed.h"
 
-#include "gallery/GalleryIndex.h"
+#include "gallery/GalleryStore.h"
 
 #include <QBuffer>
-#include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QImage>
 
@@ -23,27 +23,25 @@ QList<SeedItem> sample()
 
 bool write(const QString& scrapwickFolder, const QList<SeedItem>& items)
 {
-    QDir root(scrapwickFolder);
-    if (!root.mkpath("cutouts") || !root.mkpath("collages"))
-        return false;
+    GalleryStore store(scrapwickFolder);
     QHash<QString, QByteArray> encoded; // by colour and size
-    QList<IndexEntry> cutouts, collages;
-    for (const SeedItem& item : items) {
-        const QString key = QString("%1 %2x%3").arg(item.colour.name()).arg(item.size.width()).arg(item.size.height());
+    QList<ClipItem> cutouts;
+    // Oldest first: each goes to the front of its section.
+    for (auto item = items.rbegin(); item != items.rend(); ++item) {
+        const QString key
+            = QString("%1 %2x%3").arg(item->colour.name()).arg(item->size.width()).arg(item->size.height());
         if (!encoded.contains(key)) {
-            QImage image(item.size, QImage::Format_ARGB32);
-            image.fill(item.colour);
+            QImage image(item->size, QImage::Format_ARGB32);
+            image.fill(item->colour);
             QBuffer buffer(&encoded[key]);
             image.save(&buffer, "PNG");
         }
-        const QString section = item.collage ? "collages" : "cutouts";
-        QFile file(root.filePath(section + '/' + item.id.toString(QUuid::WithoutBraces).toUpper() + ".png"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(encoded[key]) < 0)
-            return false;
-        (item.collage ? collages : cutouts).append({ item.id, item.createdAt, section });
+        item->collage ? store.addCollage({ item->id, encoded[key], item->createdAt })
+                      : cutouts.append({ item->id, encoded[key], item->createdAt });
     }
-    QFile index(root.filePath("gallery-index.json"));
-    return index.open(QIODevice::WriteOnly) && index.write(GalleryIndex::encode(cutouts + collages)) > 0;
+    store.addCutouts(cutouts);
+    store.waitForPendingWrites();
+    return QFile::exists(store.indexPath());
 }
 
 } // namespace GallerySeed

@@ -27,14 +27,12 @@ private Q_SLOTS:
     void picturesComeInEveryWay()
     {
         QTemporaryDir files;
-        QFile notes(files.filePath("notes.png"));
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("a shopping list, not a picture\n") > 0);
-        notes.close();
-        QStringList picked; // typed into the dialog's file name field, as a user may, in this order
-        for (const auto& [name, size] :
-            { std::pair("photo.png", QSize(60, 20)), std::pair("photo.jpg", QSize(20, 60)) })
-            picked.append('"' + pictureFile(files, name, size, Qt::red) + '"');
-        picked.append('"' + notes.fileName() + '"');
+        const QString notes = files.filePath("notes.png");
+        QVERIFY(writeFile(notes, "a shopping list, not a picture\n"));
+        // Typed into the dialog's file name field, as a user may, in this order.
+        const QString picked = QString("\"%1\" \"%2\" \"%3\"")
+                                   .arg(pictureFile(files, "photo.png", { 60, 20 }, Qt::red),
+                                       pictureFile(files, "photo.jpg", { 20, 60 }, Qt::red), notes);
         const QString wide = pictureFile(files, "wide.png", { 80, 60 }, Qt::red);
         const QString tall = pictureFile(files, "tall.png", { 60, 80 }, Qt::blue);
         const QString square = pictureFile(files, "square.png", { 50, 50 }, Qt::green);
@@ -48,7 +46,7 @@ private Q_SLOTS:
         QVERIFY(session.xdotool({ "key", "Down", "Down", "Return" }).succeeded()); // "Import to Idea Gallery..."
         WAIT_FOR(session,
             session.xdotool({ "getwindowfocus", "getwindowname" }).output.trimmed() == "Import to Idea Gallery");
-        QVERIFY(session.xdotool({ "type", "--delay", "5", picked.join(' ') }).succeeded()
+        QVERIFY(session.xdotool({ "type", "--delay", "5", picked }).succeeded()
             && session.xdotool({ "key", "Return" }).succeeded());
         // The last picture chosen is the newest; one line names the failure.
         WAIT_FOR(session, storedCutoutSizes(session).size() == 2);

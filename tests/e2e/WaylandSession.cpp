@@ -104,16 +104,11 @@ bool WaylandSession::startSway()
     // (which takes local clients of its own user only), then writes down where
     // to find it all.
     const QString ready = filePath("home/ready");
-    QString configuration = "xwayland force\n"
-                            "default_border none\n"
-                            "default_floating_border none\n"
-                            "focus_follows_mouse no\n";
+    QString configuration
+        = "xwayland force\ndefault_border none\ndefault_floating_border none\nfocus_follows_mouse no\n";
     for (int i = 0; i < m_outputs.size(); ++i)
-        configuration += QString("output HEADLESS-%1 resolution %2x%3 position %4 0\n")
-                             .arg(i + 1)
-                             .arg(m_outputs[i].width())
-                             .arg(m_outputs[i].height())
-                             .arg(outputGeometry(i).x());
+        configuration += QString::asprintf("output HEADLESS-%d resolution %dx%d position %d 0\n", i + 1,
+            m_outputs[i].width(), m_outputs[i].height(), outputGeometry(i).x());
     configuration += QString("exec xhost +si:localuser:%1 && printf '%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" "
                              "> %2.part && mv %2.part %2\n")
                          .arg(QString::fromLocal8Bit(getpwuid(geteuid())->pw_name), ready);
@@ -143,10 +138,8 @@ bool WaylandSession::startPortal()
         return fail(m_bus->error());
     const auto onBus = [this](const QString& name) { return [this, name] { return m_bus->has(name); }; };
     // The portal picks its backends by the desktop's name (XDG_CURRENT_DESKTOP).
-    const QByteArray standInPortal = "[portal]\n"
-                                     "DBusName=org.freedesktop.impl.portal.desktop.scrapwicktest\n"
-                                     "Interfaces=org.freedesktop.impl.portal.Access;\n"
-                                     "UseIn=sway\n";
+    const QByteArray standInPortal = "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.scrapwicktest\n"
+                                     "Interfaces=org.freedesktop.impl.portal.Access;\nUseIn=sway\n";
     if (!QFile::copy(wlrPortalFile, filePath("portals/wlr.portal"))
         || !writeFile(filePath("portals/scrapwicktest.portal"), standInPortal))
         return fail("cannot write the portal files");

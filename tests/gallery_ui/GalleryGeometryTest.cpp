@@ -1,6 +1,5 @@
 // The gallery window's geometry, worked out by hand from its design numbers:
 // a window opens at 600.6 x 471.9 (card 598.6 x 469.9, viewport 357.9).
-#include "gallery_ui/DownloadNames.h"
 #include "gallery_ui/GalleryGridLayout.h"
 #include "gallery_ui/GalleryMenuGeometry.h"
 #include "gallery_ui/GalleryScrollbarGeometry.h"
@@ -28,32 +27,25 @@ private Q_SLOTS:
 
     void framePressesMoveOrResizeAndCornersShowDiagonalCursors()
     {
-        // Whether a press moves the window, which edges it resizes, and the cursor shown there.
-        const auto at = [](QPointF point) {
-            const BorderlessWindowGeometry& geometry = GalleryWindowGeometry::window;
-            const QSizeF window(601, 472);
-            return std::tuple(geometry.startsWindowMove(point, window), int(geometry.resizeEdges(point, window)),
-                int(geometry.cursorAt(point, window)));
-        };
+        const BorderlessWindowGeometry& geometry = GalleryWindowGeometry::window;
+        const QSizeF window(601, 472);
         const int arrow = Qt::ArrowCursor, falling = Qt::SizeFDiagCursor, rising = Qt::SizeBDiagCursor;
         const int top = Qt::TopEdge, left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
-        QCOMPARE(at({ 300, 10 }), std::tuple(true, 0, arrow)); // the title bar, 10 below the top
-        QCOMPARE(at({ 300, 30 }), std::tuple(false, 0, arrow)); // below it
-        // The close button spans x 567 to 583, y 6 to 22; the minimise button is at the left.
-        QCOMPARE(at({ 583, 22 }), std::tuple(false, 0, arrow));
-        QCOMPARE(at({ 565, 14 }), std::tuple(true, 0, arrow));
-        QCOMPARE(at({ 20, 20 }), std::tuple(false, 0, arrow));
-        QCOMPARE(at({ 14, 6 }), std::tuple(false, 0, falling)); // minimise button in the corner square
-        QCOMPARE(at({ 300, 2 }), std::tuple(false, top, arrow));
-        QCOMPARE(at({ 5, 240 }), std::tuple(false, left, arrow));
-        QCOMPARE(at({ 596, 240 }), std::tuple(false, right, arrow));
-        QCOMPARE(at({ 300, 467 }), std::tuple(false, bottom, arrow));
-        QCOMPARE(at({ 6, 240 }), std::tuple(false, 0, arrow)); // just inside the left margin
-        QCOMPARE(at({ 10, 3 }), std::tuple(false, top | left, falling));
-        QCOMPARE(at({ 590, 10 }), std::tuple(false, top | right, rising));
-        QCOMPARE(at({ 10, 460 }), std::tuple(false, bottom | left, rising));
-        QCOMPARE(at({ 590, 460 }), std::tuple(false, bottom | right, falling));
-        QCOMPARE(at({ 18, 460 }), std::tuple(false, 0, arrow)); // 18 from the left: outside the corner
+        // A press, whether it moves the window, which edges it resizes, and the cursor shown there. The title
+        // bar is 10 below the top; the close button spans x 567 to 583, y 6 to 22; the minimise button is at the
+        // left, partly in the corner square; (6, 240) is just inside the left margin, (18, 460) outside the corner.
+        const std::tuple<QPointF, bool, int, int> presses[]
+            = { { { 300, 10 }, true, 0, arrow }, { { 300, 30 }, false, 0, arrow }, { { 583, 22 }, false, 0, arrow },
+                  { { 565, 14 }, true, 0, arrow }, { { 20, 20 }, false, 0, arrow }, { { 14, 6 }, false, 0, falling },
+                  { { 300, 2 }, false, top, arrow }, { { 5, 240 }, false, left, arrow },
+                  { { 596, 240 }, false, right, arrow }, { { 300, 467 }, false, bottom, arrow },
+                  { { 6, 240 }, false, 0, arrow }, { { 10, 3 }, false, top | left, falling },
+                  { { 590, 10 }, false, top | right, rising }, { { 10, 460 }, false, bottom | left, rising },
+                  { { 590, 460 }, false, bottom | right, falling }, { { 18, 460 }, false, 0, arrow } };
+        for (const auto& [point, moves, edges, cursor] : presses)
+            QCOMPARE(std::tuple(point, geometry.startsWindowMove(point, window),
+                         int(geometry.resizeEdges(point, window)), int(geometry.cursorAt(point, window))),
+                std::tuple(point, moves, edges, cursor));
     }
 
     void columnsAndCellSizes()
@@ -63,12 +55,10 @@ private Q_SLOTS:
             columns.append(GalleryGridLayout::columnCount(cardWidth));
         QCOMPARE(columns, (QList<int> { 3, 6, 3, 4, 3, 15 }));
         const auto cellSize = &GalleryGridLayout::cellSize;
-        QCOMPARE(cellSize(std::nullopt), QSizeF(125, 125));
-        QCOMPARE(cellSize(QSizeF(100, 400)), QSizeF(45, 180));
-        QCOMPARE(cellSize(QSizeF(400, 100)), QSizeF(125, 31.25));
-        QCOMPARE(cellSize(QSizeF(125, 180)), QSizeF(125, 180)); // exactly the cap: not narrowed
-        QCOMPARE(cellSize(QSizeF(360, 360)), QSizeF(125, 125));
-        QCOMPARE(cellSize(QSizeF(0, 100)), QSizeF(125, 125));
+        // The fourth is exactly the cap: not narrowed.
+        QCOMPARE((QList<QSizeF> { cellSize(std::nullopt), cellSize(QSizeF(100, 400)), cellSize(QSizeF(400, 100)),
+                     cellSize(QSizeF(125, 180)), cellSize(QSizeF(360, 360)), cellSize(QSizeF(0, 100)) }),
+            (QList<QSizeF> { { 125, 125 }, { 45, 180 }, { 125, 31.25 }, { 125, 180 }, { 125, 125 }, { 125, 125 } }));
     }
 
     void gridRowsFollowTheirTallestCell()
@@ -98,10 +88,10 @@ private Q_SLOTS:
     void wheelAndArrowsStopAtBothEnds()
     {
         const auto offsetAfterWheel = &GalleryGridLayout::offsetAfterWheel;
-        QCOMPARE(offsetAfterWheel(0, -120, 0), 0.0); // content shorter than the viewport
-        QCOMPARE(offsetAfterWheel(80, -50, 100), 100.0);
-        QCOMPARE(offsetAfterWheel(30, 50, 100), 0.0);
-        QCOMPARE(offsetAfterWheel(30, 10, 100), 20.0);
+        // The first: content shorter than the viewport.
+        QCOMPARE((QList<qreal> { offsetAfterWheel(0, -120, 0), offsetAfterWheel(80, -50, 100),
+                     offsetAfterWheel(30, 50, 100), offsetAfterWheel(30, 10, 100) }),
+            (QList<qreal> { 0, 100, 0, 20 }));
         QVERIFY(GalleryGridLayout::maxOffset(321, 357.9) == 0);
         QCOMPARE(GalleryGridLayout::maxOffset(1000, 357.9), 642.1);
 
@@ -159,17 +149,6 @@ private Q_SLOTS:
         QCOMPARE(MarqueeSelection::rect({ 10, 20 }, { 60, 5 }), QRectF(10, 5, 50, 15));
         QVERIFY(MarqueeSelection::isMarquee({ 0, 0 }, { 3, 4 }));
         QVERIFY(!MarqueeSelection::isMarquee({ 0, 0 }, { 3, 3.9 }));
-    }
-
-    void downloadNamesGiveSameSecondItemsSuffixes()
-    {
-        const QDateTime t(QDate(2026, 3, 5), QTime(14, 7, 9));
-        QCOMPARE(DownloadNames::fileName(t), QStringLiteral("scrapwick_20260305_140709.png"));
-        const QStringList names = DownloadNames::batchFileNames(
-            { t.addMSecs(900), t, t.addSecs(1), t.addMSecs(300), QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)) });
-        QCOMPARE(names,
-            (QStringList { "scrapwick_20260305_140709.png", "scrapwick_20260305_140709_2.png",
-                "scrapwick_20260305_140710.png", "scrapwick_20260305_140709_3.png", "scrapwick_20251231_235959.png" }));
     }
 };
 

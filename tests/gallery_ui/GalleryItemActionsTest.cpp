@@ -1,10 +1,33 @@
 #include "gallery_ui/GalleryItemActions.h"
-#include "GalleryFixture.h"
-#include "gallery_ui/DeleteConfirmDialog.h"
+#include "TestDoubles.h"
+#include "canvas/CanvasStore.h"
+#include "gallery/GalleryStore.h"
 #include "gallery_ui/GalleryViewFields.h"
 #include "platform/Log.h"
 
+#include "support/TestFiles.h"
+
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A gallery on disk in a temporary folder with both stores and every platform
+// service as a double; destroying the stores finishes their writes.
+struct GalleryFixture {
+    QTemporaryDir folder;
+    TestPlatformWith<ScriptedFilePanels> platform;
+    GalleryStore store { folder.path() };
+    CanvasStore canvas { store, folder.path() };
+
+    // A 40 x 40 cut-out or a 60 x 40 collage. Added oldest first, the lists end up newest first.
+    QUuid add(GallerySection section, QColor colour, const QDateTime& createdAt)
+    {
+        const QUuid id = QUuid::createUuid();
+        section == GallerySection::cutouts ? store.addCutout({ id, solidPng(40, 40, colour), createdAt })
+                                           : store.addCollage({ id, solidPng(60, 40, colour), createdAt });
+        return id;
+    }
+};
 
 class GalleryItemActionsTest : public QObject {
     Q_OBJECT
@@ -132,11 +155,9 @@ private Q_SLOTS:
         m_fields->selectSection(GallerySection::cutouts);
         QVERIFY(m_fields->contentOffset == 0 && m_fields->selectedItemIDs == (QSet<QUuid> { m_blue, m_collage }));
 
-        // A selection is confirmed with its count; only the section in view loses items.
+        // A selection is confirmed first; only the section in view loses items.
         m_actions->requestDeleteSelection();
         QVERIFY(m_fields->showBatchDeleteConfirm);
-        QCOMPARE(DeleteConfirmDialog::message(2), QStringLiteral("Are you sure you want to delete 2 images?"));
-        QCOMPARE(DeleteConfirmDialog::message(1), QStringLiteral("Are you sure you want to delete this image?"));
         m_actions->confirmDelete();
         QVERIFY(store.cutouts().size() == 2 && store.collages().size() == 1);
         QVERIFY(m_fields->selectedItemIDs.isEmpty() && m_fields->isSelectMode && !m_fields->showBatchDeleteConfirm);

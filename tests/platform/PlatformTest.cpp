@@ -3,11 +3,8 @@
 #include "platform/HelperScreenCapture.h"
 #include "platform/InstallLayout.h"
 #include "platform/Log.h"
-#include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RecordFile.h"
-#include "platform/SerialQueue.h"
-#include "platform/Uuids.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "support/TestFiles.h"
 
@@ -15,11 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
 #include <memory>
 #include <thread>
-
-using namespace std::chrono_literals;
 
 namespace {
 const QString n = QStringLiteral("n");
@@ -71,51 +65,6 @@ private slots:
         QCOMPARE(calls, (QStringList { "b!", "a!", "remover", "b", "late", "a again", "m", "b", "late" }));
     }
 
-    void serialQueueRunsJobsOneAtATimeInOrderOffTheCallingThreadAndAllBeforeItGoes()
-    {
-        const std::thread::id callingThread = std::this_thread::get_id();
-        QList<int> order;
-        std::atomic<int> running { 0 };
-        std::atomic<bool> wrong { false }; // overlapping, or on the calling thread
-        const auto job = [&](int i) {
-            return [&, i] {
-                wrong = wrong || running.fetch_add(1) != 0 || std::this_thread::get_id() == callingThread;
-                // Early jobs are slow so that parallel or out-of-order running shows.
-                std::this_thread::sleep_for(i < 5 ? 2000us : 100us);
-                order << i;
-                running.fetch_sub(1);
-            };
-        };
-        {
-            SerialQueue queue(QStringLiteral("t"));
-            queue.waitUntilIdle(); // nothing submitted yet: must not block
-            queue.submit([&] {
-                std::this_thread::sleep_for(30ms);
-                queue.submit(job(0)); // waited for too
-            });
-            queue.waitUntilIdle();
-            QCOMPARE(order, QList<int> { 0 });
-            for (int i = 1; i < 100; ++i)
-                queue.submit(job(i));
-        } // still queued: a user's pictures being written
-        QVERIFY(!wrong);
-        QCOMPARE(order.size(), 100);
-        QVERIFY(std::is_sorted(order.begin(), order.end()));
-    }
-
-    void mainQueueTakesWorkFromAThreadWithoutAnEventLoop()
-    {
-        // A timer cannot be started on such a thread: the delayed work must still run.
-        QObject context;
-        QList<int> order;
-        std::thread worker([&] {
-            MainQueue::after(30ms, &context, [&] { order << 2; });
-            MainQueue::async(&context, [&] { order << 1; });
-        });
-        worker.join();
-        QTRY_COMPARE(order, (QList<int> { 1, 2 }));
-    }
-
     void logCaptureRecordsLinesFromEveryThreadWhole()
     {
         Log::ScopedCapture capture;
@@ -141,43 +90,13 @@ private slots:
     void sessionTypeFromTheEnvironment()
     {
         using enum DisplaySessionType;
-        const struct {
-            const char *sessionType, *waylandDisplay;
-            DisplaySessionType expected;
-        } cases[] = {
-            { "wayland", "wayland-0", wayland },
-            { "Wayland", "", wayland }, // WAYLAND_DISPLAY unset by the user: still no X11 screen to read
-            { "x11", "wayland-0", x11 }, // a nested compositor inside an X11 session
-            { "", "", x11 },
-            { "", "wayland-1", wayland },
-            { "tty", "wayland-1", wayland },
-            { "unspecified", " ", x11 },
-        };
-        for (const auto& c : cases)
-            QVERIFY2(DisplaySession::detect(QString::fromLatin1(c.sessionType), QString::fromLatin1(c.waylandDisplay))
-                    == c.expected,
-                c.sessionType);
-    }
-
-    void uuidsParseOnlyTheBareForm()
-    {
-        const QString canonical = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
-        for (const QString& text : { canonical, canonical.toLower() })
-            QCOMPARE(Uuids::canonicalText(Uuids::parseStrict(text).value_or(QUuid())), canonical);
-        for (const QString& text : { "{" + canonical + "}", QStringLiteral("../../../../../../../../../etc/passw"),
-                 canonical.chopped(1) + "G", QString(canonical).remove('-'), QString() })
-            QVERIFY2(!Uuids::parseStrict(text), qPrintable(text));
-    }
-
-    void atomicWriteReplacesWholeFileOrReportsAFailure()
-    {
-        QTemporaryDir dir; // holding nothing else
-        const QString path = dir.filePath(QStringLiteral("index.json"));
-        QVERIFY(!AtomicFile::write(path, QByteArray(10000, 'a')) && !AtomicFile::write(path, "short"));
-        QCOMPARE(readFile(path), QByteArray("short"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("index.json") });
-        const auto error = AtomicFile::write(dir.filePath(QStringLiteral("no/such/folder/file.png")), "x");
-        QVERIFY(error.has_value() && !error->isEmpty());
+        // WAYLAND_DISPLAY unset by the user is still no X11 screen to read; "x11" with a
+        // socket is a nested compositor inside an X11 session.
+        const std::tuple<const char*, const char*, DisplaySessionType> cases[] = { { "wayland", "wayland-0", wayland },
+            { "Wayland", "", wayland }, { "x11", "wayland-0", x11 }, { "", "", x11 }, { "", "wayland-1", wayland },
+            { "tty", "wayland-1", wayland }, { "unspecified", " ", x11 } };
+        for (const auto& [type, socket, expected] : cases)
+            QVERIFY2(DisplaySession::detect(type, socket) == expected, type);
     }
 
     void autostartEntryIsWrittenAndRemoved()
@@ -220,39 +139,31 @@ private slots:
         QCOMPARE(log.lines().size(), 1);
     }
 
-    void captureHelperIsFoundInTheInstalledTreeFirstThenBesideTheApp_data()
-    {
-        // What the installed place and the app's own folder hold: "." nothing,
-        // "x" an executable helper, "-" a file that is not executable.
-        QTest::addColumn<QString>("places");
-        QTest::addColumn<bool>("expectInstalled");
-        QTest::newRow("installed tree") << "x." << true;
-        QTest::newRow("build tree") << ".x" << false;
-        QTest::newRow("both: the installed one wins") << "xx" << true;
-        QTest::newRow("installed copy not executable") << "-x" << false;
-        QTest::newRow("nothing runnable: the installed place is named") << ".-" << true;
-        QTest::newRow("nothing at all") << ".." << true;
-    }
-
     void captureHelperIsFoundInTheInstalledTreeFirstThenBesideTheApp()
     {
-        QFETCH(QString, places);
-        QFETCH(bool, expectInstalled);
-        const QTemporaryDir prefix;
-        const QString appFolder = prefix.filePath(QStringLiteral("bin"));
-        QVERIFY(QDir().mkpath(appFolder));
-        const QString installed = QDir::cleanPath(appFolder + '/'
-            + QLatin1String(InstallLayout::helperFolderFromAppFolder) + QStringLiteral("/scrapwick-screencapture"));
-        const QString besideTheApp = appFolder + QStringLiteral("/scrapwick-screencapture");
-        QVERIFY(installed.startsWith(prefix.path() + '/') && installed != besideTheApp);
-        for (const auto& [path, holds] : { std::pair { installed, places[0] }, { besideTheApp, places[1] } }) {
-            if (holds == '.')
-                continue;
-            QVERIFY(writeFile(path, "#!/bin/sh\n"));
-            const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
-            QVERIFY(QFile::setPermissions(path, holds == 'x' ? readWrite | QFile::ExeOwner : readWrite));
+        // What the installed place and the app's own folder hold ("." nothing, "x" an executable
+        // helper, "-" a file that is not executable), and whether the installed one is named:
+        // it wins when both run, and is named when nothing runs.
+        const std::pair<const char*, bool> cases[]
+            = { { "x.", true }, { ".x", false }, { "xx", true }, { "-x", false }, { ".-", true }, { "..", true } };
+        for (const auto& [places, expectInstalled] : cases) {
+            const QTemporaryDir prefix;
+            const QString appFolder = prefix.filePath(QStringLiteral("bin"));
+            QVERIFY(QDir().mkpath(appFolder));
+            const QString installed = QDir::cleanPath(appFolder + '/'
+                + QLatin1String(InstallLayout::helperFolderFromAppFolder) + QStringLiteral("/scrapwick-screencapture"));
+            const QString besideTheApp = appFolder + QStringLiteral("/scrapwick-screencapture");
+            QVERIFY(installed.startsWith(prefix.path() + '/') && installed != besideTheApp);
+            for (const auto& [path, holds] : { std::pair { installed, places[0] }, { besideTheApp, places[1] } }) {
+                const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
+                QVERIFY(holds == '.'
+                    || (writeFile(path, "#!/bin/sh\n")
+                        && QFile::setPermissions(path, holds == 'x' ? readWrite | QFile::ExeOwner : readWrite)));
+            }
+            QVERIFY2(
+                HelperScreenCapture(nullptr, appFolder).toolProgram() == (expectInstalled ? installed : besideTheApp),
+                places);
         }
-        QCOMPARE(HelperScreenCapture(nullptr, appFolder).toolProgram(), expectInstalled ? installed : besideTheApp);
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "platform/DesktopScreenshotPortal.h"
 
 #include "support/PrivateBus.h"
+#include "support/TestFiles.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -95,95 +96,70 @@ private Q_SLOTS:
         QVERIFY2(!m_bus->address().isEmpty(), qPrintable(m_bus->error()));
     }
 
-    void answersBecomePicturesOrReasons_data()
-    {
-        QTest::addColumn<int>("response"); // -1: never answers; -2: no portal at all
-        QTest::addColumn<QString>("uri"); // "picture", "garbage": a file of that; else as it is
-        QTest::addColumn<bool>("abandoned"); // the context goes before the answer
-        QTest::addColumn<QString>("failure"); // null: a picture; "-": no completion at all
-        QTest::addColumn<bool>("fileGone");
-        QTest::addColumn<bool>("closed");
-        const QString none;
-        QTest::newRow("picture") << 0 << "picture" << false << none << true << false;
-        QTest::newRow("refused") << 1 << "picture" << false << "the desktop refused the screenshot (response 1)"
-                                 << false << false;
-        QTest::newRow("ended otherwise") << 2 << "picture" << false
-                                         << "the screenshot request ended without a picture (response 2)" << false
-                                         << false;
-        QTest::newRow("not a file") << 0 << "https://example.org/shot.png" << false
-                                    << "the desktop returned no picture file (uri \"https://example.org/shot.png\")"
-                                    << false << false;
-        QTest::newRow("unreadable picture")
-            << 0 << "garbage" << false << "cannot read the picture the desktop wrote" << true << false;
-        QTest::newRow("no answer") << -1 << "picture" << false << "no answer from the desktop within 0.3 s" << false
-                                   << true;
-        QTest::newRow("abandoned") << -1 << "picture" << true << "-" << false << true;
-        QTest::newRow("no portal") << -2 << "picture" << false << "org.freedesktop.portal.Desktop" << false << false;
-    }
     void answersBecomePicturesOrReasons()
     {
-        QFETCH(int, response);
-        QFETCH(QString, uri);
-        QFETCH(bool, abandoned);
-        QFETCH(QString, failure);
-        QFETCH(bool, fileGone);
-        QFETCH(bool, closed);
-
+        const QString file = m_folder.filePath("shot.png"), fileUri = QUrl::fromLocalFile(file).toString();
+        const struct {
+            int response; // -1: never answers; -2: no portal at all
+            QString uri; // "garbage": the file holds no picture
+            bool abandoned; // the context goes before the answer
+            QString failure; // null: a picture; "-": no completion at all
+            bool fileGone, closed;
+        } cases[] = {
+            { 0, fileUri, false, {}, true, false },
+            { 1, fileUri, false, "the desktop refused the screenshot (response 1)", false, false },
+            { 2, fileUri, false, "the screenshot request ended without a picture (response 2)", false, false },
+            { 0, "https://example.org/shot.png", false,
+                "the desktop returned no picture file (uri \"https://example.org/shot.png\")", false, false },
+            { 0, "garbage", false, "cannot read the picture the desktop wrote", true, false },
+            { -1, fileUri, false, "no answer from the desktop within 0.3 s", false, true },
+            { -1, fileUri, true, "-", false, true },
+            { -2, fileUri, false, "org.freedesktop.portal.Desktop", false, false },
+        };
         QImage picture(64, 32, QImage::Format_RGB32);
         picture.fill(qRgb(10, 200, 30));
         picture.setPixel(63, 31, qRgb(1, 2, 3));
-        const QString file = m_folder.filePath("shot.png");
-        QFile::remove(file);
-        if (uri == QLatin1String("garbage")) {
-            QFile garbage(file);
-            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("not a PNG") > 0);
-        } else {
-            QVERIFY(picture.save(file, "PNG"));
-        }
-        if (uri == QLatin1String("picture") || uri == QLatin1String("garbage"))
-            uri = QUrl::fromLocalFile(file).toString();
-
         QDBusConnection portalBus = m_bus->connection();
-        FakeScreenshotPortal portal(portalBus);
-        if (response >= 0)
-            portal.answer = std::pair(uint(response), QVariantMap { { "uri", uri } });
-        if (response != -2) {
-            QVERIFY(portalBus.registerObject(portalPath, &portal, QDBusConnection::ExportAllSlots));
-            QVERIFY(portalBus.registerService("org.freedesktop.portal.Desktop"));
-        }
-        const auto unregister = qScopeGuard([&] {
-            portalBus.unregisterService("org.freedesktop.portal.Desktop");
-            portalBus.unregisterObject(portalPath, QDBusConnection::UnregisterTree);
-        });
+        for (const auto& c : cases) {
+            QVERIFY(c.uri == "garbage" ? writeFile(file, "not a PNG") : picture.save(file, "PNG"));
+            FakeScreenshotPortal portal(portalBus);
+            if (c.response >= 0)
+                portal.answer
+                    = std::pair(uint(c.response), QVariantMap { { "uri", c.uri == "garbage" ? fileUri : c.uri } });
+            if (c.response != -2) {
+                QVERIFY(portalBus.registerObject(portalPath, &portal, QDBusConnection::ExportAllSlots));
+                QVERIFY(portalBus.registerService("org.freedesktop.portal.Desktop"));
+            }
+            const auto unregister = qScopeGuard([&] {
+                portalBus.unregisterService("org.freedesktop.portal.Desktop");
+                portalBus.unregisterObject(portalPath, QDBusConnection::UnregisterTree);
+            });
 
-        const QString clientName = QString("client-%1").arg(QTest::currentDataTag());
-        DesktopScreenshotPortal desktop(QDBusConnection::connectToBus(m_bus->address(), clientName), 300ms);
-        auto context = std::make_unique<QObject>();
-        std::optional<DesktopScreenshot> result;
-        desktop.takeScreenshot(*context, [&](const DesktopScreenshot& shot) { result = shot; });
-        QVERIFY(!result); // never before the call returns
-        if (abandoned) {
-            QTRY_VERIFY(!portal.options.isEmpty());
-            context.reset();
+            const QString clientName = "client " + c.failure;
+            DesktopScreenshotPortal desktop(QDBusConnection::connectToBus(m_bus->address(), clientName), 300ms);
+            auto context = std::make_unique<QObject>();
+            std::optional<DesktopScreenshot> result;
+            desktop.takeScreenshot(*context, [&](const DesktopScreenshot& shot) { result = shot; });
+            QVERIFY(!result); // never before the call returns
+            if (c.abandoned) {
+                QTRY_VERIFY(!portal.options.isEmpty());
+                context.reset();
+                QTest::qWait(500);
+                QVERIFY(!result);
+            } else {
+                QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 5000);
+                QVERIFY2(c.failure.isNull() ? result->failure.isEmpty() : result->failure.contains(c.failure),
+                    qPrintable(result->failure));
+                QCOMPARE(result->layout.convertToFormat(QImage::Format_RGB32), c.failure.isNull() ? picture : QImage());
+            }
+            if (c.response != -2)
+                QCOMPARE(portal.options,
+                    (QVariantMap { { "handle_token", portal.options.value("handle_token") }, { "interactive", false },
+                        { "modal", false } }));
+            QCOMPARE(!QFile::exists(file), c.fileGone);
+            QTRY_COMPARE(portal.closed, c.closed);
+            QDBusConnection::disconnectFromBus(clientName);
         }
-        if (failure == QLatin1String("-")) {
-            QTest::qWait(500);
-            QVERIFY(!result);
-        } else {
-            QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 5000);
-            QVERIFY2(failure.isNull() ? result->failure.isEmpty() : result->failure.contains(failure),
-                qPrintable(result->failure));
-            QCOMPARE(result->layout.isNull(), !failure.isNull());
-            if (failure.isNull())
-                QCOMPARE(result->layout.convertToFormat(QImage::Format_RGB32), picture);
-        }
-        if (response != -2)
-            QCOMPARE(portal.options,
-                (QVariantMap { { "handle_token", portal.options.value("handle_token") }, { "interactive", false },
-                    { "modal", false } }));
-        QCOMPARE(!QFile::exists(file), fileGone);
-        QTRY_COMPARE(portal.closed, closed);
-        QDBusConnection::disconnectFromBus(clientName);
     }
 };
 

@@ -53,20 +53,17 @@ class WriteFailureTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aFullDiskLosesNothing_data()
-    {
-        QTest::addColumn<bool>("onCanvas");
-        QTest::addColumn<bool>("storeGoes");
-        for (const bool onCanvas : { false, true }) {
-            QTest::addRow("%s, then a change", onCanvas ? "canvas" : "gallery") << onCanvas << false;
-            QTest::addRow("%s, then the store goes", onCanvas ? "canvas" : "gallery") << onCanvas << true;
-        }
-    }
-
     void aFullDiskLosesNothing()
     {
-        QFETCH(bool, onCanvas);
-        QFETCH(bool, storeGoes);
+        // The gallery and the canvas, each then changed once more or ended.
+        for (const auto& [onCanvas, storeGoes] :
+            { std::pair(false, false), { false, true }, { true, false }, { true, true } })
+            aFullDiskLosesNothing(onCanvas, storeGoes);
+    }
+
+private:
+    void aFullDiskLosesNothing(bool onCanvas, bool storeGoes)
+    {
         Stores stores;
         stores.onCanvas = onCanvas;
         QList<QUuid> ids;

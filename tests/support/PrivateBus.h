@@ -27,8 +27,6 @@ public:
     // The test's own connection to the bus.
     [[nodiscard]] QDBusConnection connection() const;
     [[nodiscard]] bool has(const QString& service) const;
-    // Waits until `service` is on the bus, or `process` (when given) has ended.
-    [[nodiscard]] bool waitFor(const QString& service, const QProcess* process = nullptr, int timeoutMs = 15000) const;
 
 private:
     QProcess m_daemon;

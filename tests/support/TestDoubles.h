@@ -40,11 +40,9 @@ struct RecordingLoginItem final : LoginItem {
     bool works = true;
 };
 
-struct FixedCaptureAccess final : ScreenCaptureAccess {
-    [[nodiscard]] bool preflight() const override { return allowed; }
-    void request() override { ++requests; }
-    bool allowed = true;
-    int requests = 0;
+struct AllowedCaptureAccess final : ScreenCaptureAccess {
+    [[nodiscard]] bool preflight() const override { return true; }
+    void request() override { }
 };
 
 // File panels a test answers with answerOpen / answerSave (nothing: cancelled),
@@ -115,7 +113,7 @@ template <class Panels> struct TestPlatformWith {
     Panels filePanels;
     IgnoringUrlOpener urlOpener;
     RecordingLoginItem loginItem;
-    FixedCaptureAccess captureAccess;
+    AllowedCaptureAccess captureAccess;
     StandInScreenCapture screenCapture;
 
     [[nodiscard]] PlatformServices services()
