@@ -12,7 +12,7 @@
 namespace {
 
 using Index = QList<QPair<QString, QString>>;
-const auto entry = [](const QUuid& id, const char* section) { return QPair(upperId(id), QString(section)); };
+const auto entry = [](const QUuid& id, const char* section) { return std::pair(upperId(id), QString(section)); };
 
 // The image files in a folder, as the ids they are named after.
 QSet<QUuid> idsIn(const QString& folder)
