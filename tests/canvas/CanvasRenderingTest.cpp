@@ -36,7 +36,7 @@ private slots:
     void pixelsLandWhereTheLayersSay()
     {
         const Layer wide = layerAt({ 200, 100 }, 100, 50);
-        const QRectF around(142, 67, 116, 66), square(0, 0, 100, 100);
+        const QRectF around(142, 67, 116, 66);
         QCOMPARE(CanvasRendering::renderImage({ wide }, around, 3.0).value_or(QImage()).size(), QSize(348, 198));
         Layer mirrored = layerAt({ 50, 50 }, 100, 100, 90, quadrantPng());
         Layer flipped = mirrored;
